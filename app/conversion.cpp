@@ -1,0 +1,114 @@
+#include "app/conversion.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "app/command_line.h"
+#include "app/console_texts.h"
+#include "csource/array_source.h"
+#include "csource/output_file.h"
+#include "input/file_load.h"
+#include "input/wave.h"
+#include "platform/platform.h"
+
+namespace clip2c {
+namespace {
+
+using ByteBuffer = std::unique_ptr<std::uint8_t[]>;
+
+// Returns a buffer of `size` bytes, null when memory runs out.
+ByteBuffer acquireBuffer(std::uint32_t size) {
+    return ByteBuffer(new (std::nothrow) std::uint8_t[size]);
+}
+
+void print(const ConsoleText& text) { platform::writeConsole(text.sjis, text.utf8); }
+
+void printWithTitle(std::string_view before, std::string_view after) {
+    const std::string sjis = std::string(before).append(kTitle.sjis).append(after);
+    const std::string utf8 = std::string(before).append(kTitle.utf8).append(after);
+    platform::writeConsole(sjis, utf8);
+}
+
+void printBanner() {
+    printWithTitle("", std::string(kVersionWord).append(kVersionNumber).append("\n"));
+}
+
+int convert(const CommandLine& line) {
+    if (line.inputPath.empty()) {
+        print(kNoInputPath);
+        return kExitFailure;
+    }
+    const std::optional<std::string_view> extension = classifyInput(line.inputPath);
+    if (!extension) {
+        print(kNotRawOrWav);
+        return kExitFailure;
+    }
+    const bool isWave = *extension == ".wav";
+    const std::string outputPath =
+        line.outputPath.empty() ? deriveOutputPath(line.inputPath, *extension) : line.outputPath;
+
+    const std::uint32_t fileSize = queryFileSize(line.inputPath);
+    const ByteBuffer image = acquireBuffer(fileSize);
+    if (!image || readWholeFile(line.inputPath, image.get(), fileSize) == 0) return kExitFailure;
+
+    const std::uint8_t* sampleStart = image.get();
+    std::uint32_t sampleCount = fileSize;
+    if (isWave) {
+        WaveInfo info{};
+        parseWave(image.get(), fileSize, info);
+        if (info.channels != 1) {
+            print(kMonoOnly);
+            return kExitFailure;
+        }
+        if (info.bitsPerSample != 8) {
+            print(kEightBitOnly);
+            return kExitFailure;
+        }
+        sampleStart = info.data;
+        sampleCount = info.dataSize;
+    }
+    const ByteBuffer samples = acquireBuffer(sampleCount);
+    if (!samples) return kExitFailure;
+    if (sampleCount != 0) std::memcpy(samples.get(), sampleStart, sampleCount);
+
+    const std::string name = deriveArrayName(line.inputPath, *extension);
+    const SourceText text =
+        emitArraySource(name, samples.get(), sampleCount, line.flags.has(RunFlags::Signed));
+    if (!text.bytes) return kExitFailure;
+    if (!writeWholeFile(outputPath, text.bytes.get(), text.length)) return kExitFailure;
+    return kExitSuccess;
+}
+
+}  // namespace
+
+std::optional<std::string_view> classifyInput(const std::string& inputPath) {
+    if (inputPath.find(".raw") != std::string::npos) return std::string_view(".raw");
+    if (inputPath.find(".wav") != std::string::npos) return std::string_view(".wav");
+    return std::nullopt;
+}
+
+std::string deriveOutputPath(std::string inputPath, std::string_view extension) {
+    const std::size_t cut = inputPath.rfind(extension);
+    if (cut != std::string::npos) inputPath.erase(cut);
+    return inputPath.append(".h");
+}
+
+int runClip2c(int argc, const char* const* argv) {
+    // Running out of memory for a path or a message text ends the run like
+    // any other failure; the large buffers report it without throwing.
+    try {
+        const CommandLine line = parseCommandLine(argc, argv);
+        printBanner();
+        if (line.flags.has(RunFlags::Help)) {
+            printWithTitle(kUsageHead, kUsageTail);
+            return kExitFailure;
+        }
+        return convert(line);
+    } catch (const std::bad_alloc&) {
+        return kExitFailure;
+    }
+}
+
+}  // namespace clip2c

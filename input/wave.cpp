@@ -1,0 +1,67 @@
+#include "input/wave.h"
+
+#include "input/byte_order.h"
+
+namespace clip2c {
+namespace {
+
+constexpr std::uint32_t kWaveTag = 0x45564157;  // "WAVE"
+constexpr std::uint32_t kFmtId = 0x20746D66;    // "fmt "
+constexpr std::uint32_t kDataId = 0x61746164;   // "data"
+
+constexpr std::uint64_t kRiffHeaderSize = 12;
+constexpr std::uint64_t kChunkHeaderSize = 8;
+// A "fmt " chunk's fields end with the block align at offset 20, counted
+// from the chunk's id.
+constexpr std::uint64_t kFmtFieldsEnd = 22;
+
+void readFmtChunk(const std::uint8_t* chunk, WaveInfo& info) {
+    info.channels = readU16le(chunk + 10);
+    info.sampleRate = readU32le(chunk + 12);
+    info.blockAlign = readU16le(chunk + 20);
+    // A channel count of 0 is rejected by the caller; it gets no division.
+    info.bitsPerSample = info.channels == 0 ? 0 : info.blockAlign / info.channels * 8;
+}
+
+}  // namespace
+
+void parseWave(const std::uint8_t* image, std::size_t length, WaveInfo& info) {
+    if (length < kRiffHeaderSize || readU32le(image + 8) != kWaveTag) return;
+    info.image = image;
+
+    // The walk ends at the RIFF size + 8, in 32-bit arithmetic: a RIFF size
+    // of 0xFFFFFFF8 or more wraps the limit below 12 and no chunk is walked.
+    const std::uint32_t limit = readU32le(image + 4) + 8u;
+
+    // Positions are 64-bit so that no body size can wrap them; every
+    // position the loop holds is at most `length`.
+    std::uint64_t position = kRiffHeaderSize;
+    while (position < limit) {
+        const std::uint64_t remaining = length - position;
+        // A chunk header cut off by the end of the file ends the walk.
+        if (remaining < kChunkHeaderSize) break;
+        const std::uint8_t* chunk = image + position;
+        const std::uint32_t id = readU32le(chunk);
+        const std::uint32_t bodySize = readU32le(chunk + 4);
+
+        if (id == kFmtId) {
+            // The fields are read at fixed offsets whatever size the chunk
+            // declares; a chunk cut off before them gives nothing.
+            if (remaining >= kFmtFieldsEnd) readFmtChunk(chunk, info);
+        } else if (id == kDataId) {
+            // A file cut short, or one written while streaming with a size
+            // of 0xFFFFFFFF, declares more than it holds: take what is there.
+            const std::uint64_t held = remaining - kChunkHeaderSize;
+            info.data = chunk + kChunkHeaderSize;
+            info.dataSize = bodySize <= held ? bodySize : static_cast<std::uint32_t>(held);
+        }
+
+        // An odd-sized body is followed by a pad byte that keeps the next
+        // chunk at an even offset.
+        const std::uint64_t next = position + kChunkHeaderSize + bodySize + (bodySize & 1u);
+        if (next > length) break;
+        position = next;
+    }
+}
+
+}  // namespace clip2c

@@ -1,0 +1,55 @@
+// The operating-system layer: the only code that knows which system it runs
+// on. Everything above it works on plain bytes, paths and results.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace clip2c::platform {
+
+// An open file. Valid only between a successful open and closeFile; never
+// kept beyond the operation that opened it.
+struct FileHandle {
+    std::intptr_t value = -1;
+};
+
+// Opens an existing file for reading while letting others read it too.
+// Returns false when it cannot be opened (missing, no access, a folder).
+bool openForReading(const std::string& path, FileHandle& file);
+
+// Creates the file, or truncates an existing one, for writing with no
+// sharing. Returns false when it cannot be created.
+bool openForWriting(const std::string& path, FileHandle& file);
+
+// Stores the file's size in `size`. Returns false when the size cannot be
+// taken or does not fit in 32 bits: such a file is treated as unreadable,
+// so nothing ever reads or allocates for the low 32 bits of a larger size.
+bool measureFile(FileHandle file, std::uint32_t& size);
+
+// Reads up to `length` bytes into `buffer` from the current position.
+// Returns the bytes read: fewer than `length` at the end of the file or on a
+// read error.
+std::uint32_t readFile(FileHandle file, std::uint8_t* buffer, std::uint32_t length);
+
+// Writes `length` bytes (at most 0x7FFFFFFF) in one request. Returns true
+// only when every byte was written.
+bool writeFile(FileHandle file, const char* bytes, std::uint32_t length);
+
+// Closes the handle. Returns false when the system reports an error, which
+// for a file just written can mean its data did not reach the disk.
+bool closeFile(FileHandle file);
+
+// True when `text` begins with `keyword`, compared case-insensitively over
+// exactly `length` characters in the active multibyte code page.
+bool beginsWithKeyword(const char* text, const char* keyword, std::size_t length);
+
+// Writes one console text to standard output. `sjis` is the text as stored
+// (Shift_JIS); `utf8` is the same text in UTF-8, used only where a person
+// reads it on a terminal that would show the Shift_JIS bytes as garbage.
+// Pipes and files always receive the Shift_JIS bytes. A failed console write
+// has nowhere to be reported and is not.
+void writeConsole(std::string_view sjis, std::string_view utf8);
+
+}  // namespace clip2c::platform

@@ -1,0 +1,92 @@
+// Win32 implementation of the platform layer: ANSI paths and arguments,
+// the Win32 file calls, and the multibyte C runtime.
+#include "platform/platform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <mbstring.h>
+#include <vector>
+
+namespace clip2c::platform {
+namespace {
+
+HANDLE handleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); }
+
+// Writes UTF-8 text to a console as UTF-16, which shows correctly whatever
+// the console's code page. Returns false when standard output is no console.
+bool writeWideToConsole(std::string_view utf8) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (out == INVALID_HANDLE_VALUE || out == nullptr || !GetConsoleMode(out, &mode)) return false;
+    if (GetConsoleOutputCP() == 932) return false;
+    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (units <= 0) return false;
+    std::vector<wchar_t> wide(static_cast<std::size_t>(units));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
+    // Anything the C runtime still buffers must reach the console first.
+    std::fflush(stdout);
+    DWORD written = 0;
+    return WriteConsoleW(out, wide.data(), static_cast<DWORD>(units), &written, nullptr) != 0;
+}
+
+}  // namespace
+
+bool openForReading(const std::string& path, FileHandle& file) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    file.value = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+bool openForWriting(const std::string& path, FileHandle& file) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    file.value = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+bool measureFile(FileHandle file, std::uint32_t& size) {
+    // The high part is asked for only to refuse a file of 4 GiB or more;
+    // its low 32 bits would describe a different, shorter file.
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetFileSize(handleOf(file), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    if (high != 0) return false;
+    size = low;
+    return true;
+}
+
+std::uint32_t readFile(FileHandle file, std::uint8_t* buffer, std::uint32_t length) {
+    DWORD got = 0;
+    if (!ReadFile(handleOf(file), buffer, length, &got, nullptr)) return 0;
+    return got;
+}
+
+bool writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
+    DWORD put = 0;
+    if (!WriteFile(handleOf(file), bytes, length, &put, nullptr)) return false;
+    return put == length;
+}
+
+bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
+
+bool beginsWithKeyword(const char* text, const char* keyword, std::size_t length) {
+    return _mbsnicmp(reinterpret_cast<const unsigned char*>(text),
+                     reinterpret_cast<const unsigned char*>(keyword), length) == 0;
+}
+
+void writeConsole(std::string_view sjis, std::string_view utf8) {
+    if (writeWideToConsole(utf8)) return;
+    // A file, a pipe or a code page 932 console: the stored bytes, through
+    // the C runtime's text mode as every Windows console program writes.
+    std::fwrite(sjis.data(), 1, sjis.size(), stdout);
+}
+
+}  // namespace clip2c::platform
