@@ -1,1 +1,276 @@
+#include "input/wave.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace clip2c {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void putU16(Bytes& b, std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void putU32(Bytes& b, std::uint32_t v) {
+    putU16(b, v & 0xFFFF);
+    putU16(b, v >> 16);
+}
+void putId(Bytes& b, const char* id) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
+}
+
+Bytes riff(std::uint32_t riffSize, const char* form = "WAVE") {
+    Bytes b;
+    putId(b, "RIFF");
+    putU32(b, riffSize);
+    putId(b, form);
+    return b;
+}
+void chunk(Bytes& b, const char* id, std::uint32_t declared, std::size_t bodyBytes, std::uint8_t fill = 0x80) {
+    putId(b, id);
+    putU32(b, declared);
+    b.resize(b.size() + bodyBytes, fill);
+}
+void fmt(Bytes& b, std::uint32_t channels, std::uint32_t rate, std::uint32_t blockAlign, std::uint32_t bits,
+         std::uint32_t declared = 16) {
+    putId(b, "fmt ");
+    putU32(b, declared);
+    putU16(b, 1);
+    putU16(b, channels);
+    putU32(b, rate);
+    putU32(b, rate * blockAlign);
+    putU16(b, blockAlign);
+    putU16(b, bits);
+}
+// Sets the RIFF size field to what the image actually holds.
+Bytes sealed(Bytes b) {
+    const auto size = static_cast<std::uint32_t>(b.size() - 8);
+    for (int i = 0; i < 4; ++i) b[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (8 * i));
+    return b;
+}
+
+struct Expected {
+    bool image;
+    std::uint32_t channels, sampleRate, blockAlign, bitsPerSample;
+    long dataOffset;  // -1: no data position
+    std::uint32_t dataSize;
+};
+struct WaveRow {
+    std::string name;
+    Bytes image;
+    Expected expected;
+};
+
+Bytes pcm8Mono(std::size_t samples) {
+    Bytes b = riff(0);
+    fmt(b, 1, 8000, 1, 8);
+    chunk(b, "data", static_cast<std::uint32_t>(samples), samples);
+    return sealed(b);
+}
+
+std::vector<WaveRow> wellFormedRows() {
+    std::vector<WaveRow> rows;
+    rows.push_back({"8-bit mono", pcm8Mono(5), {true, 1, 8000, 1, 8, 44, 5}});
+    {
+        Bytes b = riff(0);
+        fmt(b, 1, 22050, 2, 16);
+        chunk(b, "data", 4, 4);
+        rows.push_back({"16-bit mono", sealed(b), {true, 1, 22050, 2, 16, 44, 4}});
+    }
+    {
+        Bytes b = riff(0);
+        fmt(b, 2, 11025, 2, 8);
+        chunk(b, "data", 4, 4);
+        rows.push_back({"8-bit stereo", sealed(b), {true, 2, 11025, 2, 8, 44, 4}});
+    }
+    {
+        // The bits field says 16 but block align 1 makes it 8.
+        Bytes b = riff(0);
+        fmt(b, 1, 8000, 1, 16);
+        chunk(b, "data", 2, 2);
+        rows.push_back({"bits derived from block align", sealed(b), {true, 1, 8000, 1, 8, 44, 2}});
+    }
+    {
+        Bytes b = riff(0);
+        chunk(b, "data", 3, 4);  // three bytes and the pad byte
+        fmt(b, 1, 8000, 1, 8);
+        rows.push_back({"data ahead of fmt", sealed(b), {true, 1, 8000, 1, 8, 20, 3}});
+    }
+    {
+        Bytes b = riff(0);
+        fmt(b, 1, 8000, 1, 8);
+        chunk(b, "LIST", 5, 6);  // five bytes and the pad byte
+        chunk(b, "data", 2, 2);
+        rows.push_back({"odd LIST chunk is padded", sealed(b), {true, 1, 8000, 1, 8, 58, 2}});
+    }
+    {
+        Bytes b = riff(0);
+        fmt(b, 1, 8000, 1, 8);
+        chunk(b, "data", 2, 2);
+        chunk(b, "data", 3, 4);
+        rows.push_back({"last data chunk wins", sealed(b), {true, 1, 8000, 1, 8, 54, 3}});
+    }
+    {
+        Bytes b = riff(0);
+        fmt(b, 2, 8000, 2, 8);
+        fmt(b, 1, 4000, 1, 8);
+        rows.push_back({"last fmt wins, no data", sealed(b), {true, 1, 4000, 1, 8, -1, 0}});
+    }
+    {
+        // A fmt chunk declaring 12 bytes still has its block align read at
+        // offset 20, here from the following chunk's id.
+        Bytes b = riff(0);
+        putId(b, "fmt ");
+        putU32(b, 12);
+        putU16(b, 1);
+        putU16(b, 1);
+        putU32(b, 8000);
+        putU32(b, 8000);
+        chunk(b, "data", 1, 2);  // bytes 20..21 of fmt are "da" = 0x6164
+        rows.push_back({"short fmt reads past its size", sealed(b), {true, 1, 8000, 0x6164, 0x6164 * 8, 40, 1}});
+    }
+    {
+        Bytes b = riff(0);
+        fmt(b, 0, 8000, 1, 8);
+        rows.push_back({"zero channels, no division", sealed(b), {true, 0, 8000, 1, 0, -1, 0}});
+    }
+    {
+        Bytes b = riff(0);
+        fmt(b, 3, 8000, 4, 8);
+        rows.push_back({"block align not a multiple of channels", sealed(b), {true, 3, 8000, 4, 8, -1, 0}});
+    }
+    return rows;
+}
+
+std::vector<WaveRow> limitRows() {
+    std::vector<WaveRow> rows;
+    {
+        Bytes b = pcm8Mono(4);
+        b[8] = 'w';
+        rows.push_back({"form type not WAVE", b, {false, 0, 0, 0, 0, -1, 0}});
+    }
+    {
+        Bytes b = pcm8Mono(4);
+        b[4] = 4;
+        b[5] = b[6] = b[7] = 0;
+        rows.push_back({"RIFF size 4 walks nothing", b, {true, 0, 0, 0, 0, -1, 0}});
+    }
+    {
+        Bytes b = pcm8Mono(4);
+        b[4] = 0xF8;
+        b[5] = b[6] = b[7] = 0xFF;
+        rows.push_back({"RIFF size 2^32-8 wraps the limit", b, {true, 0, 0, 0, 0, -1, 0}});
+    }
+    {
+        // Limit 12 + 24 = 36 stops before the data chunk at 36.
+        Bytes b = pcm8Mono(4);
+        b[4] = 28;
+        b[5] = b[6] = b[7] = 0;
+        rows.push_back({"chunk at the limit is not looked at", b, {true, 1, 8000, 1, 8, -1, 0}});
+    }
+    {
+        // Limit 37: the data chunk starts below it and is taken in full.
+        Bytes b = pcm8Mono(4);
+        b[4] = 29;
+        b[5] = b[6] = b[7] = 0;
+        rows.push_back({"chunk starting below the limit is taken whole", b, {true, 1, 8000, 1, 8, 44, 4}});
+    }
+    {
+        Bytes b = pcm8Mono(4);
+        b[4] = b[5] = b[6] = b[7] = 0xF0;
+        rows.push_back({"RIFF size beyond the image", b, {true, 1, 8000, 1, 8, 44, 4}});
+    }
+    return rows;
+}
+
+std::vector<WaveRow> hostileRows() {
+    std::vector<WaveRow> rows;
+    rows.push_back({"empty image", {}, {false, 0, 0, 0, 0, -1, 0}});
+    {
+        Bytes b = riff(100);
+        b.pop_back();
+        rows.push_back({"11 bytes", b, {false, 0, 0, 0, 0, -1, 0}});
+    }
+    rows.push_back({"header only", riff(100), {true, 0, 0, 0, 0, -1, 0}});
+    {
+        Bytes b = riff(100);
+        putId(b, "fmt ");
+        putU16(b, 16);
+        rows.push_back({"chunk header cut off", b, {true, 0, 0, 0, 0, -1, 0}});
+    }
+    {
+        Bytes b = riff(100);
+        putId(b, "fmt ");
+        putU32(b, 16);
+        putU16(b, 1);
+        putU16(b, 1);
+        putU32(b, 8000);
+        putU32(b, 8000);
+        putU16(b, 0);  // block align's first byte only
+        b.pop_back();
+        rows.push_back({"fmt fields cut off give nothing", b, {true, 0, 0, 0, 0, -1, 0}});
+    }
+    {
+        Bytes b = riff(0);
+        fmt(b, 1, 8000, 1, 8);
+        chunk(b, "data", 1000, 10);
+        rows.push_back({"data declares more than the file holds", sealed(b), {true, 1, 8000, 1, 8, 44, 10}});
+    }
+    {
+        Bytes b = riff(0xFFFFFFFF - 8 - 1);
+        fmt(b, 1, 8000, 1, 8);
+        chunk(b, "data", 0xFFFFFFFF, 7);
+        rows.push_back({"streamed data size 0xFFFFFFFF", b, {true, 1, 8000, 1, 8, 44, 7}});
+    }
+    {
+        // A huge odd size would wrap a 32-bit position back to the start.
+        Bytes b = riff(0x7FFFFFFF);
+        fmt(b, 1, 8000, 1, 8);
+        chunk(b, "junk", 0xFFFFFFF3, 2);
+        fmt(b, 2, 8000, 2, 8);
+        rows.push_back({"huge chunk size ends the walk", b, {true, 1, 8000, 1, 8, -1, 0}});
+    }
+    {
+        Bytes b = riff(0x7FFFFFFF);
+        chunk(b, "data", 0, 0);
+        rows.push_back({"empty data chunk at the end", b, {true, 0, 0, 0, 0, 20, 0}});
+    }
+    return rows;
+}
+
+void checkRows(const std::vector<WaveRow>& rows) {
+    for (const WaveRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        WaveInfo info{};
+        parseWave(row.image.data(), row.image.size(), info);
+        const Expected& e = row.expected;
+        EXPECT_EQ(info.image != nullptr, e.image);
+        if (e.image) {
+            EXPECT_EQ(info.image, row.image.data());
+        }
+        EXPECT_EQ(info.channels, e.channels);
+        EXPECT_EQ(info.sampleRate, e.sampleRate);
+        EXPECT_EQ(info.blockAlign, e.blockAlign);
+        EXPECT_EQ(info.bitsPerSample, e.bitsPerSample);
+        EXPECT_EQ(info.dataSize, e.dataSize);
+        if (e.dataOffset < 0) {
+            EXPECT_EQ(info.data, nullptr);
+        } else {
+            EXPECT_EQ(info.data, row.image.data() + e.dataOffset);
+        }
+        if (info.data != nullptr) {
+            EXPECT_LE(info.data + info.dataSize, row.image.data() + row.image.size());
+        }
+    }
+}
+
+TEST(ParseWave, ReadsWellFormedChunks) { checkRows(wellFormedRows()); }
+TEST(ParseWave, StopsAtTheRiffLimit) { checkRows(limitRows()); }
+TEST(ParseWave, StaysInsideHostileImages) { checkRows(hostileRows()); }
+
+}  // namespace
+}  // namespace clip2c
