@@ -2,17 +2,23 @@
 // the Win32 file calls, and the multibyte C runtime.
 #include "platform/platform.h"
 
+#include <cstdio>
+#include <vector>
+
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
-#include <cstdio>
 #include <mbstring.h>
-#include <vector>
 
 namespace clip2c::platform {
 namespace {
+
+static_assert(sizeof(std::intptr_t) >= sizeof(HANDLE), "a HANDLE must fit in FileHandle::value");
 
 HANDLE handleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); }
 
