@@ -56,8 +56,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "-- Creating the Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   # wineboot may still be busy after it returns: wait for the server too.
-  timeout 300 wineboot --init </dev/null || fail "wineboot --init failed or timed out"
-  timeout 120 wineserver -w || fail "the Wine server did not settle after wineboot"
+  # Its notes (such as the missing 32-bit rundll32, harmless here) go to a
+  # log that is shown only when it fails.
+  log=$build/wineboot.log
+  if ! timeout 300 wineboot --init </dev/null >"$log" 2>&1 ||
+     ! timeout 120 wineserver -w >>"$log" 2>&1; then
+    cat "$log" >&2
+    fail "wineboot --init failed or timed out (log: $log)"
+  fi
   [ -f "$WINEPREFIX/system.reg" ] || fail "wineboot did not create the prefix $WINEPREFIX"
 fi
 
