@@ -42,9 +42,18 @@ bool writeWideToConsole(std::string_view utf8) {
 }  // namespace
 
 bool openForReading(const std::string& path, FileHandle& file) {
+    // A folder does not open: CreateFileA needs FILE_FLAG_BACKUP_SEMANTICS
+    // for one, and it is not given.
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
+    // Only disk files are inputs, as only regular files are on POSIX: a
+    // device ("CON.raw", "COM1.raw") or a pipe has no size to measure and a
+    // read of it could wait for ever.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return false;
+    }
     file.value = reinterpret_cast<std::intptr_t>(h);
     return true;
 }
