@@ -210,6 +210,12 @@ CASES = [
     Case("Shift_JIS name whose second byte is a backslash", [b"\x95\x5c\x8e\xa6.raw"], BANNER, 0,
          files={b"\x95\x5c\x8e\xa6.raw": S[:3]}, written={b"\x95\x5c\x8e\xa6.h": c_array(b"\x8e\xa6", S[:3])},
          only="posix"),
+    # Drive paths: "{case}" stands for the case folder as an absolute Windows
+    # path with its drive letter (under Wine, on drive Z:, which is /).
+    Case("drive path to the input", ["{case}\\clip.raw"], BANNER, 0, files={"clip.raw": S[:4]},
+         written={"clip.h": c_array(b"clip", S[:4])}, only="windows"),
+    Case("drive path to the output", ["sub\\clip.wav", "{case}\\out\\clip.c"], BANNER, 0,
+         files={"sub/clip.wav": WAV500, "out/": None}, written={"out/clip.c": c_array(b"clip", S)}, only="windows"),
 ]
 
 
@@ -248,7 +254,11 @@ def run_case(case, exe, prefix, windows, scratch):
     lay_out(root, case.files)
     before = snapshot(root)
     env = dict(os.environ, WINEDEBUG="-all")
-    proc = subprocess.run(prefix + [exe] + [as_bytes(a) for a in case.args], cwd=root, env=env,
+    args = [as_bytes(a) for a in case.args]
+    if windows:
+        here = os.path.abspath(root) if os.name == "nt" else "Z:" + os.path.abspath(root).replace("/", "\\")
+        args = [a.replace(b"{case}", here.encode()) for a in args]
+    proc = subprocess.run(prefix + [exe] + args, cwd=root, env=env,
                           stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
     stdout = proc.stdout.replace(b"\r\n", b"\n") if windows else proc.stdout
     problems = []
