@@ -6,7 +6,8 @@
 # it to a prefix inside the build folder); otherwise Wine uses ~/.wine.
 WINEDEBUG=-all
 # No Mono or Gecko: a console program needs neither, and asking to install
-# them would wait for a person.
-WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# them would wait for a person. No winemenubuilder: it would write menu
+# entries and file associations into the user's home.
+WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 export WINEDEBUG WINEDLLOVERRIDES
 exec "${CLIP2C_WINE:-wine}" "$@"

@@ -36,7 +36,7 @@ command -v wineboot >/dev/null && command -v wineserver >/dev/null ||
 # window or a question (no display; no Mono or Gecko installer).
 export WINEDEBUG=-all
 export WINEPREFIX=$build/wineprefix
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 
 start=$SECONDS
