@@ -27,12 +27,14 @@ bool stdoutIsUtf8Terminal() {
 }  // namespace
 
 bool openForReading(const std::string& path, FileHandle& file) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
-    // A folder opens for reading on POSIX but not on Windows; refuse it here
-    // so both builds treat it as a file that cannot be opened.
+    // Only regular files are inputs. A folder opens for reading on POSIX but
+    // not on Windows, and a FIFO or device has no size to measure: refuse
+    // them here as files that cannot be opened.
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return false;
     }

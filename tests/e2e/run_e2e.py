@@ -1,1 +1,299 @@
-import sys; sys.exit(0)
+#!/usr/bin/env python3
+"""End-to-end cases for the built clip2c executable.
+
+Each case runs the executable in a fresh scratch folder holding the case's
+files, then compares standard output byte for byte, the exit status, and the
+whole folder afterwards: files the case expects to be written must hold
+exactly the expected bytes, and every other file must be as it was (a
+rejected run creates and truncates nothing).
+
+  run_e2e.py --exe build/clip2c --scratch build/e2e-scratch
+  run_e2e.py --exe build-win/clip2c.exe --scratch /tmp/s --prefix wine --windows
+
+--prefix runs the executable through a command such as wine; --windows picks
+the cases that only exist on Windows and reads CR LF on standard output as LF
+(the C runtime's text mode).
+"""
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+from dataclasses import dataclass, field
+
+TITLE = "8ビットモノラル rawまたはwavを.cに変換するプログラム".encode("cp932")
+BANNER = TITLE + b" version.1.00\n"
+USAGE = (b"Usage : " + TITLE + b" [option] [filelist file (.raw)] [output file (.c)]\n"
+         b"\n"
+         b"Option : /HELP            Display help message.\n"
+         b"Option : /SIGNED          Make signed data.\n")
+NO_INPUT = "入力ファイルのパス名が指定されていません.\n".encode("cp932")
+NOT_RAW_OR_WAV = "入力ファイルがrawまたはwavではありません.\n".encode("cp932")
+MONO_ONLY = "wavファイルはモノラルのみ対応しています.\n".encode("cp932")
+EIGHT_BIT_ONLY = "wavファイルは8bitのみ対応しています.\n".encode("cp932")
+FAIL = 255  # -1 as a POSIX parent sees it
+
+
+def c_array(name, samples, signed=False):
+    """The declaration the tool must write, built number by number."""
+    kind = b"const char " if signed else b"const unsigned char "
+    out = kind + name + b"_wave[%d] =\n{\n" % len(samples)
+    for i, byte in enumerate(samples):
+        value = byte - 128 if signed else byte
+        out += (b"\t" if i % 16 == 0 else b"") + b"%d" % value
+        out += b"\n" if i == len(samples) - 1 else (b",\n" if i % 16 == 15 else b", ")
+    return out + b"};\n"
+
+
+def chunk(cid, body, declared=None):
+    size = len(body) if declared is None else declared
+    return cid + struct.pack("<I", size) + body + (b"\0" if len(body) % 2 else b"")
+
+
+def fmt(channels=1, rate=8000, align=1, bits=8, tag=1, extra=b""):
+    return chunk(b"fmt ", struct.pack("<HHIIHH", tag, channels, rate, rate * align, align, bits) + extra)
+
+
+def riff(*chunks, riff_size=None, form=b"WAVE"):
+    body = form + b"".join(chunks)
+    return b"RIFF" + struct.pack("<I", len(body) if riff_size is None else riff_size) + body
+
+
+def pcm8(samples, **kw):
+    return riff(fmt(**kw), chunk(b"data", samples))
+
+
+def pattern(n, seed=1):
+    """Deterministic bytes that cover every value."""
+    out, x = bytearray(), seed
+    for _ in range(n):
+        x = (x * 1103515245 + 12345) & 0x7FFFFFFF
+        out.append((x >> 16) & 0xFF)
+    return bytes(out)
+
+
+def wave_module_file(samples, channels=1, width=1, rate=8000):
+    """A WAV file as Python's own wave writer makes it."""
+    import io
+    import wave
+    buf = io.BytesIO()
+    with wave.open(buf, "wb") as w:
+        w.setnchannels(channels)
+        w.setsampwidth(width)
+        w.setframerate(rate)
+        w.writeframes(samples)
+    return buf.getvalue()
+
+
+@dataclass
+class Case:
+    name: str
+    args: list
+    stdout: bytes
+    status: int
+    files: dict = field(default_factory=dict)    # folder contents before the run
+    written: dict = field(default_factory=dict)  # files the run must leave, with their bytes
+    only: str = ""                               # "posix" or "windows" for cases of one platform
+
+
+S = pattern(500)
+WAV500 = pcm8(S)
+EXTENSIBLE = fmt(tag=0xFFFE, extra=struct.pack("<HHI16s", 22, 8, 4, b"\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71"))
+
+CASES = [
+    # Command line and console texts.
+    Case("no arguments", [], BANNER + USAGE, FAIL),
+    Case("/?", ["/?"], BANNER + USAGE, FAIL),
+    Case("-help", ["-help"], BANNER + USAGE, FAIL),
+    Case("/HELPME", ["/HELPME"], BANNER + USAGE, FAIL),
+    Case("help with valid paths touches nothing", ["clip.raw", "out.h", "/Help"], BANNER + USAGE, FAIL,
+         files={"clip.raw": b"\x01\x02", "out.h": b"keep"}),
+    Case("no input path", ["/signed", "/x"], BANNER + NO_INPUT, FAIL),
+    Case("empty arguments only", ["", ""], BANNER + NO_INPUT, FAIL),
+    Case("absolute POSIX path is an option", ["/data/clip.raw"], BANNER + NO_INPUT, FAIL),
+    Case("neither raw nor wav", ["clip.txt"], BANNER + NOT_RAW_OR_WAV, FAIL, files={"clip.txt": b"abc"}),
+    Case("upper-case extension", ["SOUND.RAW"], BANNER + NOT_RAW_OR_WAV, FAIL, files={"SOUND.RAW": b"abc"}),
+    Case("missing raw input", ["clip.raw"], BANNER, FAIL),
+    Case("empty raw input", ["clip.raw"], BANNER, FAIL, files={"clip.raw": b""}),
+    Case("folder as raw input", ["dir.raw"], BANNER, FAIL, files={"dir.raw/": None}),
+
+    # Raw input.
+    Case("raw", ["clip.raw"], BANNER, 0, files={"clip.raw": b"\x80\x81\x7f"},
+         written={"clip.h": b"const unsigned char clip_wave[3] =\n{\n\t128, 129, 127\n};\n"}),
+    Case("raw signed", ["-SIGNED", "clip.raw"], BANNER, 0, files={"clip.raw": b"\x80\x81\x7f"},
+         written={"clip.h": b"const char clip_wave[3] =\n{\n\t0, 1, -1\n};\n"}),
+    Case("raw, every value, signed", ["all.raw", "/signedness"], BANNER, 0, files={"all.raw": bytes(range(256))},
+         written={"all.h": c_array(b"all", bytes(range(256)), signed=True)}),
+    Case("given output used unchanged, third path ignored", ["a.raw", "b.txt", "c.raw"], BANNER, 0,
+         files={"a.raw": S[:17]}, written={"b.txt": c_array(b"a", S[:17])}),
+    Case("empty argument keeps the output slot open", ["a.raw", "", "out.c"], BANNER, 0,
+         files={"a.raw": S[:16]}, written={"out.c": c_array(b"a", S[:16])}),
+    Case("unknown option ignored", ["/x", "a.raw", "-verbose"], BANNER, 0,
+         files={"a.raw": S[:1]}, written={"a.h": c_array(b"a", S[:1])}),
+    Case("raw tried first", ["clip.raw.wav"], BANNER, 0, files={"clip.raw.wav": S[:40]},
+         written={"clip.h": c_array(b"clip", S[:40])}),
+    Case("last raw cut", ["old.wav.raw"], BANNER, 0, files={"old.wav.raw": S[:3]},
+         written={"old.wav.h": c_array(b"old.wav", S[:3])}),
+    Case("extension alone", [".raw"], BANNER, 0, files={".raw": S[:5]}, written={".h": c_array(b"", S[:5])}),
+    Case("extension inside the name", ["clip.rawdata"], BANNER, 0, files={"clip.rawdata": S[:5]},
+         written={"clip.h": c_array(b"clip", S[:5])}),
+    Case("name keeps spaces and hyphens", ["my clip-1.raw"], BANNER, 0, files={"my clip-1.raw": S[:2]},
+         written={"my clip-1.h": c_array(b"my clip-1", S[:2])}),
+    Case("folder cut from the name", ["snd/clip.raw"], BANNER, 0, files={"snd/clip.raw": S[:20]},
+         written={"snd/clip.h": c_array(b"clip", S[:20])}),
+    Case("dotted folders cut from the name", ["./a/b/clip.wav"], BANNER, 0, files={"a/b/clip.wav": WAV500},
+         written={"a/b/clip.h": c_array(b"clip", S)}),
+    Case("output equal to input replaces it", ["clip.raw", "clip.raw"], BANNER, 0, files={"clip.raw": S[:9]},
+         written={"clip.raw": c_array(b"clip", S[:9])}),
+    Case("existing output truncated", ["clip.raw"], BANNER, 0, files={"clip.raw": S[:2], "clip.h": b"x" * 5000},
+         written={"clip.h": c_array(b"clip", S[:2])}),
+    Case("output in a missing folder", ["clip.raw", "nowhere/clip.h"], BANNER, FAIL, files={"clip.raw": S[:2]}),
+    Case("output is a folder", ["clip.raw", "out"], BANNER, FAIL, files={"clip.raw": S[:2], "out/": None}),
+
+    # WAV input.
+    Case("8-bit mono wav", ["clip.wav"], BANNER, 0, files={"clip.wav": WAV500},
+         written={"clip.h": c_array(b"clip", S)}),
+    Case("8-bit mono wav signed", ["clip.wav", "/SIGNED"], BANNER, 0, files={"clip.wav": WAV500},
+         written={"clip.h": c_array(b"clip", S, signed=True)}),
+    Case("wav from Python's wave writer", ["tone.wav"], BANNER, 0, files={"tone.wav": wave_module_file(S[:333])},
+         written={"tone.h": c_array(b"tone", S[:333])}),
+    Case("16-bit mono wav", ["clip.wav"], BANNER + EIGHT_BIT_ONLY, FAIL,
+         files={"clip.wav": wave_module_file(S[:100], width=2)}),
+    Case("8-bit stereo wav", ["clip.wav"], BANNER + MONO_ONLY, FAIL,
+         files={"clip.wav": wave_module_file(S[:100], channels=2)}),
+    Case("16-bit stereo wav: channels first", ["clip.wav"], BANNER + MONO_ONLY, FAIL,
+         files={"clip.wav": wave_module_file(S[:100], channels=2, width=2)}),
+    Case("not a WAVE form", ["clip.wav"], BANNER + MONO_ONLY, FAIL,
+         files={"clip.wav": riff(fmt(), chunk(b"data", S[:4]), form=b"AVI ")}),
+    Case("raw bytes named wav", ["clip.wav"], BANNER + MONO_ONLY, FAIL, files={"clip.wav": S[:100]}),
+    Case("tiny file named wav", ["clip.wav"], BANNER + MONO_ONLY, FAIL, files={"clip.wav": b"RIFF"}),
+    Case("no fmt chunk", ["clip.wav"], BANNER + MONO_ONLY, FAIL, files={"clip.wav": riff(chunk(b"data", S[:4]))}),
+    Case("fmt without data gives an empty array", ["clip.wav"], BANNER, 0, files={"clip.wav": riff(fmt())},
+         written={"clip.h": b"const unsigned char clip_wave[0] =\n{\n};\n"}),
+    Case("data ahead of fmt, LIST and fact chunks", ["clip.wav"], BANNER, 0,
+         files={"clip.wav": riff(chunk(b"LIST", b"INFOISFT\x05\x00\x00\x00abcd\x00"), chunk(b"data", S[:33]),
+                                 chunk(b"fact", struct.pack("<I", 33)), fmt())},
+         written={"clip.h": c_array(b"clip", S[:33])}),
+    Case("u-law mono is taken byte for byte", ["speech.wav"], BANNER, 0,
+         files={"speech.wav": riff(fmt(tag=7), chunk(b"fact", struct.pack("<I", 50)), chunk(b"data", S[:50]))},
+         written={"speech.h": c_array(b"speech", S[:50])}),
+    Case("extensible fmt, 8-bit mono", ["ext.wav"], BANNER, 0,
+         files={"ext.wav": riff(EXTENSIBLE, chunk(b"data", S[:21]))}, written={"ext.h": c_array(b"ext", S[:21])}),
+    Case("bits field ignored, block align counts", ["clip.wav"], BANNER, 0,
+         files={"clip.wav": pcm8(S[:8], bits=16)}, written={"clip.h": c_array(b"clip", S[:8])}),
+    Case("block align 2 mono is 16-bit", ["clip.wav"], BANNER + EIGHT_BIT_ONLY, FAIL,
+         files={"clip.wav": pcm8(S[:8], align=2, bits=8)}),
+    Case("truncated download converts what is there", ["cut.wav"], BANNER, 0,
+         files={"cut.wav": WAV500[:300]}, written={"cut.h": c_array(b"cut", WAV500[44:300])}),
+    Case("streamed data size 0xFFFFFFFF", ["live.wav"], BANNER, 0,
+         files={"live.wav": riff(fmt(), chunk(b"data", S[:76], declared=0xFFFFFFFF), riff_size=0x7FFFFFFF)},
+         written={"live.h": c_array(b"live", S[:76])}),
+    Case("RIFF size 0xFFFFFFFF wraps the walk's end: nothing found", ["live.wav"], BANNER + MONO_ONLY, FAIL,
+         files={"live.wav": riff(fmt(), chunk(b"data", S[:77]), riff_size=0xFFFFFFFF)}),
+    Case("RIFF size stops the walk before data", ["clip.wav"], BANNER, 0,
+         files={"clip.wav": riff(fmt(), chunk(b"data", S[:4]), riff_size=28)},
+         written={"clip.h": b"const unsigned char clip_wave[0] =\n{\n};\n"}),
+    Case("last data chunk wins", ["clip.wav"], BANNER, 0,
+         files={"clip.wav": riff(fmt(), chunk(b"data", S[:5]), chunk(b"data", S[100:103]))},
+         written={"clip.h": c_array(b"clip", S[100:103])}),
+    Case("extension in a folder name", ["snd.wav/clip.bin"], BANNER, 0, files={"snd.wav/clip.bin": WAV500},
+         written={"snd.h": c_array(b"snd", S)}),
+
+    # Paths that exist on one platform only.
+    Case("backslash folder in a Windows path", ["snd.wav\\clip.bin"], BANNER, 0,
+         files={"snd.wav/clip.bin": WAV500}, written={"snd.h": c_array(b"snd", S)}, only="windows"),
+    Case("backslash folder cut from the name", ["sub\\clip.raw"], BANNER, 0,
+         files={"sub/clip.raw": S[:3]}, written={"sub/clip.h": c_array(b"clip", S[:3])}, only="windows"),
+    Case("backslash inside a POSIX file name", ["snd.wav\\clip.bin"], BANNER, 0,
+         files={"snd.wav\\clip.bin": WAV500}, written={"snd.h": c_array(b"snd", S)}, only="posix"),
+    Case("Shift_JIS name whose second byte is a backslash", [b"\x95\x5c\x8e\xa6.raw"], BANNER, 0,
+         files={b"\x95\x5c\x8e\xa6.raw": S[:3]}, written={b"\x95\x5c\x8e\xa6.h": c_array(b"\x8e\xa6", S[:3])},
+         only="posix"),
+]
+
+
+def snapshot(root):
+    """Every file below root with its bytes; folders as None."""
+    found = {}
+    for folder, dirs, files in os.walk(os.fsencode(root)):
+        rel = os.path.relpath(folder, os.fsencode(root))
+        for d in dirs:
+            found[os.path.normpath(os.path.join(rel, d)) + b"/"] = None
+        for f in files:
+            with open(os.path.join(folder, f), "rb") as fh:
+                found[os.path.normpath(os.path.join(rel, f))] = fh.read()
+    return found
+
+
+def as_bytes(name):
+    return name if isinstance(name, bytes) else name.encode()
+
+
+def lay_out(root, files):
+    for name, content in files.items():
+        path = os.path.join(os.fsencode(root), as_bytes(name))
+        if content is None:
+            os.makedirs(path, exist_ok=True)
+            continue
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as fh:
+            fh.write(content)
+
+
+def run_case(case, exe, prefix, windows, scratch):
+    root = os.path.join(scratch, "case")
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(root)
+    lay_out(root, case.files)
+    before = snapshot(root)
+    env = dict(os.environ, WINEDEBUG="-all")
+    proc = subprocess.run(prefix + [exe] + [as_bytes(a) for a in case.args], cwd=root, env=env,
+                          stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+    stdout = proc.stdout.replace(b"\r\n", b"\n") if windows else proc.stdout
+    problems = []
+    if stdout != case.stdout:
+        problems.append(f"stdout {stdout!r}\n   expected {case.stdout!r}")
+    if proc.returncode != case.status:
+        problems.append(f"exit status {proc.returncode}, expected {case.status}")
+    if not prefix and proc.stderr:
+        problems.append(f"stderr not empty: {proc.stderr!r}")
+    expected = dict(before)
+    for name, content in case.written.items():
+        expected[os.path.normpath(as_bytes(name))] = content
+    after = snapshot(root)
+    for name in sorted(set(expected) | set(after)):
+        if expected.get(name, b"<absent>") != after.get(name, b"<absent>"):
+            got = after.get(name, b"<absent>")
+            problems.append(f"file {name!r}: {got[:200]!r}... expected {expected.get(name, b'<absent>')[:200]!r}...")
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--scratch", required=True)
+    parser.add_argument("--prefix", nargs="+", default=[])
+    parser.add_argument("--windows", action="store_true")
+    opts = parser.parse_args()
+    exe = os.path.abspath(opts.exe)
+    platform = "windows" if opts.windows else "posix"
+    passed = failed = skipped = 0
+    for case in CASES:
+        if case.only and case.only != platform:
+            skipped += 1
+            continue
+        problems = run_case(case, exe, opts.prefix, opts.windows, opts.scratch)
+        if problems:
+            failed += 1
+            print(f"FAIL {case.name}")
+            for p in problems:
+                print(f"   {p}")
+        else:
+            passed += 1
+    print(f"{passed} passed, {failed} failed, {skipped} skipped")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whichever of the packages the build and the test
+# suites need is missing. Does nothing when all are there.
+set -euo pipefail
+
+packages=(
+  cmake g++ make python3          # native build and the end-to-end runner
+  googletest libgtest-dev         # unit tests; googletest's source also serves the Windows build
+  clang libclang-rt-14-dev        # fuzzing and the sanitizer build
+  libbenchmark-dev                # the text builder's benchmark
+  g++-mingw-w64-x86-64 wine wine64  # the Windows build and its suite under Wine
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing packages: ${missing[*]} (run as root, or install them with sudo apt-get install)" >&2
+  exit 1
+fi
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds and runs every suite: the native build (warnings as errors), the
+# sanitizer build, the Windows build under Wine, and a bounded fuzzing run.
+# Exits non-zero when any of them fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+echo "== native build and tests"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCLIP2C_WARNINGS_AS_ERRORS=ON
+cmake --build build -j "$(nproc)"
+ctest --test-dir build --output-on-failure
+
+echo "== sanitizer build and tests"
+bash scripts/test-sanitize.sh
+
+echo "== Windows build and tests under Wine"
+bash scripts/test-windows.sh
+
+echo "== fuzzing"
+bash scripts/fuzz.sh
+
+echo "== all suites passed"
