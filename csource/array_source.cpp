@@ -1,8 +1,8 @@
 #include "csource/array_source.h"
 
 #include <array>
-#include <cstdint>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
