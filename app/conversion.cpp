@@ -53,29 +53,22 @@ int convert(const CommandLine& line) {
     const ByteBuffer image = acquireBuffer(fileSize);
     if (!image || readWholeFile(line.inputPath, image.get(), fileSize) == 0) return kExitFailure;
 
-    const std::uint8_t* sampleStart = image.get();
-    std::uint32_t sampleCount = fileSize;
-    if (isWave) {
-        WaveInfo info{};
-        parseWave(image.get(), fileSize, info);
-        if (info.channels != 1) {
-            print(kMonoOnly);
-            return kExitFailure;
-        }
-        if (info.bitsPerSample != 8) {
-            print(kEightBitOnly);
-            return kExitFailure;
-        }
-        sampleStart = info.data;
-        sampleCount = info.dataSize;
+    const SampleSelection selection = selectSamples(image.get(), fileSize, isWave);
+    if (selection.check == SampleCheck::NotMono) {
+        print(kMonoOnly);
+        return kExitFailure;
     }
-    const ByteBuffer samples = acquireBuffer(sampleCount);
+    if (selection.check == SampleCheck::NotEightBit) {
+        print(kEightBitOnly);
+        return kExitFailure;
+    }
+    const ByteBuffer samples = acquireBuffer(selection.count);
     if (!samples) return kExitFailure;
-    if (sampleCount != 0) std::memcpy(samples.get(), sampleStart, sampleCount);
+    if (selection.count != 0) std::memcpy(samples.get(), selection.start, selection.count);
 
     const std::string name = deriveArrayName(line.inputPath, *extension);
     const SourceText text =
-        emitArraySource(name, samples.get(), sampleCount, line.flags.has(RunFlags::Signed));
+        emitArraySource(name, samples.get(), selection.count, line.flags.has(RunFlags::Signed));
     if (!text.bytes) return kExitFailure;
     if (!writeWholeFile(outputPath, text.bytes.get(), text.length)) return kExitFailure;
     return kExitSuccess;
@@ -87,6 +80,15 @@ std::optional<std::string_view> classifyInput(const std::string& inputPath) {
     if (inputPath.find(".raw") != std::string::npos) return std::string_view(".raw");
     if (inputPath.find(".wav") != std::string::npos) return std::string_view(".wav");
     return std::nullopt;
+}
+
+SampleSelection selectSamples(const std::uint8_t* image, std::uint32_t length, bool isWave) {
+    if (!isWave) return {SampleCheck::Accepted, image, length};
+    WaveInfo info{};
+    parseWave(image, length, info);
+    if (info.channels != 1) return {SampleCheck::NotMono, nullptr, 0};
+    if (info.bitsPerSample != 8) return {SampleCheck::NotEightBit, nullptr, 0};
+    return {SampleCheck::Accepted, info.data, info.dataSize};
 }
 
 std::string deriveOutputPath(std::string inputPath, std::string_view extension) {

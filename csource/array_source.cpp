@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -76,21 +77,23 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
     const auto converted = std::to_chars(countText, countText + sizeof countText, count);
     const std::string_view countDigits(countText, static_cast<std::size_t>(converted.ptr - countText));
 
-    // Measure first so the text is allocated once at its final length.
-    std::size_t length = type.size() + name.size() + std::string_view("_wave[]").size() +
-                         countDigits.size() + kOpening.size() + kClosing.size();
-    if (count != 0) {
-        const std::size_t lines = (std::size_t{count} + kValuesPerLine - 1) / kValuesPerLine;
-        std::size_t valueBytes = 0;
-        for (std::uint32_t i = 0; i < count; ++i) valueBytes += values[samples[i]].length;
-        // One tab a line; the last value has "\n" where the others have ", ".
-        length += lines + valueBytes - 1;
-    }
+    // The text is allocated once, for the longest it can be: every value at
+    // the widest entry of its table. Measuring each value first would cost a
+    // second pass over the samples; the bytes never written are never
+    // touched, so they take address space but no memory. Each line adds its
+    // tab; its ", " endings only ever shrink.
+    const std::size_t fixedLength = type.size() + name.size() + std::string_view("_wave[]").size() +
+                                    countDigits.size() + kOpening.size() + kClosing.size();
+    const std::size_t widest = std::string_view(isSigned ? "-128, " : "255, ").size();
+    const std::size_t lines = (std::size_t{count} + kValuesPerLine - 1) / kValuesPerLine;
+    // A count whose text could not even be addressed is memory running out.
+    const std::size_t valueLimit = (SIZE_MAX - fixedLength - kCopySlack - lines) / widest;
+    if (count > valueLimit) return SourceText{};
+    const std::size_t capacity = fixedLength + lines + std::size_t{count} * widest + kCopySlack;
 
     SourceText source;
-    source.bytes.reset(new (std::nothrow) char[length + kCopySlack]);
+    source.bytes.reset(new (std::nothrow) char[capacity]);
     if (!source.bytes) return source;
-    source.length = length;
 
     char* out = source.bytes.get();
     out = append(out, type);
@@ -116,7 +119,8 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
         out[-2] = '\n';
         --out;
     }
-    append(out, kClosing);
+    out = append(out, kClosing);
+    source.length = static_cast<std::size_t>(out - source.bytes.get());
     return source;
 }
 
