@@ -16,18 +16,13 @@ import os
 import resource
 import shutil
 import stat
-import struct
 import subprocess
 import sys
 import time
 from dataclasses import dataclass, field
 
-TITLE = "8ビットモノラル rawまたはwavを.cに変換するプログラム".encode("cp932")
-BANNER = TITLE + b" version.1.00\n"
-USAGE = (b"Usage : " + TITLE + b" [option] [filelist file (.raw)] [output file (.c)]\n"
-         b"\n"
-         b"Option : /HELP            Display help message.\n"
-         b"Option : /SIGNED          Make signed data.\n")
+from run_e2e import BANNER, USAGE, c_array, pcm8
+
 FAIL = 255  # -1 as a POSIX parent sees it
 OK = 0
 
@@ -36,24 +31,6 @@ ADDRESS_LIMIT = 2**30           # address space the child gets for the big file
 RSS_LIMIT = 256 * 2**20         # peak resident memory allowed for the big file
 QUICK_SECONDS = 3.0             # "quickly": reading 4 GiB would take far longer
 NOBODY = 65534
-
-
-def c_array(name, samples, signed=False):
-    """The declaration the tool must write, built number by number."""
-    kind = b"const char " if signed else b"const unsigned char "
-    out = kind + name + b"_wave[%d] =\n{\n" % len(samples)
-    for i, byte in enumerate(samples):
-        value = byte - 128 if signed else byte
-        out += (b"\t" if i % 16 == 0 else b"") + b"%d" % value
-        out += b"\n" if i == len(samples) - 1 else (b",\n" if i % 16 == 15 else b", ")
-    return out + b"};\n"
-
-
-def pcm8(samples):
-    fmt = struct.pack("<4sIHHIIHH", b"fmt ", 16, 1, 1, 8000, 8000, 1, 8)
-    data = b"data" + struct.pack("<I", len(samples)) + samples + (b"\0" if len(samples) % 2 else b"")
-    body = b"WAVE" + fmt + data
-    return b"RIFF" + struct.pack("<I", len(body)) + body
 
 
 SAMPLES = bytes((i * 37 + 11) % 256 for i in range(100))
