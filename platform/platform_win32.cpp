@@ -15,6 +15,14 @@
 
 #include <mbstring.h>
 
+#ifdef __MINGW32__
+// Arguments are taken as they come: the MinGW runtime must not expand
+// wildcards, or "*.raw" could turn into an input and an output path that
+// overwrites a clip.
+extern "C" int _dowildcard;
+int _dowildcard = 0;
+#endif
+
 namespace clip2c::platform {
 namespace {
 

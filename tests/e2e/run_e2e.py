@@ -115,6 +115,7 @@ CASES = [
     Case("neither raw nor wav", ["clip.txt"], BANNER + NOT_RAW_OR_WAV, FAIL, files={"clip.txt": b"abc"}),
     Case("upper-case extension", ["SOUND.RAW"], BANNER + NOT_RAW_OR_WAV, FAIL, files={"SOUND.RAW": b"abc"}),
     Case("missing raw input", ["clip.raw"], BANNER, FAIL),
+    Case("wildcards are not expanded", ["*.raw"], BANNER, FAIL, files={"a.raw": b"ab", "b.raw": b"cd"}),
     Case("empty raw input", ["clip.raw"], BANNER, FAIL, files={"clip.raw": b""}),
     Case("folder as raw input", ["dir.raw"], BANNER, FAIL, files={"dir.raw/": None}),
 
