@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace clip2c {
@@ -46,11 +47,14 @@ void fmt(Bytes& b, std::uint32_t channels, std::uint32_t rate, std::uint32_t blo
     putU16(b, blockAlign);
     putU16(b, bits);
 }
+Bytes withRiffSize(Bytes b, std::uint32_t size) {
+    for (std::size_t i = 0; i < 4; ++i) b[4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    return b;
+}
 // Sets the RIFF size field to what the image actually holds.
 Bytes sealed(Bytes b) {
     const auto size = static_cast<std::uint32_t>(b.size() - 8);
-    for (int i = 0; i < 4; ++i) b[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (8 * i));
-    return b;
+    return withRiffSize(std::move(b), size);
 }
 
 struct Expected {
@@ -147,44 +151,20 @@ std::vector<WaveRow> wellFormedRows() {
 }
 
 std::vector<WaveRow> limitRows() {
-    std::vector<WaveRow> rows;
-    {
-        Bytes b = pcm8Mono(4);
-        b[8] = 'w';
-        rows.push_back({"form type not WAVE", b, {false, 0, 0, 0, 0, -1, 0}});
-    }
-    {
-        Bytes b = pcm8Mono(4);
-        b[4] = 4;
-        b[5] = b[6] = b[7] = 0;
-        rows.push_back({"RIFF size 4 walks nothing", b, {true, 0, 0, 0, 0, -1, 0}});
-    }
-    {
-        Bytes b = pcm8Mono(4);
-        b[4] = 0xF8;
-        b[5] = b[6] = b[7] = 0xFF;
-        rows.push_back({"RIFF size 2^32-8 wraps the limit", b, {true, 0, 0, 0, 0, -1, 0}});
-    }
-    {
-        // Limit 12 + 24 = 36 stops before the data chunk at 36.
-        Bytes b = pcm8Mono(4);
-        b[4] = 28;
-        b[5] = b[6] = b[7] = 0;
-        rows.push_back({"chunk at the limit is not looked at", b, {true, 1, 8000, 1, 8, -1, 0}});
-    }
-    {
+    Bytes notWave = pcm8Mono(4);
+    notWave[8] = 'w';
+    // pcm8Mono(4): "fmt " at 12, "data" at 36 with its body at 44.
+    return {
+        {"form type not WAVE", notWave, {false, 0, 0, 0, 0, -1, 0}},
+        {"RIFF size 4 walks nothing", withRiffSize(pcm8Mono(4), 4), {true, 0, 0, 0, 0, -1, 0}},
+        {"RIFF size 2^32-8 wraps the limit", withRiffSize(pcm8Mono(4), 0xFFFFFFF8), {true, 0, 0, 0, 0, -1, 0}},
+        // Limit 28 + 8 = 36 stops before the data chunk at 36.
+        {"chunk at the limit is not looked at", withRiffSize(pcm8Mono(4), 28), {true, 1, 8000, 1, 8, -1, 0}},
         // Limit 37: the data chunk starts below it and is taken in full.
-        Bytes b = pcm8Mono(4);
-        b[4] = 29;
-        b[5] = b[6] = b[7] = 0;
-        rows.push_back({"chunk starting below the limit is taken whole", b, {true, 1, 8000, 1, 8, 44, 4}});
-    }
-    {
-        Bytes b = pcm8Mono(4);
-        b[4] = b[5] = b[6] = b[7] = 0xF0;
-        rows.push_back({"RIFF size beyond the image", b, {true, 1, 8000, 1, 8, 44, 4}});
-    }
-    return rows;
+        {"chunk starting below the limit is taken whole", withRiffSize(pcm8Mono(4), 29),
+         {true, 1, 8000, 1, 8, 44, 4}},
+        {"RIFF size beyond the image", withRiffSize(pcm8Mono(4), 0xF0F0F0F0), {true, 1, 8000, 1, 8, 44, 4}},
+    };
 }
 
 std::vector<WaveRow> hostileRows() {
