@@ -1,0 +1,143 @@
+# clip2c_add_clip(<target> <clip> [SIGNED])
+#
+# Converts <clip> (a .raw or .wav file; relative to the calling
+# CMakeLists.txt's folder, or absolute) at build time into <name>.h, where
+# <name> is the clip's file name cut at its last ".raw" (else its last
+# ".wav"), as clip2c names its default output. The header defines the array
+# <name>_wave; it lies in a folder of the build tree that is added to
+# <target>'s include directories, so a source of <target> writes
+# #include "<name>.h". SIGNED writes signed values (clip2c /SIGNED).
+#
+# The header is made again whenever the clip or the clip2c executable
+# changes, and <target> is compiled only after it exists. The tool is
+# clip2c::clip2c: the imported target of an installed package, or the alias
+# that clip2c's own CMakeLists.txt defines when it is added as a subproject.
+include_guard(GLOBAL)
+
+set(_CLIP2C_RUN_SCRIPT "${CMAKE_CURRENT_LIST_FILE}")
+
+# Run as a script (cmake -P) at build time: converts one clip, quietly. The
+# banner clip2c prints on every run stays out of the build log; when the
+# conversion fails, the message names the clip and shows what clip2c said.
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  execute_process(COMMAND ${CLIP2C_EMULATOR} "${CLIP2C_TOOL}" ${CLIP2C_ARGUMENTS}
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT status EQUAL 0)
+    # clip2c's messages are Japanese (Shift_JIS); their ASCII words tell
+    # which one it printed after its banner line.
+    string(REGEX REPLACE "^[^\n]*\n" "" said "${output}")
+    if(said MATCHES "8bit")
+      set(reason "the WAV file is mono but not 8-bit")
+    elseif(said MATCHES "wav")
+      set(reason "the WAV file is not mono, or is no WAVE file, or has no \"fmt \" chunk")
+    elseif(said STREQUAL "")
+      set(reason "the clip is missing, empty or unreadable, or the header could not be written")
+    else()
+      set(reason "see its message")
+    endif()
+    message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: ${reason} "
+                        "(exit status ${status}). It printed, in Shift_JIS:\n${output}")
+  endif()
+  return()
+endif()
+
+function(clip2c_add_clip target clip)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED" "" "")
+  if(arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "clip2c_add_clip: unexpected arguments: ${arg_UNPARSED_ARGUMENTS} "
+                        "(usage: clip2c_add_clip(<target> <clip> [SIGNED]))")
+  endif()
+  if(NOT TARGET "${target}")
+    message(FATAL_ERROR "clip2c_add_clip: there is no target named ${target}")
+  endif()
+  if(NOT TARGET clip2c::clip2c)
+    message(FATAL_ERROR "clip2c_add_clip: clip2c::clip2c is not defined: "
+                        "use find_package(clip2c CONFIG REQUIRED) or add clip2c's source folder first")
+  endif()
+
+  get_filename_component(clip_path "${clip}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+  get_filename_component(clip_file "${clip_path}" NAME)
+
+  # The tool is handed the file name alone, so the name here and the one it
+  # gives the array come from the same text, whatever the folders are called.
+  string(FIND "${clip_file}" ".raw" cut REVERSE)
+  if(cut EQUAL -1)
+    string(FIND "${clip_file}" ".wav" cut REVERSE)
+  endif()
+  if(cut EQUAL -1)
+    message(FATAL_ERROR "clip2c_add_clip: ${clip}: the file name holds neither \".raw\" nor \".wav\", "
+                        "which is how clip2c tells a raw clip from a WAV file")
+  endif()
+  string(SUBSTRING "${clip_file}" 0 ${cut} name)
+  if(NOT name MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+    message(FATAL_ERROR "clip2c_add_clip: ${clip}: the array would be named \"${name}_wave\", which is "
+                        "not a C identifier, so the header would not compile; give the file a name "
+                        "made of letters, digits and underscores that does not begin with a digit")
+  endif()
+
+  # One folder of headers per target; two clips of one target may not share
+  # a name, since they would write the same header.
+  set(out_dir "${CMAKE_CURRENT_BINARY_DIR}/clip2c/${target}")
+  get_property(names TARGET "${target}" PROPERTY CLIP2C_CLIP_NAMES)
+  if("${name}" IN_LIST names)
+    message(FATAL_ERROR "clip2c_add_clip: ${clip}: ${target} already has a clip named ${name}")
+  endif()
+  set_property(TARGET "${target}" APPEND PROPERTY CLIP2C_CLIP_NAMES "${name}")
+  file(MAKE_DIRECTORY "${out_dir}")
+  set(header "${out_dir}/${name}.h")
+
+  # clip2c takes every argument that begins with "/" or "-" as an option, so
+  # it runs in the clip's folder and gets relative paths. The folders are
+  # resolved first, so that a symbolic link in either path cannot make ".."
+  # lead somewhere else. A path that has no relative form (another drive on
+  # Windows) is given in the native form, which begins with a drive letter
+  # or a backslash.
+  get_filename_component(clip_dir "${clip_path}" DIRECTORY)
+  file(REAL_PATH "${clip_dir}" clip_dir_real)
+  file(REAL_PATH "${out_dir}" out_dir_real)
+  file(RELATIVE_PATH output_arg "${clip_dir_real}" "${out_dir_real}/${name}.h")
+  if(IS_ABSOLUTE "${output_arg}")
+    file(TO_NATIVE_PATH "${output_arg}" output_arg)
+  else()
+    set(output_arg "./${output_arg}")
+  endif()
+
+  set(arguments "${clip_file}" "${output_arg}")
+  if(arg_SIGNED)
+    list(PREPEND arguments "/SIGNED")
+  endif()
+
+  # The tool runs through _clip2c_run_clip (below), which keeps its banner out
+  # of the build log and names the clip when the conversion fails. A tool
+  # built in this cross build runs under the build's emulator; an imported
+  # one (a host tool from find_package) runs as it is.
+  set(emulator "")
+  get_target_property(tool clip2c::clip2c ALIASED_TARGET)
+  if(NOT tool)
+    set(tool clip2c::clip2c)
+  endif()
+  get_target_property(imported ${tool} IMPORTED)
+  if(CMAKE_CROSSCOMPILING AND NOT imported)
+    get_target_property(emulator ${tool} CROSSCOMPILING_EMULATOR)
+    if(NOT emulator)
+      set(emulator "")
+    endif()
+  endif()
+
+  add_custom_command(
+    OUTPUT "${header}"
+    COMMAND "${CMAKE_COMMAND}"
+            "-DCLIP2C_EMULATOR=${emulator}" "-DCLIP2C_TOOL=$<TARGET_FILE:${tool}>"
+            "-DCLIP2C_ARGUMENTS=${arguments}" "-DCLIP2C_CLIP=${clip_path}"
+            -P "${_CLIP2C_RUN_SCRIPT}"
+    DEPENDS "${clip_path}" ${tool} "${_CLIP2C_RUN_SCRIPT}"
+    WORKING_DIRECTORY "${clip_dir_real}"
+    COMMENT "clip2c: ${clip} -> ${name}.h"
+    VERBATIM)
+  # A target of its own carries the command, so the header is made before
+  # <target> compiles even when <target> was defined in another folder.
+  string(MAKE_C_IDENTIFIER "clip2c_${target}_${name}" step)
+  add_custom_target("${step}" DEPENDS "${header}")
+  add_dependencies("${target}" "${step}")
+  target_include_directories("${target}" PRIVATE "${out_dir}")
+endfunction()
