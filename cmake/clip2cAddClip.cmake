@@ -14,8 +14,6 @@
 # that clip2c's own CMakeLists.txt defines when it is added as a subproject.
 include_guard(GLOBAL)
 
-set(_CLIP2C_RUN_SCRIPT "${CMAKE_CURRENT_LIST_FILE}")
-
 # Run as a script (cmake -P) at build time: converts one clip, quietly. The
 # banner clip2c prints on every run stays out of the build log; when the
 # conversion fails, the message names the clip and shows what clip2c said.
@@ -77,7 +75,7 @@ function(clip2c_add_clip target clip)
 
   # One folder of headers per target; two clips of one target may not share
   # a name, since they would write the same header.
-  set(out_dir "${CMAKE_CURRENT_BINARY_DIR}/clip2c/${target}")
+  set(out_dir "${CMAKE_CURRENT_BINARY_DIR}/clip2c_clips/${target}")
   get_property(names TARGET "${target}" PROPERTY CLIP2C_CLIP_NAMES)
   if("${name}" IN_LIST names)
     message(FATAL_ERROR "clip2c_add_clip: ${clip}: ${target} already has a clip named ${name}")
@@ -129,8 +127,8 @@ function(clip2c_add_clip target clip)
     COMMAND "${CMAKE_COMMAND}"
             "-DCLIP2C_EMULATOR=${emulator}" "-DCLIP2C_TOOL=$<TARGET_FILE:${tool}>"
             "-DCLIP2C_ARGUMENTS=${arguments}" "-DCLIP2C_CLIP=${clip_path}"
-            -P "${_CLIP2C_RUN_SCRIPT}"
-    DEPENDS "${clip_path}" ${tool} "${_CLIP2C_RUN_SCRIPT}"
+            -P "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
+    DEPENDS "${clip_path}" ${tool} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     WORKING_DIRECTORY "${clip_dir_real}"
     COMMENT "clip2c: ${clip} -> ${name}.h"
     VERBATIM)

@@ -38,7 +38,6 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
   string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "8-bit mono sound clip to C array converter\n"
     "clip2c turns a headerless .raw file or an 8-bit mono WAV file into C\n"
     "source text: one constant array of decimal samples. Its CMake package\n"
     "converts clips at build time with clip2c_add_clip().")

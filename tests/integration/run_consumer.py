@@ -1,0 +1,348 @@
+#!/usr/bin/env python3
+"""clip2c in a user's CMake project: install, find_package, clip2c_add_clip().
+
+Installs the built clip2c into a scratch prefix and checks the installed
+files; then builds tests/consumer (a C and a C++ program with clips compiled
+in, warnings as errors) against the installed package and as a subproject,
+with Ninja and with Make in parallel, runs the programs, and checks that a
+header is made again when its clip or the tool changes, and only then. It
+also checks the function's configure-time refusals, clips in awkward
+folders, the plain-char caveat of signed output, and a cross build that uses
+the installed tool.
+
+  run_consumer.py --source . --build build --scratch build/consumer-scratch
+"""
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+import wave
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+from run_e2e import c_array  # noqa: E402  (the expected text, number by number)
+
+failures = []
+
+
+def fail(what):
+    failures.append(what)
+    print("FAIL: " + what, flush=True)
+
+
+def run(argv, cwd=None, expect_ok=True):
+    proc = subprocess.run(argv, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                          stdin=subprocess.DEVNULL)
+    out = proc.stdout.decode("utf-8", "replace")
+    if expect_ok and proc.returncode != 0:
+        raise SystemExit("command failed (%d): %s\n%s" % (proc.returncode, " ".join(argv), out))
+    return proc.returncode, out
+
+
+def wav_bytes(samples):
+    """An 8-bit mono WAV file as Python's wave module writes it."""
+    import io
+    buf = io.BytesIO()
+    with wave.open(buf, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(1)
+        w.setframerate(11025)
+        w.writeframes(samples)
+    return buf.getvalue()
+
+
+def wav_samples(data):
+    at = 12
+    while at + 8 <= len(data):
+        cid, size = data[at:at + 4], struct.unpack("<I", data[at + 4:at + 8])[0]
+        if cid == b"data":
+            return data[at + 8:at + 8 + size]
+        at += 8 + size + (size & 1)
+    raise ValueError("no data chunk")
+
+
+def mtimes(paths):
+    return {p: os.stat(p).st_mtime_ns for p in paths}
+
+
+def bump(path):
+    """Makes a file newer than anything built so far (and not in the future,
+    which would leave it newer than every later build)."""
+    time.sleep(1.1)
+    os.utime(path, None)
+
+
+# --- the installed tree ------------------------------------------------------
+
+def check_install(args, prefix, exe):
+    run(["cmake", "--install", args.build, "--prefix", prefix] + (["--config", args.config] if args.config else []))
+    expected = [
+        "bin/" + exe,
+        "share/man/man1/clip2c.1",
+        "share/doc/clip2c/README.md",
+    ]
+    for rel in expected:
+        if not os.path.isfile(os.path.join(prefix, rel)):
+            fail("install: %s is missing" % rel)
+    package = [os.path.join(dp, f) for dp, _, fs in os.walk(prefix) for f in fs
+               if f in ("clip2cConfig.cmake", "clip2cConfigVersion.cmake")]
+    if len(package) != 2 or os.path.dirname(package[0]) != os.path.dirname(package[1]):
+        fail("install: clip2cConfig.cmake and its version file not found side by side: %s" % package)
+    code, out = run([os.path.join(prefix, "bin", exe)], expect_ok=False)
+    if code != 255 or "Usage : " not in out:
+        fail("install: the installed tool does not show its usage text (exit %d)" % code)
+
+
+# --- the consumer project ----------------------------------------------------
+
+def configure(src, build, generator, extra):
+    return run(["cmake", "-S", src, "-B", build, "-G", generator] + extra, expect_ok=False)
+
+
+def build_and_check(name, src, build, tool):
+    """Builds, runs both programs; returns the three generated headers."""
+    run(["cmake", "--build", build, "--parallel", "4"])
+    headers = [os.path.join(build, "clip2c_clips", t, h)
+               for t, h in (("embed_c", "tone.h"), ("embed_c", "ramp.h"), ("embed_cxx", "tone.h"))]
+    tone, ramp = os.path.join(src, "clips", "tone.wav"), os.path.join(src, "clips", "ramp.raw")
+    for argv in ([os.path.join(build, "embed_c"), tone, ramp], [os.path.join(build, "embed_cxx"), tone]):
+        code, out = run(argv, expect_ok=False)
+        if code != 0:
+            fail("%s: %s exited %d: %s" % (name, os.path.basename(argv[0]), code, out.strip()))
+    return headers
+
+
+def scenario(args, name, generator, extra, tool_of):
+    root = os.path.join(args.scratch, name)
+    src, build = os.path.join(root, "src"), os.path.join(root, "build")
+    shutil.copytree(os.path.join(args.source, "tests", "consumer"), src)
+    code, out = configure(src, build, generator, extra)
+    if code != 0:
+        fail("%s: configure failed:\n%s" % (name, out))
+        return
+    headers = build_and_check(name, src, build, tool_of(build))
+    tone_c, ramp_c, tone_cxx = headers
+
+    before = mtimes(headers)
+    run(["cmake", "--build", build, "--parallel", "4"])
+    if mtimes(headers) != before:
+        fail("%s: a rebuild with nothing changed made headers again" % name)
+
+    # A new clip, written by another tool, of another length.
+    with open(os.path.join(src, "clips", "tone.wav"), "wb") as f:
+        f.write(wav_bytes(bytes((i * 37 + 11) & 0xFF for i in range(777))))
+    bump(os.path.join(src, "clips", "tone.wav"))
+    before = mtimes(headers)
+    build_and_check(name, src, build, tool_of(build))
+    after = mtimes(headers)
+    if after[tone_c] == before[tone_c] or after[tone_cxx] == before[tone_cxx]:
+        fail("%s: tone.h was not made again after tone.wav changed" % name)
+    if after[ramp_c] != before[ramp_c]:
+        fail("%s: ramp.h was made again though ramp.raw did not change" % name)
+
+    bump(tool_of(build))
+    before = mtimes(headers)
+    run(["cmake", "--build", build, "--parallel", "4"])
+    if any(mtimes(headers)[h] == before[h] for h in headers):
+        fail("%s: headers were not made again after the clip2c executable changed" % name)
+    return build
+
+
+def check_subproject_only_builds_the_tool(name, build):
+    sub = os.path.join(build, "clip2c")
+    for unwanted in ("tests", "CTestTestfile.cmake", "CPackConfig.cmake"):
+        if os.path.exists(os.path.join(sub, unwanted)) or os.path.exists(os.path.join(build, unwanted)):
+            fail("%s: as a subproject clip2c made %s" % (name, unwanted))
+    dest = os.path.join(build, "installed")
+    run(["cmake", "--install", build, "--prefix", dest])
+    if os.path.exists(dest) and any(files for _, _, files in os.walk(dest)):
+        fail("%s: installing the parent project installed clip2c's files" % name)
+
+
+# --- the function's rules at configure time ----------------------------------
+
+PROJECT = """cmake_minimum_required(VERSION 3.20)
+project(rules LANGUAGES C)
+find_package(clip2c CONFIG REQUIRED)
+add_executable(app main.c)
+%s
+"""
+
+# {name, clip files to create, calls, expected configure error ("" = none)}
+RULE_ROWS = [
+    ("no extension", ["clip.txt"], ["clip2c_add_clip(app clip.txt)"], 'neither ".raw" nor ".wav"'),
+    ("upper-case extension", ["SOUND.RAW"], ["clip2c_add_clip(app SOUND.RAW)"], 'neither ".raw" nor ".wav"'),
+    ("name begins with a digit", ["8bit.wav"], ["clip2c_add_clip(app 8bit.wav)"], "not a C identifier"),
+    ("hyphen in the name", ["my-clip.raw"], ["clip2c_add_clip(app my-clip.raw)"], "not a C identifier"),
+    ("empty name", [".wav"], ["clip2c_add_clip(app .wav)"], "not a C identifier"),
+    ("two clips one name", ["a/boom.wav", "b/boom.raw"],
+     ["clip2c_add_clip(app a/boom.wav)", "clip2c_add_clip(app b/boom.raw)"], "already has a clip named boom"),
+    ("unknown option", ["tone.wav"], ["clip2c_add_clip(app tone.wav LOUD)"], "unexpected arguments: LOUD"),
+    ("no such target", ["tone.wav"], ["clip2c_add_clip(nothing tone.wav)"], "no target named nothing"),
+]
+
+
+def check_rules(args, prefix):
+    clip = wav_bytes(bytes(range(40)))
+    for name, files, calls, expected in RULE_ROWS:
+        root = os.path.join(args.scratch, "rules", name.replace(" ", "_"))
+        os.makedirs(root)
+        for rel in files:
+            os.makedirs(os.path.join(root, os.path.dirname(rel)), exist_ok=True)
+            with open(os.path.join(root, rel), "wb") as f:
+                f.write(clip)
+        with open(os.path.join(root, "main.c"), "w") as f:
+            f.write("int main(void) { return 0; }\n")
+        with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
+            f.write(PROJECT % "\n".join(calls))
+        code, out = configure(root, os.path.join(root, "build"), args.generator[0],
+                              ["-DCMAKE_PREFIX_PATH=" + prefix])
+        flat = " ".join(out.split())
+        if code == 0 or expected not in flat:
+            fail("rule '%s': expected a configure error with %r, got exit %d:\n%s" % (name, expected, code, out))
+
+
+# Clips whose folders would mislead the tool if it saw them, or whose paths
+# begin like an option: {name, clip path, SIGNED?, array name, samples}.
+PLACE_ROWS = [
+    ("folder named like a raw file", "snd.raw/beep.wav", False, b"beep"),
+    ("folder named like a wav file", "x.wav/hum.raw", True, b"hum"),
+    ("folder beginning with a hyphen", "-snd/click.raw", False, b"click"),
+    ("raw before wav in the name", "old.raw.wav", False, b"old"),
+]
+
+
+def check_places(args, prefix):
+    root = os.path.join(args.scratch, "places")
+    os.makedirs(root)
+    calls, expected = [], {}
+    for i, (name, rel, signed, array, ) in enumerate(PLACE_ROWS):
+        samples = bytes((i * 50 + k * 7) & 0xFF for k in range(20 + i))
+        is_raw = ".raw" in os.path.basename(rel)
+        data = samples if is_raw else wav_bytes(samples)
+        path = os.path.join(root, rel)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        # Absolute paths too: the tool must never be handed one.
+        calls.append("clip2c_add_clip(app %s%s)" % (
+            "${CMAKE_CURRENT_SOURCE_DIR}/" + rel if i % 2 else rel, " SIGNED" if signed else ""))
+        expected[name] = (array + b".h", c_array(array, samples, signed))
+    with open(os.path.join(root, "main.c"), "w") as f:
+        f.write("int main(void) { return 0; }\n")
+    with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
+        f.write(PROJECT % "\n".join(calls))
+    build = os.path.join(root, "-build")  # a build folder whose name begins with "-"
+    code, out = configure(root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix])
+    if code != 0:
+        fail("places: configure failed:\n" + out)
+        return
+    code, out = run(["cmake", "--build", build], expect_ok=False)
+    if code != 0:
+        fail("places: build failed:\n" + out)
+        return
+    for name, (header, text) in expected.items():
+        path = os.path.join(build, "clip2c_clips", "app", header.decode())
+        got = open(path, "rb").read() if os.path.exists(path) else b"(missing)"
+        if got != text:
+            fail("place '%s': %s holds\n%r\nexpected\n%r" % (name, header.decode(), got[:200], text[:200]))
+
+
+# --- plain char and signed output --------------------------------------------
+
+def check_plain_char(args, prefix):
+    """Signed output declares plain char: C++ rejects it where char is
+    unsigned; C converts it, and says so under -Wconversion."""
+    header = os.path.join(args.scratch, "plain-char")
+    os.makedirs(header)
+    shutil.copy(os.path.join(args.source, "tests", "consumer", "clips", "ramp.raw"), header)
+    run([os.path.join(prefix, "bin", "clip2c.exe" if os.name == "nt" else "clip2c"), "/SIGNED", "ramp.raw"],
+        cwd=header)
+    cases = [
+        ("C++, char unsigned", os.environ.get("CXX", "c++"), ["-x", "c++", "-std=c++17", "-funsigned-char"], "error"),
+        ("C++, char signed", os.environ.get("CXX", "c++"), ["-x", "c++", "-std=c++17", "-fsigned-char"], ""),
+        ("C, char unsigned", os.environ.get("CC", "cc"), ["-x", "c", "-std=c11", "-funsigned-char", "-Wconversion"],
+         "warning"),
+        ("C, char signed", os.environ.get("CC", "cc"), ["-x", "c", "-std=c11", "-fsigned-char", "-Werror"], ""),
+    ]
+    for name, compiler, flags, expected in cases:
+        if shutil.which(compiler) is None:
+            continue
+        code, out = run([compiler, "-fsyntax-only", "-Wall", "-I", header] + flags +
+                        [os.path.join(header, "ramp.h")], expect_ok=False)
+        ok = {"error": code != 0, "warning": code == 0 and "warning" in out, "": code == 0 and not out.strip()}
+        if not ok[expected]:
+            fail("plain char, %s: expected %s, got exit %d:\n%s" % (name, expected or "a clean compile", code, out))
+
+
+# --- a cross build that converts with the installed host tool -----------------
+
+def check_cross_build(args, prefix):
+    toolchain = os.path.join(args.source, "cmake", "mingw-w64-x86_64.cmake")
+    if shutil.which("x86_64-w64-mingw32-gcc-posix") is None and shutil.which("x86_64-w64-mingw32-gcc") is None:
+        print("cross build: skipped, no MinGW-w64 compiler")
+        return
+    root = os.path.join(args.scratch, "cross")
+    src, build = os.path.join(root, "src"), os.path.join(root, "build")
+    shutil.copytree(os.path.join(args.source, "tests", "consumer"), src)
+    package_dir = os.path.dirname([os.path.join(dp, f) for dp, _, fs in os.walk(prefix) for f in fs
+                                   if f == "clip2cConfig.cmake"][0])
+    code, out = configure(src, build, args.generator[0],
+                          ["-DCMAKE_TOOLCHAIN_FILE=" + toolchain, "-Dclip2c_DIR=" + package_dir])
+    if code == 0:
+        code, out = run(["cmake", "--build", build, "--parallel", "4"], expect_ok=False)
+    if code != 0:
+        fail("cross build with the host tool failed:\n" + out)
+        return
+    for exe in ("embed_c.exe", "embed_cxx.exe"):
+        if not os.path.isfile(os.path.join(build, exe)):
+            fail("cross build: %s was not built" % exe)
+    text = open(os.path.join(build, "clip2c_clips", "embed_c", "ramp.h"), "rb").read()
+    if text != c_array(b"ramp", open(os.path.join(src, "clips", "ramp.raw"), "rb").read(), True):
+        fail("cross build: ramp.h is not the host tool's text")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--scratch", required=True)
+    parser.add_argument("--config", default="")
+    parser.add_argument("--generator", action="append", default=[])
+    args = parser.parse_args()
+    args.source, args.build, args.scratch = map(os.path.abspath, (args.source, args.build, args.scratch))
+    if not args.generator:
+        args.generator = (["Ninja"] if shutil.which("ninja") else []) + ["Unix Makefiles"]
+    shutil.rmtree(args.scratch, ignore_errors=True)
+    os.makedirs(args.scratch)
+
+    prefix = os.path.join(args.scratch, "prefix")
+    exe = "clip2c.exe" if os.name == "nt" else "clip2c"
+    check_install(args, prefix, exe)
+    tool_in_prefix = os.path.join(prefix, "bin", exe)
+    for generator in args.generator:
+        tag = generator.split()[-1].lower()
+        scenario(args, "scenario-package-" + tag, generator, ["-DCMAKE_PREFIX_PATH=" + prefix],
+                 lambda build: tool_in_prefix)
+        name = "scenario-subproject-" + tag
+        build = scenario(args, name, generator, ["-DCLIP2C_SOURCE_DIR=" + args.source],
+                         lambda build: os.path.join(build, "clip2c", exe))
+        if build:
+            check_subproject_only_builds_the_tool(name, build)
+    check_rules(args, prefix)
+    check_places(args, prefix)
+    check_plain_char(args, prefix)
+    check_cross_build(args, prefix)
+
+    if failures:
+        print("%d consumer check(s) failed" % len(failures))
+        return 1
+    print("consumer checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
