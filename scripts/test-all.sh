@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every suite: the native build (warnings as errors), the
-# sanitizer build, the Windows build under Wine, and a bounded fuzzing run.
+# Builds and runs every suite: the native build (warnings as errors) with the
+# integration tests (install, CMake package, consumer project, packages, the
+# README's quick start), the sanitizer build, the Windows build under Wine
+# (with its .zip package), and a bounded fuzzing run.
 # Exits non-zero when any of them fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +10,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 echo "== native build and tests"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCLIP2C_WARNINGS_AS_ERRORS=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCLIP2C_WARNINGS_AS_ERRORS=ON -DCLIP2C_BUILD_TESTS=ON
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure
 

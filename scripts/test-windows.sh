@@ -44,6 +44,7 @@ cmake -S "$repo" -B "$build" \
   -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
   -DCLIP2C_WARNINGS_AS_ERRORS=ON \
+  -DCLIP2C_BUILD_TESTS=ON \
   -DCLIP2C_WINEPREFIX="$WINEPREFIX"
 cmake --build "$build" --parallel "$(nproc 2>/dev/null || echo 2)"
 built=$SECONDS
