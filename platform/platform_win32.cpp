@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -99,6 +100,12 @@ bool writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
 }
 
 bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
+
+// Plain heap blocks: the large-page routes of Windows need a privilege an
+// ordinary user lacks.
+void* allocateLarge(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+
+void releaseLarge(void* block, std::size_t /*size*/) { std::free(block); }
 
 bool beginsWithKeyword(const char* text, const char* keyword, std::size_t length) {
     return _mbsnicmp(reinterpret_cast<const unsigned char*>(text),
