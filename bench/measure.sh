@@ -5,7 +5,10 @@
 #   1. 8 KB clip, instructions for the whole run       callgrind; reference: an
 #                                                      empty static C program
 #   2. 8 KB clip, wall time against xxd -i             median of SMALL_PAIRS
-#                                                      paired ratios
+#                                                      paired ratios; both
+#                                                      write a new file each
+#                                                      run (and, for
+#                                                      information, overwriting)
 #   3. 1 MiB clip, instructions a sample               callgrind
 #   4. 32 MiB clip, wall time against cat copying      median of PAIRS paired
 #      clip2c's own output into a new file             ratios; both write a
@@ -121,15 +124,27 @@ rows.append(("8 KB: instructions, whole run", "{:,}".format(ir_small),
              "empty static C program: {:,}".format(ir_empty), "<= 200,000",
              verdict(ir_small <= 200_000, "%.0f %%" % (100 * ir_small / 200_000))))
 
-# 2. Wall time against xxd -i, 8 KB clip, each writing its own output file.
+# 2. Wall time against xxd -i, 8 KB clip. Each tool writes its own output
+# file, new each run as in figure 4: the file is removed (untimed) before
+# the run. Overwriting instead charges both with ext4's flush of a file
+# truncated and written again, and the next truncation's wait for it; that
+# is given as a second row, for information.
+small_clip = [exe, clip8k, "small.h"]
+small_xxd = ["xxd", "-i", clip8k, "small-xxd.h"]
 for _ in range(3):  # warm the page cache and the executables
-    run([exe, clip8k, "small.h"])
-    run(["xxd", "-i", clip8k, "small-xxd.h"])
-clip_t, xxd_t, ratio = paired([exe, clip8k, "small.h"], ["xxd", "-i", clip8k, "small-xxd.h"], small_pairs)
+    run(small_clip)
+    run(small_xxd)
+def fresh_small():
+    remove("small.h")
+    remove("small-xxd.h")
+clip_t, xxd_t, ratio = paired(small_clip, small_xxd, small_pairs, before=fresh_small)
 empty_t = statistics.median(run([empty])[0] for _ in range(small_pairs))
-rows.append(("8 KB: wall time (%d pairs)" % small_pairs, "%.2f ms" % (clip_t * 1e3),
+rows.append(("8 KB: wall time, new files (%d pairs)" % small_pairs, "%.2f ms" % (clip_t * 1e3),
              "xxd -i: %.2f ms; empty static: %.2f ms" % (xxd_t * 1e3, empty_t * 1e3),
              "<= 0.5 x xxd -i", verdict(ratio <= 0.5, "%.2f x" % ratio)))
+clip_t, xxd_t, ratio = paired(small_clip, small_xxd, small_pairs)
+rows.append(("8 KB: wall time, overwriting (%d pairs)" % small_pairs, "%.2f ms" % (clip_t * 1e3),
+             "xxd -i: %.2f ms" % (xxd_t * 1e3), "-", "info (%.2f x)" % ratio))
 
 # 3. Instructions a sample, 1 MiB clip.
 for signed in (False, True):
@@ -173,7 +188,7 @@ print(line(header))
 print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
 for r in rows:
     print(line(r))
-sys.exit(0 if all(r[4].startswith("meets") for r in rows) else 1)
+sys.exit(0 if all(r[4].startswith(("meets", "info")) for r in rows) else 1)
 PY
 
 echo
