@@ -102,9 +102,10 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
 
     // The text is allocated once, for the longest it can be: every value at
     // the widest entry of its table. Measuring each value first would cost a
-    // second pass over the samples; the bytes never written are never
-    // touched, so they take address space but no memory. Each line adds its
-    // tab; its ", " endings only ever shrink.
+    // second pass over the samples; the pages never written are never
+    // touched, so they take address space but no memory (beyond the rest of
+    // the last huge page written). Each line adds its tab; its ", " endings
+    // only ever shrink.
     const std::size_t fixedLength = type.size() + name.size() + std::string_view("_wave[]").size() +
                                     countDigits.size() + kOpening.size() + kClosing.size();
     const std::size_t widest = std::string_view(isSigned ? "-128, " : "255, ").size();

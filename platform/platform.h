@@ -43,7 +43,8 @@ bool writeFile(FileHandle file, const char* bytes, std::uint32_t length);
 bool closeFile(FileHandle file);
 
 // Memory for the large buffers (the file image, the sample copy and the
-// text): `size` bytes, uninitialised, or null when they cannot be had. A
+// text): `size` bytes, uninitialised, or null when they cannot be had
+// (always for more than PTRDIFF_MAX bytes). A
 // block goes back through releaseLarge with the same size. On Linux a large
 // block is aligned to and asks for transparent huge pages, so filling it
 // takes a fault every 2 MiB instead of every 4 KiB; elsewhere, and in the

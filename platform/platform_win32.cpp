@@ -2,6 +2,8 @@
 // the Win32 file calls, and the multibyte C runtime.
 #include "platform/platform.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -103,7 +105,10 @@ bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
 
 // Plain heap blocks: the large-page routes of Windows need a privilege an
 // ordinary user lacks.
-void* allocateLarge(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+void* allocateLarge(std::size_t size) {
+    if (size > PTRDIFF_MAX) return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
 
 void releaseLarge(void* block, std::size_t /*size*/) { std::free(block); }
 

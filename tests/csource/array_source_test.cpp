@@ -79,9 +79,9 @@ std::string expectedText(const std::vector<std::uint8_t>& samples, bool isSigned
 }
 
 // Counts around the ends of a line, the widest value texts last (where the
-// final 8-byte store reaches furthest into the block's slack), and texts
+// final 8-byte store reaches furthest towards the block's end), and texts
 // made of widest values only (where the text fills its block but for the
-// slack). Under AddressSanitizer a store past the block fails the test.
+// slack). The last 8-byte store must end inside the block.
 TEST(EmitArraySource, MatchesAtLineAndBlockBoundaries) {
     enum class Fill { RampThenWidest, WidestOnly, NarrowestThenWidest };
     struct Row {
@@ -113,8 +113,19 @@ TEST(EmitArraySource, MatchesAtLineAndBlockBoundaries) {
             }
             const SourceText source = emitArraySource("clip", samples.data(),
                                                       static_cast<std::uint32_t>(samples.size()), isSigned);
-            EXPECT_EQ(text(source), expectedText(samples, isSigned))
-                << row.name << (isSigned ? ", signed" : ", unsigned");
+            const char* const kind = isSigned ? ", signed" : ", unsigned";
+            EXPECT_EQ(text(source), expectedText(samples, isSigned)) << row.name << kind;
+            // The last value is stored as a whole 8-byte word, like every
+            // other; that store must end inside the block too. Its text and
+            // "\n" stand just before "};\n".
+            const std::size_t block = source.bytes.get_deleter().size;
+            EXPECT_LE(source.length, block) << row.name << kind;
+            if (row.count != 0) {
+                const std::size_t lastText =
+                    std::to_string(isSigned ? samples.back() - 128 : samples.back()).size() + 1;
+                EXPECT_LE(source.length - std::string("};\n").size() - lastText + sizeof(std::uint64_t), block)
+                    << row.name << kind;
+            }
         }
     }
 }
