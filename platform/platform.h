@@ -44,11 +44,11 @@ bool closeFile(FileHandle file);
 
 // Memory for the large buffers (the file image, the sample copy and the
 // text): `size` bytes, uninitialised, or null when they cannot be had
-// (always for more than PTRDIFF_MAX bytes). A
-// block goes back through releaseLarge with the same size. On Linux a large
-// block is aligned to and asks for transparent huge pages, so filling it
-// takes a fault every 2 MiB instead of every 4 KiB; elsewhere, and in the
-// sanitizer builds (whose checks see only the ordinary heap), it is a plain
+// (always for more than PTRDIFF_MAX bytes). A block goes back through
+// releaseLarge with the same size. On Linux a block of 2 MiB or more is
+// aligned to and asks for transparent huge pages, so filling it takes a
+// fault every 2 MiB instead of every 4 KiB; elsewhere, and in the sanitizer
+// builds (whose checks see only the ordinary heap), it is a plain heap
 // allocation.
 void* allocateLarge(std::size_t size);
 void releaseLarge(void* block, std::size_t size);

@@ -2,8 +2,8 @@
 #include "platform/platform.h"
 
 #include <cerrno>
-#include <cstddef>
 #include <clocale>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -133,7 +133,7 @@ void* allocateLarge(std::size_t size) {
     const std::uintptr_t start = (first + kHugePage - 1) & ~std::uintptr_t{kHugePage - 1};
     const std::size_t head = start - first;
     if (head != 0) ::munmap(mapped, head);
-    if (kHugePage - head != 0) ::munmap(reinterpret_cast<void*>(start + length), kHugePage - head);
+    ::munmap(reinterpret_cast<void*>(start + length), kHugePage - head);
     // Only a hint: without transparent huge pages the block is still usable.
     static_cast<void>(::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE));
     return reinterpret_cast<void*>(start);
