@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <new>
 
 #include "app/command_line.h"
@@ -16,12 +15,10 @@
 namespace clip2c {
 namespace {
 
-using ByteBuffer = std::unique_ptr<std::uint8_t[]>;
+using ByteBuffer = platform::LargeBlock<std::uint8_t>;
 
 // Returns a buffer of `size` bytes, null when memory runs out.
-ByteBuffer acquireBuffer(std::uint32_t size) {
-    return ByteBuffer(new (std::nothrow) std::uint8_t[size]);
-}
+ByteBuffer acquireBuffer(std::uint32_t size) { return platform::acquireLarge<std::uint8_t>(size); }
 
 void print(const ConsoleText& text) { platform::writeConsole(text.sjis, text.utf8); }
 

@@ -1,32 +1,34 @@
 #include "csource/array_source.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <new>
+#include <utility>
 
 namespace clip2c {
 namespace {
 
 constexpr std::uint32_t kValuesPerLine = 16;
 
-// A sample's text followed by ", ". The slot is 8 bytes so that one fixed
-// copy moves any entry; only `length` of them count.
-struct ValueText {
-    char text[8] = {};
-    std::uint8_t length = 0;
+// Each byte value's text followed by ", ", as the first bytes in memory of
+// one 64-bit word, so that a single 8-byte store writes any of them, and the
+// length of that text. The lengths are word-sized so that the loop adds one
+// straight from the table to its write position.
+struct ValueTable {
+    std::array<std::uint64_t, 256> text{};
+    std::array<std::size_t, 256> length{};
 };
-using ValueTable = std::array<ValueText, 256>;
 
 constexpr ValueTable makeValueTable(int offset) {
     ValueTable table{};
     for (int byte = 0; byte < 256; ++byte) {
-        ValueText& entry = table[static_cast<std::size_t>(byte)];
-        int value = byte - offset;
+        char entry[8] = {};
         std::size_t n = 0;
+        int value = byte - offset;
         if (value < 0) {
-            entry.text[n++] = '-';
+            entry[n++] = '-';
             value = -value;
         }
         char digits[3] = {};
@@ -35,10 +37,16 @@ constexpr ValueTable makeValueTable(int offset) {
             digits[count++] = static_cast<char>('0' + value % 10);
             value /= 10;
         } while (value != 0);
-        while (count != 0) entry.text[n++] = digits[--count];
-        entry.text[n++] = ',';
-        entry.text[n++] = ' ';
-        entry.length = static_cast<std::uint8_t>(n);
+        while (count != 0) entry[n++] = digits[--count];
+        entry[n++] = ',';
+        entry[n++] = ' ';
+        std::uint64_t word = 0;
+        for (std::size_t i = 0; i < sizeof entry; ++i) {
+            const std::size_t place = std::endian::native == std::endian::little ? i : sizeof entry - 1 - i;
+            word |= std::uint64_t{static_cast<unsigned char>(entry[i])} << (8 * place);
+        }
+        table.text[static_cast<std::size_t>(byte)] = word;
+        table.length[static_cast<std::size_t>(byte)] = n;
     }
     return table;
 }
@@ -46,9 +54,24 @@ constexpr ValueTable makeValueTable(int offset) {
 constexpr ValueTable kUnsignedValues = makeValueTable(0);
 constexpr ValueTable kSignedValues = makeValueTable(128);
 
-// The fixed 8-byte copy of the last value may run up to this far past the
-// text's end; the allocation carries that much slack.
-constexpr std::size_t kCopySlack = sizeof(ValueText::text);
+// The 8-byte store of the last value may run up to this far past the text's
+// end; the allocation carries that much slack.
+constexpr std::size_t kCopySlack = sizeof(std::uint64_t);
+
+// Writes one value's text at `out` (all 8 bytes of its word) and returns
+// the position after the text.
+inline char* putValue(char* out, const ValueTable& values, std::uint8_t sample) {
+    std::memcpy(out, &values.text[sample], sizeof(std::uint64_t));
+    return out + values.length[sample];
+}
+
+// Writes the texts of a full line's sixteen values, unrolled: per value a
+// load of the sample, of its word, a store and an add.
+template <std::size_t... k>
+char* putFullLine(char* out, const std::uint8_t* line, const ValueTable& values, std::index_sequence<k...>) {
+    ((out = putValue(out, values, line[k])), ...);
+    return out;
+}
 
 constexpr std::string_view kOpening = " =\n{\n";
 constexpr std::string_view kClosing = "};\n";
@@ -79,9 +102,10 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
 
     // The text is allocated once, for the longest it can be: every value at
     // the widest entry of its table. Measuring each value first would cost a
-    // second pass over the samples; the bytes never written are never
-    // touched, so they take address space but no memory. Each line adds its
-    // tab; its ", " endings only ever shrink.
+    // second pass over the samples; the pages never written are never
+    // touched, so they take address space but no memory (beyond the rest of
+    // the last huge page written). Each line adds its tab; its ", " endings
+    // only ever shrink.
     const std::size_t fixedLength = type.size() + name.size() + std::string_view("_wave[]").size() +
                                     countDigits.size() + kOpening.size() + kClosing.size();
     const std::size_t widest = std::string_view(isSigned ? "-128, " : "255, ").size();
@@ -91,8 +115,7 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
     if (count > valueLimit) return SourceText{};
     const std::size_t capacity = fixedLength + lines + std::size_t{count} * widest + kCopySlack;
 
-    SourceText source;
-    source.bytes.reset(new (std::nothrow) char[capacity]);
+    SourceText source{platform::acquireLarge<char>(capacity)};
     if (!source.bytes) return source;
 
     char* out = source.bytes.get();
@@ -103,16 +126,19 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
     out = append(out, "]");
     out = append(out, kOpening);
 
-    std::uint32_t i = 0;
-    while (i < count) {
+    // Full lines, then the last, shorter one. Each line's last ", " becomes
+    // ",\n".
+    const std::uint32_t partial = count % kValuesPerLine;
+    const std::uint8_t* in = samples;
+    for (const std::uint8_t* const fullEnd = samples + (count - partial); in != fullEnd; in += kValuesPerLine) {
         *out++ = '\t';
-        const std::uint32_t lineEnd = count - i > kValuesPerLine ? i + kValuesPerLine : count;
-        for (; i < lineEnd; ++i) {
-            const ValueText& value = values[samples[i]];
-            std::memcpy(out, value.text, sizeof value.text);
-            out += value.length;
-        }
-        out[-1] = '\n';  // the line's last ", " becomes ",\n"
+        out = putFullLine(out, in, values, std::make_index_sequence<kValuesPerLine>{});
+        out[-1] = '\n';
+    }
+    if (partial != 0) {
+        *out++ = '\t';
+        for (std::uint32_t i = 0; i < partial; ++i) out = putValue(out, values, in[i]);
+        out[-1] = '\n';
     }
     if (count != 0) {
         // The last value ends with "\n" alone.

@@ -3,9 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/platform.h"
 
 namespace clip2c {
 
@@ -17,9 +18,9 @@ namespace clip2c {
 std::string deriveArrayName(std::string inputPath, std::string_view extension);
 
 // A declaration text of exactly `length` bytes; `bytes` is null only when
-// the text could not be allocated.
+// the text could not be allocated. The block may be longer than the text.
 struct SourceText {
-    std::unique_ptr<char[]> bytes;
+    platform::LargeBlock<char> bytes;
     std::size_t length = 0;
 };
 

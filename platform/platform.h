@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,33 @@ bool writeFile(FileHandle file, const char* bytes, std::uint32_t length);
 // Closes the handle. Returns false when the system reports an error, which
 // for a file just written can mean its data did not reach the disk.
 bool closeFile(FileHandle file);
+
+// Memory for the large buffers (the file image, the sample copy and the
+// text): `size` bytes, uninitialised, or null when they cannot be had
+// (always for more than PTRDIFF_MAX bytes). A block goes back through
+// releaseLarge with the same size. On Linux a block of 2 MiB or more is
+// aligned to and asks for transparent huge pages, so filling it takes a
+// fault every 2 MiB instead of every 4 KiB; elsewhere, and in the sanitizer
+// builds (whose checks see only the ordinary heap), it is a plain heap
+// allocation.
+void* allocateLarge(std::size_t size);
+void releaseLarge(void* block, std::size_t size);
+
+// Owns a block of allocateLarge; releases it with the size it was asked for.
+struct LargeRelease {
+    std::size_t size = 0;
+    void operator()(void* block) const { releaseLarge(block, size); }
+};
+template <typename T>
+using LargeBlock = std::unique_ptr<T[], LargeRelease>;
+
+// A block of `count` elements of T, null when it cannot be had.
+template <typename T>
+LargeBlock<T> acquireLarge(std::size_t count) {
+    if (count > SIZE_MAX / sizeof(T)) return LargeBlock<T>(nullptr, LargeRelease{0});
+    const std::size_t size = count * sizeof(T);
+    return LargeBlock<T>(static_cast<T*>(allocateLarge(size)), LargeRelease{size});
+}
 
 // True when `text` begins with `keyword`, compared case-insensitively over
 // exactly `length` characters in the active multibyte code page.

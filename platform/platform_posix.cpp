@@ -3,15 +3,45 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace clip2c::platform {
 namespace {
+
+// Under AddressSanitizer the large buffers stay on the ordinary heap, where
+// its checks can see them; a block mapped here would be invisible to them.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMapLargeBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kMapLargeBlocks = false;
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+
+// A transparent huge page on x86-64 (and the usual size elsewhere). Blocks
+// from this size on are mapped on their own, aligned to it, and marked for
+// huge pages; smaller ones come from malloc.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+bool mapsOnItsOwn(std::size_t size) { return kMapLargeBlocks && size >= kHugePage; }
+
+// The size rounded up to whole huge pages; 0 when that cannot be addressed.
+std::size_t mappedLength(std::size_t size) {
+    if (size > SIZE_MAX - 2 * kHugePage) return 0;
+    return (size + kHugePage - 1) & ~(kHugePage - 1);
+}
 
 int fdOf(FileHandle file) { return static_cast<int>(file.value); }
 
@@ -85,6 +115,38 @@ bool writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
 }
 
 bool closeFile(FileHandle file) { return ::close(fdOf(file)) == 0; }
+
+void* allocateLarge(std::size_t size) {
+    // No allocator can give more than PTRDIFF_MAX bytes (and a sanitizer's
+    // aborts on such a request instead of answering null).
+    if (size > PTRDIFF_MAX) return nullptr;
+    // A block of no bytes is still a block: malloc(0) may answer null.
+    if (!mapsOnItsOwn(size)) return std::malloc(size == 0 ? 1 : size);
+    const std::size_t length = mappedLength(size);
+    if (length == 0) return nullptr;
+    // One huge page more than needed, so that an aligned start can be cut
+    // out of it; the unaligned head and the rest of the tail go back.
+    void* const mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
+                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto first = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t start = (first + kHugePage - 1) & ~std::uintptr_t{kHugePage - 1};
+    const std::size_t head = start - first;
+    if (head != 0) ::munmap(mapped, head);
+    ::munmap(reinterpret_cast<void*>(start + length), kHugePage - head);
+    // Only a hint: without transparent huge pages the block is still usable.
+    static_cast<void>(::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE));
+    return reinterpret_cast<void*>(start);
+}
+
+void releaseLarge(void* block, std::size_t size) {
+    if (block == nullptr) return;
+    if (!mapsOnItsOwn(size)) {
+        std::free(block);
+        return;
+    }
+    ::munmap(block, mappedLength(size));
+}
 
 bool beginsWithKeyword(const char* text, const char* keyword, std::size_t length) {
     // The keywords are ASCII, so an ASCII fold gives what a multibyte-aware

@@ -2,7 +2,10 @@
 // the Win32 file calls, and the multibyte C runtime.
 #include "platform/platform.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -99,6 +102,15 @@ bool writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
 }
 
 bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
+
+// Plain heap blocks: the large-page routes of Windows need a privilege an
+// ordinary user lacks.
+void* allocateLarge(std::size_t size) {
+    if (size > PTRDIFF_MAX) return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void releaseLarge(void* block, std::size_t /*size*/) { std::free(block); }
 
 bool beginsWithKeyword(const char* text, const char* keyword, std::size_t length) {
     return _mbsnicmp(reinterpret_cast<const unsigned char*>(text),

@@ -7,6 +7,7 @@ packages=(
   cmake g++ make python3          # native build and the end-to-end runner
   ninja-build git                 # the consumer project's builds; the quick start's clean copy
   groff-base dpkg-dev             # the manual page's check; the .deb's library dependencies
+  locales                         # locale sources for the console tests under a UTF-8 terminal
   googletest libgtest-dev         # unit tests; googletest's source also serves the Windows build
   clang libclang-rt-14-dev        # fuzzing and the sanitizer build
   libbenchmark-dev                # the text builder's benchmark

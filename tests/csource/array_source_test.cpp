@@ -66,6 +66,70 @@ TEST(EmitArraySource, WritesEveryByteValue) {
     }
 }
 
+// The text as built number by number, to compare the table-driven builder to.
+std::string expectedText(const std::vector<std::uint8_t>& samples, bool isSigned) {
+    std::string expected = std::string(isSigned ? "const char " : "const unsigned char ") + "clip_wave[" +
+                           std::to_string(samples.size()) + "] =\n{\n";
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (i % 16 == 0) expected += '\t';
+        expected += std::to_string(isSigned ? samples[i] - 128 : samples[i]);
+        expected += i + 1 == samples.size() ? "\n" : (i % 16 == 15 ? ",\n" : ", ");
+    }
+    return expected + "};\n";
+}
+
+// Counts around the ends of a line, the widest value texts last (where the
+// final 8-byte store reaches furthest towards the block's end), and texts
+// made of widest values only (where the text fills its block but for the
+// slack). The last 8-byte store must end inside the block.
+TEST(EmitArraySource, MatchesAtLineAndBlockBoundaries) {
+    enum class Fill { RampThenWidest, WidestOnly, NarrowestThenWidest };
+    struct Row {
+        const char* name;
+        std::size_t count;
+        Fill fill;
+    };
+    const Row rows[] = {
+        {"0", 0, Fill::RampThenWidest},          {"1", 1, Fill::RampThenWidest},
+        {"15", 15, Fill::RampThenWidest},        {"16", 16, Fill::RampThenWidest},
+        {"17", 17, Fill::RampThenWidest},        {"31", 31, Fill::RampThenWidest},
+        {"32", 32, Fill::RampThenWidest},        {"33", 33, Fill::RampThenWidest},
+        {"1 widest", 1, Fill::WidestOnly},       {"15 widest", 15, Fill::WidestOnly},
+        {"16 widest", 16, Fill::WidestOnly},     {"17 widest", 17, Fill::WidestOnly},
+        {"31 widest", 31, Fill::WidestOnly},     {"32 widest", 32, Fill::WidestOnly},
+        {"33 widest", 33, Fill::WidestOnly},     {"4099 widest", 4099, Fill::WidestOnly},
+        {"17 narrow, widest last", 17, Fill::NarrowestThenWidest},
+        {"33 narrow, widest last", 33, Fill::NarrowestThenWidest},
+    };
+    for (const bool isSigned : {false, true}) {
+        // The widest text: "255" unsigned, "-128" signed; the narrowest: "0".
+        const std::uint8_t widest = isSigned ? 0 : 255;
+        const std::uint8_t narrowest = isSigned ? 128 : 0;
+        for (const Row& row : rows) {
+            std::vector<std::uint8_t> samples(row.count, widest);
+            for (std::size_t i = 0; i + 1 < row.count; ++i) {
+                if (row.fill == Fill::RampThenWidest) samples[i] = static_cast<std::uint8_t>(i * 37 + 5);
+                if (row.fill == Fill::NarrowestThenWidest) samples[i] = narrowest;
+            }
+            const SourceText source = emitArraySource("clip", samples.data(),
+                                                      static_cast<std::uint32_t>(samples.size()), isSigned);
+            const char* const kind = isSigned ? ", signed" : ", unsigned";
+            EXPECT_EQ(text(source), expectedText(samples, isSigned)) << row.name << kind;
+            // The last value is stored as a whole 8-byte word, like every
+            // other; that store must end inside the block too. Its text and
+            // "\n" stand just before "};\n".
+            const std::size_t block = source.bytes.get_deleter().size;
+            EXPECT_LE(source.length, block) << row.name << kind;
+            if (row.count != 0) {
+                const std::size_t lastText =
+                    std::to_string(isSigned ? samples.back() - 128 : samples.back()).size() + 1;
+                EXPECT_LE(source.length - std::string("};\n").size() - lastText + sizeof(std::uint64_t), block)
+                    << row.name << kind;
+            }
+        }
+    }
+}
+
 TEST(EmitArraySource, PassesTheNameThroughUnchanged) {
     const std::uint8_t one = 1;
     EXPECT_EQ(text(emitArraySource("my clip-1.v2", &one, 1, false)),
