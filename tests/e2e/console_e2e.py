@@ -22,7 +22,7 @@ import sys
 import tty
 from dataclasses import dataclass, field
 
-from run_e2e import BANNER, FAIL, USAGE
+from run_e2e import BANNER, FAIL, USAGE, Tally
 
 HELP_SJIS = BANNER + USAGE
 HELP_UTF8 = HELP_SJIS.decode("cp932").encode("utf-8")
@@ -126,7 +126,7 @@ def main():
     os.makedirs(scratch)
 
     locpaths = {}
-    passed = failed = skipped = 0
+    tally = Tally("console")
     for case in CASES:
         env = dict(case.env)
         if case.locale:
@@ -134,8 +134,7 @@ def main():
                 locpaths[case.locale] = compile_locale(scratch, case.locale)
             path, reason = locpaths[case.locale]
             if path is None:
-                skipped += 1
-                print("SKIP %s: %s" % (case.name, reason))
+                tally.skip(case.name, reason)
                 continue
             env["LOCPATH"] = path
         root = os.path.join(scratch, "case")
@@ -147,17 +146,9 @@ def main():
             problems.append("stdout %r\n     expected %r" % (stdout, case.stdout))
         if status != case.status:
             problems.append("exit status %d, expected %d" % (status, case.status))
-        if problems:
-            failed += 1
-            print("FAIL %s" % case.name)
-            for p in problems:
-                print("     " + p)
-        else:
-            passed += 1
-            print("ok   %s" % case.name)
+        tally.record(case.name, problems)
     shutil.rmtree(scratch, ignore_errors=True)
-    print("console: %d passed, %d failed, %d skipped" % (passed, failed, skipped))
-    return 1 if failed else 0
+    return tally.finish()
 
 
 if __name__ == "__main__":

@@ -21,7 +21,7 @@ import sys
 import time
 from dataclasses import dataclass, field
 
-from run_e2e import BANNER, USAGE, c_array, pcm8
+from run_e2e import BANNER, USAGE, Tally, c_array, pcm8
 
 FAIL = 255  # -1 as a POSIX parent sees it
 OK = 0
@@ -254,23 +254,15 @@ def main():
     nobody_problem = nobody_can_run(exe, scratch) if os.geteuid() == 0 else None
     use_address_limit = address_limit_works(exe, scratch)
 
-    passed = failed = skipped = 0
+    tally = Tally("hostile")
     for case in cases():
         problems, skip = run_case(case, exe, scratch, nobody_problem, use_address_limit)
         if skip:
-            skipped += 1
-            print("SKIP %s: %s" % (case.name, skip))
-        elif problems:
-            failed += 1
-            print("FAIL %s" % case.name)
-            for p in problems:
-                print("     " + p)
+            tally.skip(case.name, skip)
         else:
-            passed += 1
-            print("ok   %s" % case.name)
+            tally.record(case.name, problems)
     shutil.rmtree(scratch, ignore_errors=True)
-    print("hostile: %d passed, %d failed, %d skipped" % (passed, failed, skipped))
-    return 1 if failed else 0
+    return tally.finish()
 
 
 if __name__ == "__main__":

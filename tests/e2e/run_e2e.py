@@ -280,6 +280,31 @@ def run_case(case, exe, prefix, windows, scratch):
     return problems
 
 
+class Tally:
+    """Counts the cases of a runner, prints each outcome and the summary."""
+
+    def __init__(self, label):
+        self.label, self.passed, self.failed, self.skipped = label, 0, 0, 0
+
+    def skip(self, name, reason):
+        self.skipped += 1
+        print("SKIP %s: %s" % (name, reason))
+
+    def record(self, name, problems):
+        if problems:
+            self.failed += 1
+            print("FAIL %s" % name)
+            for p in problems:
+                print("     " + p)
+        else:
+            self.passed += 1
+            print("ok   %s" % name)
+
+    def finish(self):
+        print("%s: %d passed, %d failed, %d skipped" % (self.label, self.passed, self.failed, self.skipped))
+        return 1 if self.failed else 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--exe", required=True)
@@ -289,21 +314,13 @@ def main():
     opts = parser.parse_args()
     exe = os.path.abspath(opts.exe)
     platform = "windows" if opts.windows else "posix"
-    passed = failed = skipped = 0
+    tally = Tally("e2e")
     for case in CASES:
         if case.only and case.only != platform:
-            skipped += 1
+            tally.skip(case.name, "only on " + case.only)
             continue
-        problems = run_case(case, exe, opts.prefix, opts.windows, opts.scratch)
-        if problems:
-            failed += 1
-            print(f"FAIL {case.name}")
-            for p in problems:
-                print(f"   {p}")
-        else:
-            passed += 1
-    print(f"{passed} passed, {failed} failed, {skipped} skipped")
-    return 1 if failed else 0
+        tally.record(case.name, run_case(case, exe, opts.prefix, opts.windows, opts.scratch))
+    return tally.finish()
 
 
 if __name__ == "__main__":
