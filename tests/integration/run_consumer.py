@@ -3,7 +3,8 @@
 
 Installs the built clip2c into a scratch prefix and checks the installed
 files; then builds tests/consumer (a C and a C++ program with clips compiled
-in, warnings as errors) against the installed package and as a subproject,
+in, warnings as errors) against the installed package and as a subproject
+(add_subdirectory and FetchContent),
 with Ninja and with Make in parallel, runs the programs, and checks that a
 header is made again when its clip or the tool changes, and only then. It
 also checks the function's configure-time refusals, clips in awkward
@@ -332,6 +333,9 @@ def main():
                          lambda build: os.path.join(build, "clip2c", exe))
         if build:
             check_subproject_only_builds_the_tool(name, build)
+    # FetchContent adds the source tree the same way; one generator is enough.
+    scenario(args, "scenario-fetchcontent", args.generator[0], ["-DCLIP2C_FETCH_SOURCE=" + args.source],
+             lambda build: os.path.join(build, "_deps", "clip2c-build", exe))
     check_rules(args, prefix)
     check_places(args, prefix)
     check_plain_char(args, prefix)
