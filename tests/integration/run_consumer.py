@@ -4,9 +4,9 @@
 Installs the built clip2c into a scratch prefix and checks the installed
 files; then builds tests/consumer (a C and a C++ program with clips compiled
 in, warnings as errors) against the installed package and as a subproject
-(add_subdirectory and FetchContent),
-with Ninja and with Make in parallel, runs the programs, and checks that a
-header is made again when its clip or the tool changes, and only then. It
+(add_subdirectory and FetchContent), with Ninja and with Make in parallel,
+runs the programs, and checks that a header is made again when its clip or
+the tool changes, and only then. It
 also checks the function's configure-time refusals, clips in awkward
 folders, the plain-char caveat of signed output, and a cross build that uses
 the installed tool.
