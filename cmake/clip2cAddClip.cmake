@@ -23,7 +23,12 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   if(NOT status EQUAL 0)
     # clip2c's messages are Japanese (Shift_JIS); their ASCII words tell
     # which one it printed after its banner line.
-    string(REGEX REPLACE "^[^\n]*\n" "" said "${output}")
+    string(FIND "${output}" "\n" banner_end)
+    set(said "")
+    if(banner_end GREATER_EQUAL 0)
+      string(SUBSTRING "${output}" ${banner_end} -1 said)
+      string(STRIP "${said}" said)
+    endif()
     if(said MATCHES "8bit")
       set(reason "the WAV file is mono but not 8-bit")
     elseif(said MATCHES "wav")
@@ -33,6 +38,9 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
     else()
       set(reason "see its message")
     endif()
+    # Whatever a failed run left (a header cut short by a full disk) must not
+    # count as up to date in the next build.
+    file(REMOVE "${CLIP2C_HEADER}")
     message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: ${reason} "
                         "(exit status ${status}). It printed, in Shift_JIS:\n${output}")
   endif()
@@ -126,7 +134,7 @@ function(clip2c_add_clip target clip)
     OUTPUT "${header}"
     COMMAND "${CMAKE_COMMAND}"
             "-DCLIP2C_EMULATOR=${emulator}" "-DCLIP2C_TOOL=$<TARGET_FILE:${tool}>"
-            "-DCLIP2C_ARGUMENTS=${arguments}" "-DCLIP2C_CLIP=${clip_path}"
+            "-DCLIP2C_ARGUMENTS=${arguments}" "-DCLIP2C_CLIP=${clip_path}" "-DCLIP2C_HEADER=${header}"
             -P "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     DEPENDS "${clip_path}" ${tool} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     WORKING_DIRECTORY "${clip_dir_real}"

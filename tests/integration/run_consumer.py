@@ -149,6 +149,27 @@ def scenario(args, name, generator, extra, tool_of):
     run(["cmake", "--build", build, "--parallel", "4"])
     if any(mtimes(headers)[h] == before[h] for h in headers):
         fail("%s: headers were not made again after the clip2c executable changed" % name)
+
+    # A clip the tool rejects fails the build, says why, and leaves no header
+    # that a later build could take as up to date.
+    tone = os.path.join(src, "clips", "tone.wav")
+    good = open(tone, "rb").read()
+    stereo = bytearray(good)
+    stereo[22:24] = struct.pack("<H", 2)  # the channel count of the "fmt " chunk
+    with open(tone, "wb") as f:
+        f.write(bytes(stereo))
+    bump(tone)
+    code, out = run(["cmake", "--build", build], expect_ok=False)
+    flat = " ".join(out.split())  # CMake wraps its messages
+    if code == 0 or "could not convert" not in flat or "is not mono" not in flat:
+        fail("%s: a stereo clip did not fail the build with its reason:\n%s" % (name, out))
+    for header in (tone_c, tone_cxx):
+        if os.path.exists(header) and os.stat(header).st_mtime_ns >= os.stat(tone).st_mtime_ns:
+            fail("%s: a failed conversion left %s newer than its clip" % (name, header))
+    with open(tone, "wb") as f:
+        f.write(good)
+    bump(tone)
+    build_and_check(name, src, build, tool_of(build))
     return build
 
 
