@@ -18,6 +18,10 @@ include_guard(GLOBAL)
 # banner clip2c prints on every run stays out of the build log; when the
 # conversion fails, the message names the clip and shows what clip2c said.
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  # The folder is made at configure time too, but may have been removed
+  # since, and Make does not make an output's folder itself.
+  get_filename_component(header_dir "${CLIP2C_HEADER}" DIRECTORY)
+  file(MAKE_DIRECTORY "${header_dir}")
   execute_process(COMMAND ${CLIP2C_EMULATOR} "${CLIP2C_TOOL}" ${CLIP2C_ARGUMENTS}
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(NOT status EQUAL 0)
@@ -36,13 +40,12 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
     elseif(said STREQUAL "")
       set(reason "the clip is missing, empty or unreadable, or the header could not be written")
     else()
-      set(reason "see its message")
+      set(reason "it printed, in Shift_JIS: ${said}")
     endif()
     # Whatever a failed run left (a header cut short by a full disk) must not
     # count as up to date in the next build.
     file(REMOVE "${CLIP2C_HEADER}")
-    message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: ${reason} "
-                        "(exit status ${status}). It printed, in Shift_JIS:\n${output}")
+    message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: ${reason} (exit status ${status})")
   endif()
   return()
 endif()
@@ -62,6 +65,10 @@ function(clip2c_add_clip target clip)
   endif()
 
   get_filename_component(clip_path "${clip}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+  if(clip_path MATCHES ";")
+    message(FATAL_ERROR "clip2c_add_clip: ${clip}: a path holding \";\" cannot be handed through a "
+                        "build command (CMake reads it as a list); rename the folder or the file")
+  endif()
   get_filename_component(clip_file "${clip_path}" NAME)
 
   # The tool is handed the file name alone, so the name here and the one it
@@ -108,15 +115,18 @@ function(clip2c_add_clip target clip)
     set(output_arg "./${output_arg}")
   endif()
 
+  # "-SIGNED" rather than "/SIGNED": the tool takes both, and MSYS would
+  # turn an argument beginning with "/" into a Windows path.
   set(arguments "${clip_file}" "${output_arg}")
   if(arg_SIGNED)
-    list(PREPEND arguments "/SIGNED")
+    list(PREPEND arguments "-SIGNED")
   endif()
 
-  # The tool runs through _clip2c_run_clip (below), which keeps its banner out
-  # of the build log and names the clip when the conversion fails. A tool
-  # built in this cross build runs under the build's emulator; an imported
-  # one (a host tool from find_package) runs as it is.
+  # The tool runs through this file's script mode (at its top), which keeps
+  # its banner out of the build log and names the clip and the reason when
+  # the conversion fails. A tool built in this cross build runs under the
+  # build's emulator; an imported one (a host tool from find_package) runs
+  # as it is.
   set(emulator "")
   get_target_property(tool clip2c::clip2c ALIASED_TARGET)
   if(NOT tool)
@@ -126,7 +136,10 @@ function(clip2c_add_clip target clip)
   if(CMAKE_CROSSCOMPILING AND NOT imported)
     get_target_property(emulator ${tool} CROSSCOMPILING_EMULATOR)
     if(NOT emulator)
-      set(emulator "")
+      message(FATAL_ERROR "clip2c_add_clip: this build cross-compiles, so the clip2c it builds cannot "
+                          "convert clips on this machine and the toolchain names no emulator. Install "
+                          "clip2c for this machine and find that package before adding clip2c's source "
+                          "tree, e.g. -Dclip2c_DIR=<prefix>/lib/cmake/clip2c")
     endif()
   endif()
 
@@ -142,7 +155,10 @@ function(clip2c_add_clip target clip)
     VERBATIM)
   # A target of its own carries the command, so the header is made before
   # <target> compiles even when <target> was defined in another folder.
-  string(MAKE_C_IDENTIFIER "clip2c_${target}_${name}" step)
+  # Named after the header's path, which no other clip shares.
+  string(MD5 step "${header}")
+  string(SUBSTRING "${step}" 0 12 step)
+  set(step "clip2c_${name}_${step}")
   add_custom_target("${step}" DEPENDS "${header}")
   add_dependencies("${target}" "${step}")
   target_include_directories("${target}" PRIVATE "${out_dir}")

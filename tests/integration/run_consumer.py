@@ -170,6 +170,10 @@ def scenario(args, name, generator, extra, tool_of):
         f.write(good)
     bump(tone)
     build_and_check(name, src, build, tool_of(build))
+
+    # Headers removed by hand, folder and all, are simply made again.
+    shutil.rmtree(os.path.join(build, "clip2c_clips"))
+    build_and_check(name, src, build, tool_of(build))
     return build
 
 
@@ -204,6 +208,7 @@ RULE_ROWS = [
      ["clip2c_add_clip(app a/boom.wav)", "clip2c_add_clip(app b/boom.raw)"], "already has a clip named boom"),
     ("unknown option", ["tone.wav"], ["clip2c_add_clip(app tone.wav LOUD)"], "unexpected arguments: LOUD"),
     ("no such target", ["tone.wav"], ["clip2c_add_clip(nothing tone.wav)"], "no target named nothing"),
+    ("semicolon in the folder", ["a;b/tone.wav"], ['clip2c_add_clip(app "a;b/tone.wav")'], 'holding ";"'),
 ]
 
 
@@ -255,8 +260,17 @@ def check_places(args, prefix):
         expected[name] = (array + b".h", c_array(array, samples, signed))
     with open(os.path.join(root, "main.c"), "w") as f:
         f.write("int main(void) { return 0; }\n")
+    # Another target, named so that joining names with "_" would clash
+    # ("app_x" + "y" and "app" + "x_y"), and an old policy level: the
+    # function must not depend on the caller's policies.
+    with open(os.path.join(root, "x_y.raw"), "wb") as f:
+        f.write(bytes(range(3)))
+    with open(os.path.join(root, "y.raw"), "wb") as f:
+        f.write(bytes(range(4)))
+    calls += ["add_executable(app_x main.c)", "clip2c_add_clip(app_x y.raw)", "clip2c_add_clip(app x_y.raw)"]
+    expected["helper names"] = (b"x_y.h", c_array(b"x_y", bytes(range(3))))
     with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
-        f.write(PROJECT % "\n".join(calls))
+        f.write((PROJECT % "\n".join(calls)).replace("VERSION 3.20", "VERSION 3.5"))
     build = os.path.join(root, "-build")  # a build folder whose name begins with "-"
     code, out = configure(root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix])
     if code != 0:
