@@ -43,8 +43,8 @@ bool writeFile(FileHandle file, const char* bytes, std::uint32_t length);
 bool closeFile(FileHandle file);
 
 // Memory for the large buffers (the file image, the sample copy and the
-// text): `size` bytes, uninitialised, or null when they cannot be had
-// (always for more than PTRDIFF_MAX bytes). A block goes back through
+// text): `size` bytes (at most PTRDIFF_MAX; acquireLarge sees to that),
+// uninitialised, or null when they cannot be had. A block goes back through
 // releaseLarge with the same size. On Linux a block of 2 MiB or more is
 // aligned to and asks for transparent huge pages, so filling it takes a
 // fault every 2 MiB instead of every 4 KiB; elsewhere, and in the sanitizer
@@ -61,10 +61,12 @@ struct LargeRelease {
 template <typename T>
 using LargeBlock = std::unique_ptr<T[], LargeRelease>;
 
-// A block of `count` elements of T, null when it cannot be had.
+// A block of `count` elements of T, null when it cannot be had: always for
+// more than PTRDIFF_MAX bytes, which no allocator can give (and a
+// sanitizer's aborts on instead of answering null).
 template <typename T>
 LargeBlock<T> acquireLarge(std::size_t count) {
-    if (count > SIZE_MAX / sizeof(T)) return LargeBlock<T>(nullptr, LargeRelease{0});
+    if (count > PTRDIFF_MAX / sizeof(T)) return LargeBlock<T>(nullptr, LargeRelease{0});
     const std::size_t size = count * sizeof(T);
     return LargeBlock<T>(static_cast<T*>(allocateLarge(size)), LargeRelease{size});
 }

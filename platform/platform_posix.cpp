@@ -117,9 +117,6 @@ bool writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
 bool closeFile(FileHandle file) { return ::close(fdOf(file)) == 0; }
 
 void* allocateLarge(std::size_t size) {
-    // No allocator can give more than PTRDIFF_MAX bytes (and a sanitizer's
-    // aborts on such a request instead of answering null).
-    if (size > PTRDIFF_MAX) return nullptr;
     // A block of no bytes is still a block: malloc(0) may answer null.
     if (!mapsOnItsOwn(size)) return std::malloc(size == 0 ? 1 : size);
     const std::size_t length = mappedLength(size);

@@ -106,7 +106,6 @@ bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
 // Plain heap blocks: the large-page routes of Windows need a privilege an
 // ordinary user lacks.
 void* allocateLarge(std::size_t size) {
-    if (size > PTRDIFF_MAX) return nullptr;
     return std::malloc(size == 0 ? 1 : size);
 }
 

@@ -14,7 +14,6 @@ en_US.UTF-8 one compiled into the scratch folder (found through LOCPATH).
 
   console_e2e.py --exe build/clip2c --scratch build/console-scratch
 """
-import argparse
 import os
 import shutil
 import subprocess
@@ -22,7 +21,7 @@ import sys
 import tty
 from dataclasses import dataclass, field
 
-from run_e2e import BANNER, FAIL, USAGE, Tally
+from run_e2e import BANNER, FAIL, USAGE, Tally, exe_and_scratch
 
 HELP_SJIS = BANNER + USAGE
 HELP_UTF8 = HELP_SJIS.decode("cp932").encode("utf-8")
@@ -116,14 +115,7 @@ def run_case(case, exe, root, env):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--scratch", required=True)
-    opts = parser.parse_args()
-    exe = os.path.abspath(opts.exe)
-    scratch = os.path.abspath(opts.scratch)
-    shutil.rmtree(scratch, ignore_errors=True)
-    os.makedirs(scratch)
+    exe, scratch = exe_and_scratch(__doc__.splitlines()[0])
 
     locpaths = {}
     tally = Tally("console")

@@ -11,7 +11,6 @@ byte for byte, the exit status (255 for -1) and the folder afterwards: the
 files the case names must hold the expected bytes, all others must be as
 they were, with the same modification time.
 """
-import argparse
 import os
 import resource
 import shutil
@@ -21,7 +20,7 @@ import sys
 import time
 from dataclasses import dataclass, field
 
-from run_e2e import BANNER, USAGE, Tally, c_array, pcm8
+from run_e2e import BANNER, USAGE, Tally, c_array, exe_and_scratch, pcm8
 
 FAIL = 255  # -1 as a POSIX parent sees it
 OK = 0
@@ -241,14 +240,7 @@ def run_peak(exe, case, root, switch_user):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--scratch", required=True)
-    opts = parser.parse_args()
-    exe = os.path.abspath(opts.exe)
-    scratch = os.path.abspath(opts.scratch)
-    shutil.rmtree(scratch, ignore_errors=True)
-    os.makedirs(scratch)
+    exe, scratch = exe_and_scratch(__doc__.splitlines()[0])
     os.chmod(scratch, 0o755)
 
     nobody_problem = nobody_can_run(exe, scratch) if os.geteuid() == 0 else None

@@ -280,6 +280,19 @@ def run_case(case, exe, prefix, windows, scratch):
     return problems
 
 
+def exe_and_scratch(description):
+    """Reads --exe and --scratch; returns both as absolute paths, with the
+    scratch folder made anew and empty."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--scratch", required=True)
+    opts = parser.parse_args()
+    scratch = os.path.abspath(opts.scratch)
+    shutil.rmtree(scratch, ignore_errors=True)
+    os.makedirs(scratch)
+    return os.path.abspath(opts.exe), scratch
+
+
 class Tally:
     """Counts the cases of a runner, prints each outcome and the summary."""
 

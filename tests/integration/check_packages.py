@@ -8,12 +8,15 @@ package the build makes: a .tar.gz and a .deb natively, a .zip for Windows.
 """
 import argparse
 import glob
+import io
 import os
 import shutil
 import subprocess
 import sys
 import tarfile
 import zipfile
+
+from checks import fail, finish
 
 PACKAGE = ["lib/cmake/clip2c/clip2cConfig.cmake", "lib/cmake/clip2c/clip2cConfigVersion.cmake",
            "lib/cmake/clip2c/clip2cTargets.cmake", "lib/cmake/clip2c/clip2cAddClip.cmake"]
@@ -28,14 +31,6 @@ WINDOWS = [
     ("clip2c-1.0.0-win64.zip", ["bin/clip2c.exe", "share/doc/clip2c/README.md"] + PACKAGE),
 ]
 
-failures = []
-
-
-def fail(what):
-    failures.append(what)
-    print("FAIL: " + what, flush=True)
-
-
 def members(path):
     """The package's files, each without the archive's top folder."""
     if path.endswith(".zip"):
@@ -46,7 +41,6 @@ def members(path):
             names = [m.name for m in t.getmembers() if m.isfile()]
     else:
         out = subprocess.run(["dpkg-deb", "--fsys-tarfile", path], check=True, stdout=subprocess.PIPE).stdout
-        import io
         with tarfile.open(fileobj=io.BytesIO(out)) as t:
             return {m.name[2:] if m.name.startswith("./") else m.name for m in t.getmembers() if m.isfile()}
     return {n.split("/", 1)[1] for n in names if "/" in n}
@@ -77,7 +71,7 @@ def main():
     if proc.returncode != 0:
         print(proc.stdout.decode("utf-8", "replace"))
         fail("cpack failed")
-        return 1
+        return finish("package")
 
     for pattern, expected in WINDOWS if args.windows else NATIVE:
         found = glob.glob(os.path.join(args.scratch, pattern))
@@ -102,11 +96,7 @@ def main():
             top = os.path.join(unpacked, os.listdir(unpacked)[0])
             check_runs("the .tar.gz", top, "bin/clip2c")
 
-    if failures:
-        print("%d package check(s) failed" % len(failures))
-        return 1
-    print("package checks passed")
-    return 0
+    return finish("package")
 
 
 if __name__ == "__main__":

@@ -16,6 +16,8 @@ import shutil
 import subprocess
 import sys
 
+from checks import fail, finish
+
 
 def quick_start_commands(readme):
     section = readme.split("## Quick start", 1)[1].split("\n## ", 1)[0]
@@ -51,8 +53,8 @@ def main():
 
     commands = quick_start_commands(open(os.path.join(clone, "README.md"), encoding="utf-8").read())
     if len(commands) != 2:
-        print("FAIL: the README's quick start should give two commands, it gives %d" % len(commands))
-        return 1
+        fail("the README's quick start should give two commands, it gives %d" % len(commands))
+        return finish("quick start")
     build_command, test_command = commands
 
     # The first command configures "build" itself; a cache made beforehand
@@ -63,20 +65,14 @@ def main():
     proc = subprocess.run(["bash", "-e", "-c", build_command], cwd=clone, stdout=subprocess.PIPE,
                           stderr=subprocess.STDOUT)
     out = proc.stdout.decode("utf-8", "replace")
-    failures = []
     if proc.returncode != 0:
-        failures.append("the first command failed (%d):\n%s" % (proc.returncode, out))
+        fail("the first command failed (%d):\n%s" % (proc.returncode, out))
     elif "const unsigned char chirp_wave[400] =" not in out:
-        failures.append("the first command did not show the converted clip:\n" + out)
+        fail("the first command did not show the converted clip:\n" + out)
     ci = open(os.path.join(clone, ".ci", "run"), encoding="utf-8").read()
     if test_command not in ci:
-        failures.append("the README's test command %r is not what .ci/run runs" % test_command)
-
-    for f in failures:
-        print("FAIL: " + f)
-    if not failures:
-        print("quick start checks passed")
-    return 1 if failures else 0
+        fail("the README's test command %r is not what .ci/run runs" % test_command)
+    return finish("quick start")
 
 
 if __name__ == "__main__":

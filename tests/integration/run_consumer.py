@@ -6,10 +6,9 @@ files; then builds tests/consumer (a C and a C++ program with clips compiled
 in, warnings as errors) against the installed package and as a subproject
 (add_subdirectory and FetchContent), with Ninja and with Make in parallel,
 runs the programs, and checks that a header is made again when its clip or
-the tool changes, and only then. It
-also checks the function's configure-time refusals, clips in awkward
-folders, the plain-char caveat of signed output, and a cross build that uses
-the installed tool.
+the tool changes, and only then. It also checks the function's
+configure-time refusals, clips in awkward folders, the plain-char caveat of
+signed output, and a cross build that uses the installed tool.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
@@ -20,18 +19,11 @@ import struct
 import subprocess
 import sys
 import time
-import wave
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-from run_e2e import c_array  # noqa: E402  (the expected text, number by number)
+from checks import fail, finish
 
-failures = []
-
-
-def fail(what):
-    failures.append(what)
-    print("FAIL: " + what, flush=True)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from run_e2e import c_array, wave_module_file  # noqa: E402  (expected texts; WAV files as Python writes them)
 
 
 def run(argv, cwd=None, expect_ok=True):
@@ -41,28 +33,6 @@ def run(argv, cwd=None, expect_ok=True):
     if expect_ok and proc.returncode != 0:
         raise SystemExit("command failed (%d): %s\n%s" % (proc.returncode, " ".join(argv), out))
     return proc.returncode, out
-
-
-def wav_bytes(samples):
-    """An 8-bit mono WAV file as Python's wave module writes it."""
-    import io
-    buf = io.BytesIO()
-    with wave.open(buf, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(1)
-        w.setframerate(11025)
-        w.writeframes(samples)
-    return buf.getvalue()
-
-
-def wav_samples(data):
-    at = 12
-    while at + 8 <= len(data):
-        cid, size = data[at:at + 4], struct.unpack("<I", data[at + 4:at + 8])[0]
-        if cid == b"data":
-            return data[at + 8:at + 8 + size]
-        at += 8 + size + (size & 1)
-    raise ValueError("no data chunk")
 
 
 def mtimes(paths):
@@ -103,7 +73,7 @@ def configure(src, build, generator, extra):
     return run(["cmake", "-S", src, "-B", build, "-G", generator] + extra, expect_ok=False)
 
 
-def build_and_check(name, src, build, tool):
+def build_and_check(name, src, build):
     """Builds, runs both programs; returns the three generated headers."""
     run(["cmake", "--build", build, "--parallel", "4"])
     headers = [os.path.join(build, "clip2c_clips", t, h)
@@ -124,7 +94,7 @@ def scenario(args, name, generator, extra, tool_of):
     if code != 0:
         fail("%s: configure failed:\n%s" % (name, out))
         return
-    headers = build_and_check(name, src, build, tool_of(build))
+    headers = build_and_check(name, src, build)
     tone_c, ramp_c, tone_cxx = headers
 
     before = mtimes(headers)
@@ -134,10 +104,10 @@ def scenario(args, name, generator, extra, tool_of):
 
     # A new clip, written by another tool, of another length.
     with open(os.path.join(src, "clips", "tone.wav"), "wb") as f:
-        f.write(wav_bytes(bytes((i * 37 + 11) & 0xFF for i in range(777))))
+        f.write(wave_module_file(bytes((i * 37 + 11) & 0xFF for i in range(777))))
     bump(os.path.join(src, "clips", "tone.wav"))
     before = mtimes(headers)
-    build_and_check(name, src, build, tool_of(build))
+    build_and_check(name, src, build)
     after = mtimes(headers)
     if after[tone_c] == before[tone_c] or after[tone_cxx] == before[tone_cxx]:
         fail("%s: tone.h was not made again after tone.wav changed" % name)
@@ -169,11 +139,11 @@ def scenario(args, name, generator, extra, tool_of):
     with open(tone, "wb") as f:
         f.write(good)
     bump(tone)
-    build_and_check(name, src, build, tool_of(build))
+    build_and_check(name, src, build)
 
     # Headers removed by hand, folder and all, are simply made again.
     shutil.rmtree(os.path.join(build, "clip2c_clips"))
-    build_and_check(name, src, build, tool_of(build))
+    build_and_check(name, src, build)
     return build
 
 
@@ -213,7 +183,7 @@ RULE_ROWS = [
 
 
 def check_rules(args, prefix):
-    clip = wav_bytes(bytes(range(40)))
+    clip = wave_module_file(bytes(range(40)))
     for name, files, calls, expected in RULE_ROWS:
         root = os.path.join(args.scratch, "rules", name.replace(" ", "_"))
         os.makedirs(root)
@@ -249,7 +219,7 @@ def check_places(args, prefix):
     for i, (name, rel, signed, array, ) in enumerate(PLACE_ROWS):
         samples = bytes((i * 50 + k * 7) & 0xFF for k in range(20 + i))
         is_raw = ".raw" in os.path.basename(rel)
-        data = samples if is_raw else wav_bytes(samples)
+        data = samples if is_raw else wave_module_file(samples)
         path = os.path.join(root, rel)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
@@ -376,11 +346,7 @@ def main():
     check_plain_char(args, prefix)
     check_cross_build(args, prefix)
 
-    if failures:
-        print("%d consumer check(s) failed" % len(failures))
-        return 1
-    print("consumer checks passed")
-    return 0
+    return finish("consumer")
 
 
 if __name__ == "__main__":
