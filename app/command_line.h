@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: options and the two paths.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts the tool prints. The title and the four messages are Japanese:
 // each is kept as the Shift_JIS bytes every pipe and file receives, and as
 // the same text in UTF-8 for a terminal that shows UTF-8.

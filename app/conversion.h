@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one conversion run, from argument vector to exit status.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Throughput of the array text builder: samples a second, for unsigned and
 // signed output, over random bytes (every value width appears).
 #include <benchmark/benchmark.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds clip2c for release in build-measure/ and prints, in one table, its
 # five cost figures beside their references and targets, all on random raw
 # input and for the whole process:

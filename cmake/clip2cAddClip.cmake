@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # clip2c_add_clip(<target> <clip> [SIGNED])
 #
 # Converts <clip> (a .raw or .wav file; relative to the calling

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # find_package(clip2c CONFIG): the clip2c executable as the imported target
 # clip2c::clip2c, and clip2c_add_clip() to convert clips at build time.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Install rules and packages: the tool, its man page and README, and a CMake
 # package (clip2cConfig.cmake) that defines clip2c::clip2c and
 # clip2c_add_clip() for find_package(clip2c CONFIG).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiles clip2c for 64-bit Windows with MinGW-w64 from Debian's
 # g++-mingw-w64-x86-64 package, and runs what it builds under Wine:
 #

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs a Windows program under Wine, quietly: the CMAKE_CROSSCOMPILING_EMULATOR
 # of cmake/mingw-w64-x86_64.cmake. Without WINEDEBUG=-all, Debian's wine
 # script and Wine itself write notes to stderr that would mix with the

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Starts and stops the Wine session that the Windows test suite runs in; the
 # CTest fixtures of tests/CMakeLists.txt call it before and after the tests.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "csource/array_source.h"
 
 #include <array>

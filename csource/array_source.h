@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The C array declaration: its name and its text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "csource/output_file.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing the output file.
 #pragma once
 

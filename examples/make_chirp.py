@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes examples/chirp.wav: 0.05 s of a falling, fading chirp, 8-bit mono at
 8000 Hz, made from nothing but arithmetic so the bytes are the project's own.
 Run again to recreate the same file."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A failed invariant in a fuzz target: the message goes to the error stream
 // and the process aborts, which libFuzzer reports as a crash and keeps the
 // input that caused it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the whole way from a loaded input file to the array text, as the
 // run takes it. The first byte selects the mode (bit 0: WAV input, bit 1:
 // signed output); the rest is the file image. Whenever the samples are

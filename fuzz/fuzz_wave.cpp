@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the RIFF chunk walk with arbitrary bytes. Beyond the sanitizers'
 // own checks (libFuzzer hands over a heap block of exactly `size` bytes, so
 // any read past it is caught), it requires that everything the record points

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the fuzzers' seed inputs: WAV images made here, from the ordinary
 8-bit mono file to the odd ones recorders, editors and cut-off downloads
 leave behind.

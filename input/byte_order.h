@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Little-endian field readers. Fields are assembled byte by byte so that no
 // alignment or host byte order is assumed; the caller checks that the bytes
 // are there.

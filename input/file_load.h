@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Measuring and loading an input file whole.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "input/wave.h"
 
 #include "input/byte_order.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The RIFF WAVE chunk walk.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operating-system layer: the only code that knows which system it runs
 // on. Everything above it works on plain bytes, paths and results.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // POSIX implementation of the platform layer.
 #include "platform/platform.h"
 

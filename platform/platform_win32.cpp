@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Win32 implementation of the platform layer: ANSI paths and arguments,
 // the Win32 file calls, and the multibyte C runtime.
 #include "platform/platform.h"

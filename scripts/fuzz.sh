@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for a
 # bounded time (FUZZ_SECONDS, 30 by default) from the generated seeds. Fails
 # on the first crash, sanitizer report or broken invariant; the input that

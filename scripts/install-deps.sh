@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs, with apt-get, whichever of the packages the build and the test
 # suites need is missing. Does nothing when all are there.
 set -euo pipefail

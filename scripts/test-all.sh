@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and runs every suite: the native build (warnings as errors) with the
 # integration tests (install, CMake package, consumer project, packages, the
 # README's quick start), the sanitizer build, the Windows build under Wine

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the asan preset (ASan + UBSan, no recovery) in build-asan/ and runs
 # the whole test suite under it. Fails when a test fails or any sanitizer
 # wrote a report, also from a child process whose output a test swallowed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds clip2c and its test suite for 64-bit Windows with MinGW-w64
 # (warnings as errors) and runs the suite under Wine through CTest.
 #

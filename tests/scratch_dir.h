@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fresh folder under the system's temporary folder for one test, removed
 // with everything in it when the test ends.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/console_texts.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Reads a clip's samples for the check programs: a .raw file whole, or the
  * body of a WAV file's "data" chunk. Valid C and C++. */
 #ifndef CLIP_FILE_H

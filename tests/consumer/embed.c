@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* A C program with two clips compiled in: tone.wav unsigned, ramp.raw
  * signed. Run with the two clips' paths; exits 0 when the arrays hold
  * exactly their samples. */

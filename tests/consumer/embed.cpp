@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A C++ program with tone.wav compiled in unsigned. Run with the clip's
 // path; exits 0 when the array holds exactly its samples.
 #include "clip_file.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Typesets the manual page with every groff warning enabled and fails on any
 # diagnostic, for the default device (PostScript, no Japanese glyphs: the
 # English stand-ins are used) and for -Tutf8 (the Japanese texts are used),

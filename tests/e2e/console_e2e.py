@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Console text of the built clip2c executable on a terminal and on a pipe.
 
 A person at a UTF-8 terminal reads the banner and the usage text in UTF-8;

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end cases for the faults a user meets outside the happy path:
 a file too big for 32 bits, a full disk, an output path that cannot be a
 file, an input that cannot be read, an output that is the input, and a help

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end cases for the built clip2c executable.
 
 Each case runs the executable in a fresh scratch folder holding the case's

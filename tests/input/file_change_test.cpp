@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // readWholeFile against a file whose size is not the one its buffer was
 // measured for: the file grew or shrank between queryFileSize and the read.
 #include <gtest/gtest.h>

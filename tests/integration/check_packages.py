@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """cpack's packages: what they hold, and that the packaged tool runs.
 
 Runs cpack for the build folder into a scratch folder and checks each

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The README's quick start, run as a newcomer would run it.
 
 Copies the files a clone holds into a scratch folder, forbids CMake to look

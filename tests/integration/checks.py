@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The failures of one integration script: each printed when found, then
 summed up in the exit status."""
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """clip2c in a user's CMake project: install, find_package, clip2c_add_clip().
 
 Installs the built clip2c into a scratch prefix and checks the installed

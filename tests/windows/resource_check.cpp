@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks the resources built into clip2c.exe: the version information that
 // Explorer and installers show, and the one application manifest Windows
 // reads when it starts the program.
