@@ -13,6 +13,11 @@ packages=(
   clang libclang-rt-14-dev        # fuzzing and the sanitizer build
   libbenchmark-dev                # the text builder's benchmark
   g++-mingw-w64-x86-64 wine wine64  # the Windows build and its suite under Wine
+  lintian                         # the .deb's check
+  gcc-arm-none-eabi libnewlib-arm-none-eabi  # bare-metal Cortex-M firmware in the consumer test
+  gcc-avr binutils-avr avr-libc   # the AVR firmware check (arrays in flash)
+  clang-format-14 clang-tidy-14   # scripts/lint.sh
+  gcovr                           # scripts/coverage.sh
 )
 
 missing=()
