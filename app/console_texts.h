@@ -13,6 +13,9 @@ struct ConsoleText {
     std::string_view utf8;
 };
 
+// The byte texts stay as written: each adjacent literal ends where a hex
+// escape would otherwise swallow the letter after it.
+// clang-format off
 // 8ビットモノラル rawまたはwavを.cに変換するプログラム
 inline constexpr ConsoleText kTitle{
     "8\x83r\x83" "b\x83g\x83\x82\x83m\x83\x89\x83\x8B raw\x82\xDC\x82\xBD\x82\xCDwav\x82\xF0.c\x82\xC9\x95\xCF\x8A\xB7\x82\xB7\x82\xE9\x83v\x83\x8D\x83O\x83\x89\x83\x80",
@@ -33,6 +36,7 @@ inline constexpr ConsoleText kMonoOnly{
 inline constexpr ConsoleText kEightBitOnly{
     "wav\x83t\x83@\x83" "C\x83\x8B\x82\xCD" "8bit\x82\xCC\x82\xDD\x91\xCE\x89\x9E\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7.\n",
     "wav\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAF" "8bit\xE3\x81\xAE\xE3\x81\xBF\xE5\xAF\xBE\xE5\xBF\x9C\xE3\x81\x97\xE3\x81\xA6\xE3\x81\x84\xE3\x81\xBE\xE3\x81\x99.\n"};
+// clang-format on
 
 inline constexpr std::string_view kVersionWord = " version.";
 inline constexpr std::string_view kVersionNumber = "1.00";
