@@ -29,9 +29,7 @@ void printWithTitle(std::string_view before, std::string_view after) {
     platform::writeConsole(sjis, utf8);
 }
 
-void printBanner() {
-    printWithTitle("", std::string(kVersionWord).append(kVersionNumber).append("\n"));
-}
+void printBanner() { printWithTitle("", std::string(kVersionWord).append(kVersionNumber).append("\n")); }
 
 int convert(const CommandLine& line) {
     if (line.inputPath.empty()) {

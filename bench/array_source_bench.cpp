@@ -29,8 +29,7 @@ void emitText(benchmark::State& state, bool isSigned) {
         textBytes = text.length;
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
-    state.counters["text_bytes_per_sample"] =
-        static_cast<double>(textBytes) / static_cast<double>(count);
+    state.counters["text_bytes_per_sample"] = static_cast<double>(textBytes) / static_cast<double>(count);
 }
 
 void BM_EmitUnsigned(benchmark::State& state) { emitText(state, false); }

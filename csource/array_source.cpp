@@ -92,8 +92,8 @@ std::string deriveArrayName(std::string inputPath, std::string_view extension) {
     return inputPath;
 }
 
-SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
-                           std::uint32_t count, bool isSigned) {
+SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, std::uint32_t count,
+                           bool isSigned) {
     const std::string_view type = isSigned ? "const char " : "const unsigned char ";
     const ValueTable& values = isSigned ? kSignedValues : kUnsignedValues;
 
@@ -131,7 +131,8 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
     // ",\n".
     const std::uint32_t partial = count % kValuesPerLine;
     const std::uint8_t* in = samples;
-    for (const std::uint8_t* const fullEnd = samples + (count - partial); in != fullEnd; in += kValuesPerLine) {
+    for (const std::uint8_t* const fullEnd = samples + (count - partial); in != fullEnd;
+         in += kValuesPerLine) {
         *out++ = '\t';
         out = putFullLine(out, in, values, std::make_index_sequence<kValuesPerLine>{});
         out[-1] = '\n';

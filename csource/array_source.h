@@ -29,7 +29,7 @@ struct SourceText {
 //   const unsigned char NAME_wave[N] =\n{\n\tV, V, ... V,\n ... \tV\n};\n
 // sixteen values a line. Signed output declares "const char" and writes each
 // byte minus 128. Returns a text with null `bytes` when memory runs out.
-SourceText emitArraySource(std::string_view name, const std::uint8_t* samples,
-                           std::uint32_t count, bool isSigned);
+SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, std::uint32_t count,
+                           bool isSigned);
 
 }  // namespace clip2c

@@ -105,8 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (selection.count != 0) {
         const auto start = reinterpret_cast<std::uintptr_t>(image.get());
         const auto first = reinterpret_cast<std::uintptr_t>(selection.start);
-        require(first >= start && first - start <= length &&
-                    selection.count <= length - (first - start),
+        require(first >= start && first - start <= length && selection.count <= length - (first - start),
                 "the samples reach outside the image");
     }
     if (!isWave) require(selection.count == length, "raw samples are not the whole image");
@@ -117,8 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const char* path = isWave ? "snd\\clip.wav" : "snd\\clip.raw";
     const std::string name = clip2c::deriveArrayName(path, isWave ? ".wav" : ".raw");
     require(name == "clip", "the array name is not the file name");
-    const clip2c::SourceText text =
-        clip2c::emitArraySource(name, samples.get(), selection.count, isSigned);
+    const clip2c::SourceText text = clip2c::emitArraySource(name, samples.get(), selection.count, isSigned);
     require(text.bytes != nullptr, "the text could not be allocated");
     checkText(std::string_view(text.bytes.get(), text.length), name, samples.get(), selection.count,
               isSigned);

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     if (info.image == nullptr) {
         // Without the WAVE tag nothing may have been taken.
-        require(info.data == nullptr && info.dataSize == 0 && info.channels == 0 &&
-                    info.sampleRate == 0 && info.bitsPerSample == 0 && info.blockAlign == 0,
+        require(info.data == nullptr && info.dataSize == 0 && info.channels == 0 && info.sampleRate == 0 &&
+                    info.bitsPerSample == 0 && info.blockAlign == 0,
                 "a record without the WAVE tag holds fields");
         return 0;
     }

@@ -16,7 +16,7 @@ struct WaveInfo {
     std::uint32_t dataSize = 0;           // bytes at `data`, never past the image
     std::uint32_t channels = 0;
     std::uint32_t sampleRate = 0;
-    std::uint32_t bitsPerSample = 0;      // 8 * blockAlign / channels, not the file's field
+    std::uint32_t bitsPerSample = 0;  // 8 * blockAlign / channels, not the file's field
     std::uint32_t blockAlign = 0;
 };
 

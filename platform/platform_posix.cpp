@@ -124,8 +124,8 @@ void* allocateLarge(std::size_t size) {
     if (length == 0) return nullptr;
     // One huge page more than needed, so that an aligned start can be cut
     // out of it; the unaligned head and the rest of the tail go back.
-    void* const mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
-                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* const mapped =
+        ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     const auto first = reinterpret_cast<std::uintptr_t>(mapped);
     const std::uintptr_t start = (first + kHugePage - 1) & ~std::uintptr_t{kHugePage - 1};

@@ -71,8 +71,8 @@ bool openForReading(const std::string& path, FileHandle& file) {
 }
 
 bool openForWriting(const std::string& path, FileHandle& file) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     file.value = reinterpret_cast<std::intptr_t>(h);
     return true;
@@ -106,9 +106,7 @@ bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
 
 // Plain heap blocks: the large-page routes of Windows need a privilege an
 // ordinary user lacks.
-void* allocateLarge(std::size_t size) {
-    return std::malloc(size == 0 ? 1 : size);
-}
+void* allocateLarge(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
 
 void releaseLarge(void* block, std::size_t /*size*/) { std::free(block); }
 

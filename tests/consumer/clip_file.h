@@ -31,8 +31,7 @@ static unsigned long le32(const unsigned char* p) {
 
 /* Returns the clip's samples at *samples (inside *file, which the caller
  * frees) and their count, or -1 when the clip cannot be read. */
-static long clip_samples(const char* path, int is_wav, unsigned char** file,
-                         const unsigned char** samples) {
+static long clip_samples(const char* path, int is_wav, unsigned char** file, const unsigned char** samples) {
     long size = 0;
     long at = 12;
     *file = read_file(path, &size);
@@ -53,8 +52,8 @@ static long clip_samples(const char* path, int is_wav, unsigned char** file,
 }
 
 /* Compares an embedded array with the clip; prints what differs. */
-static int check_clip(const char* what, const char* path, int is_wav, const void* array,
-                      long array_size, int is_signed) {
+static int check_clip(const char* what, const char* path, int is_wav, const void* array, long array_size,
+                      int is_signed) {
     unsigned char* file = NULL;
     const unsigned char* samples = NULL;
     const long count = clip_samples(path, is_wav, &file, &samples);
@@ -70,8 +69,8 @@ static int check_clip(const char* what, const char* path, int is_wav, const void
     }
     for (i = 0; failures == 0 && i < count; ++i) {
         const int want = is_signed ? (int)samples[i] - 128 : (int)samples[i];
-        const int got = is_signed ? (int)((const signed char*)array)[i]
-                                  : (int)((const unsigned char*)array)[i];
+        const int got =
+            is_signed ? (int)((const signed char*)array)[i] : (int)((const unsigned char*)array)[i];
         if (got != want) {
             printf("%s: sample %ld is %d, the clip holds %d\n", what, i, got, want);
             failures = 1;

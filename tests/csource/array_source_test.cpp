@@ -45,8 +45,8 @@ TEST(EmitArraySource, LaysOutValuesSixteenToALine) {
          "\t-112, -111, -110, -109, -108, -107, -106, -105, -104, -103, -102, -101, -100, -99, -98, -97\n};\n"},
     };
     for (const Row& row : rows) {
-        const SourceText source = emitArraySource("clip", row.samples.data(),
-                                                  static_cast<std::uint32_t>(row.samples.size()), row.isSigned);
+        const SourceText source = emitArraySource(
+            "clip", row.samples.data(), static_cast<std::uint32_t>(row.samples.size()), row.isSigned);
         EXPECT_EQ(text(source), row.expected) << row.name;
     }
 }
@@ -55,7 +55,8 @@ TEST(EmitArraySource, LaysOutValuesSixteenToALine) {
 TEST(EmitArraySource, WritesEveryByteValue) {
     const std::vector<std::uint8_t> samples = ramp(256);
     for (const bool isSigned : {false, true}) {
-        std::string expected = std::string(isSigned ? "const char " : "const unsigned char ") + "all_wave[256] =\n{\n";
+        std::string expected =
+            std::string(isSigned ? "const char " : "const unsigned char ") + "all_wave[256] =\n{\n";
         for (int i = 0; i < 256; ++i) {
             if (i % 16 == 0) expected += '\t';
             expected += std::to_string(isSigned ? i - 128 : i);
@@ -91,14 +92,22 @@ TEST(EmitArraySource, MatchesAtLineAndBlockBoundaries) {
         Fill fill;
     };
     const Row rows[] = {
-        {"0", 0, Fill::RampThenWidest},          {"1", 1, Fill::RampThenWidest},
-        {"15", 15, Fill::RampThenWidest},        {"16", 16, Fill::RampThenWidest},
-        {"17", 17, Fill::RampThenWidest},        {"31", 31, Fill::RampThenWidest},
-        {"32", 32, Fill::RampThenWidest},        {"33", 33, Fill::RampThenWidest},
-        {"1 widest", 1, Fill::WidestOnly},       {"15 widest", 15, Fill::WidestOnly},
-        {"16 widest", 16, Fill::WidestOnly},     {"17 widest", 17, Fill::WidestOnly},
-        {"31 widest", 31, Fill::WidestOnly},     {"32 widest", 32, Fill::WidestOnly},
-        {"33 widest", 33, Fill::WidestOnly},     {"4099 widest", 4099, Fill::WidestOnly},
+        {"0", 0, Fill::RampThenWidest},
+        {"1", 1, Fill::RampThenWidest},
+        {"15", 15, Fill::RampThenWidest},
+        {"16", 16, Fill::RampThenWidest},
+        {"17", 17, Fill::RampThenWidest},
+        {"31", 31, Fill::RampThenWidest},
+        {"32", 32, Fill::RampThenWidest},
+        {"33", 33, Fill::RampThenWidest},
+        {"1 widest", 1, Fill::WidestOnly},
+        {"15 widest", 15, Fill::WidestOnly},
+        {"16 widest", 16, Fill::WidestOnly},
+        {"17 widest", 17, Fill::WidestOnly},
+        {"31 widest", 31, Fill::WidestOnly},
+        {"32 widest", 32, Fill::WidestOnly},
+        {"33 widest", 33, Fill::WidestOnly},
+        {"4099 widest", 4099, Fill::WidestOnly},
         {"17 narrow, widest last", 17, Fill::NarrowestThenWidest},
         {"33 narrow, widest last", 33, Fill::NarrowestThenWidest},
     };
@@ -112,8 +121,8 @@ TEST(EmitArraySource, MatchesAtLineAndBlockBoundaries) {
                 if (row.fill == Fill::RampThenWidest) samples[i] = static_cast<std::uint8_t>(i * 37 + 5);
                 if (row.fill == Fill::NarrowestThenWidest) samples[i] = narrowest;
             }
-            const SourceText source = emitArraySource("clip", samples.data(),
-                                                      static_cast<std::uint32_t>(samples.size()), isSigned);
+            const SourceText source =
+                emitArraySource("clip", samples.data(), static_cast<std::uint32_t>(samples.size()), isSigned);
             const char* const kind = isSigned ? ", signed" : ", unsigned";
             EXPECT_EQ(text(source), expectedText(samples, isSigned)) << row.name << kind;
             // The last value is stored as a whole 8-byte word, like every
@@ -124,7 +133,8 @@ TEST(EmitArraySource, MatchesAtLineAndBlockBoundaries) {
             if (row.count != 0) {
                 const std::size_t lastText =
                     std::to_string(isSigned ? samples.back() - 128 : samples.back()).size() + 1;
-                EXPECT_LE(source.length - std::string("};\n").size() - lastText + sizeof(std::uint64_t), block)
+                EXPECT_LE(source.length - std::string("};\n").size() - lastText + sizeof(std::uint64_t),
+                          block)
                     << row.name << kind;
             }
         }

@@ -52,9 +52,9 @@ TEST(FileChange, BufferMeasuredForAnotherSizeIsAFailedRead) {
 
         std::vector<std::uint8_t> buffer(capacity + kGuardBytes, kGuard);
         EXPECT_EQ(readWholeFile(path, buffer.data(), capacity), row.expected);
-        EXPECT_TRUE(std::all_of(buffer.begin() + capacity, buffer.end(),
-                                [](std::uint8_t b) { return b == kGuard; }))
-            << "wrote past the buffer";
+        EXPECT_TRUE(std::all_of(buffer.begin() + capacity, buffer.end(), [](std::uint8_t b) {
+            return b == kGuard;
+        })) << "wrote past the buffer";
         if (row.expected != 0) {
             EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + capacity), now);
         }

@@ -32,7 +32,8 @@ Bytes riff(std::uint32_t riffSize, const char* form = "WAVE") {
     putId(b, form);
     return b;
 }
-void chunk(Bytes& b, const char* id, std::uint32_t declared, std::size_t bodyBytes, std::uint8_t fill = 0x80) {
+void chunk(Bytes& b, const char* id, std::uint32_t declared, std::size_t bodyBytes,
+           std::uint8_t fill = 0x80) {
     putId(b, id);
     putU32(b, declared);
     b.resize(b.size() + bodyBytes, fill);
@@ -136,7 +137,8 @@ std::vector<WaveRow> wellFormedRows() {
         putU32(b, 8000);
         putU32(b, 8000);
         chunk(b, "data", 1, 2);  // bytes 20..21 of fmt are "da" = 0x6164
-        rows.push_back({"short fmt reads past its size", sealed(b), {true, 1, 8000, 0x6164, 0x6164 * 8, 40, 1}});
+        rows.push_back(
+            {"short fmt reads past its size", sealed(b), {true, 1, 8000, 0x6164, 0x6164 * 8, 40, 1}});
     }
     {
         Bytes b = riff(0);
@@ -158,11 +160,14 @@ std::vector<WaveRow> limitRows() {
     return {
         {"form type not WAVE", notWave, {false, 0, 0, 0, 0, -1, 0}},
         {"RIFF size 4 walks nothing", withRiffSize(pcm8Mono(4), 4), {true, 0, 0, 0, 0, -1, 0}},
-        {"RIFF size 2^32-8 wraps the limit", withRiffSize(pcm8Mono(4), 0xFFFFFFF8), {true, 0, 0, 0, 0, -1, 0}},
+        {"RIFF size 2^32-8 wraps the limit",
+         withRiffSize(pcm8Mono(4), 0xFFFFFFF8),
+         {true, 0, 0, 0, 0, -1, 0}},
         // Limit 28 + 8 = 36 stops before the data chunk at 36.
         {"chunk at the limit is not looked at", withRiffSize(pcm8Mono(4), 28), {true, 1, 8000, 1, 8, -1, 0}},
         // Limit 37: the data chunk starts below it and is taken in full.
-        {"chunk starting below the limit is taken whole", withRiffSize(pcm8Mono(4), 29),
+        {"chunk starting below the limit is taken whole",
+         withRiffSize(pcm8Mono(4), 29),
          {true, 1, 8000, 1, 8, 44, 4}},
         {"RIFF size beyond the image", withRiffSize(pcm8Mono(4), 0xF0F0F0F0), {true, 1, 8000, 1, 8, 44, 4}},
     };

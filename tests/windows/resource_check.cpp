@@ -29,8 +29,8 @@ struct ManifestEntry {
 
 BOOL CALLBACK addLanguage(HMODULE, LPCSTR, LPCSTR name, WORD language, LONG_PTR param) {
     auto& entries = *reinterpret_cast<std::vector<ManifestEntry>*>(param);
-    entries.push_back({IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<ULONG_PTR>(name)) : name,
-                       language});
+    entries.push_back(
+        {IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<ULONG_PTR>(name)) : name, language});
     return TRUE;
 }
 
