@@ -1,18 +1,31 @@
 // SPDX-License-Identifier: MIT
 #include "app/command_line.h"
 
+#include <string_view>
+
 #include "platform/platform.h"
 
 namespace clip2c {
 namespace {
 
+struct Option {
+    std::string_view keyword;
+    std::uint32_t flag;
+};
+
+// Tried in this order; the first keyword the text begins with sets its flag.
+constexpr Option kOptions[] = {
+    {"HELP", RunFlags::Help},
+    {"?", RunFlags::Help},
+    {"SIGNED", RunFlags::Signed},
+};
+
 void readOption(const char* text, RunFlags& flags) {
-    if (platform::beginsWithKeyword(text, "HELP", 4)) {
-        flags.set(RunFlags::Help);
-    } else if (platform::beginsWithKeyword(text, "?", 1)) {
-        flags.set(RunFlags::Help);
-    } else if (platform::beginsWithKeyword(text, "SIGNED", 6)) {
-        flags.set(RunFlags::Signed);
+    for (const Option& option : kOptions) {
+        if (platform::beginsWithKeyword(text, option.keyword)) {
+            flags.set(option.flag);
+            return;
+        }
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <string_view>
 
+#include "app/version.h"
+
 namespace clip2c {
 
 struct ConsoleText {
@@ -39,7 +41,6 @@ inline constexpr ConsoleText kEightBitOnly{
 // clang-format on
 
 inline constexpr std::string_view kVersionWord = " version.";
-inline constexpr std::string_view kVersionNumber = "1.00";
 inline constexpr std::string_view kUsageHead = "Usage : ";
 inline constexpr std::string_view kUsageTail =
     " [option] [filelist file (.raw)] [output file (.c)]\n"

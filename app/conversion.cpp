@@ -2,7 +2,6 @@
 #include "app/conversion.h"
 
 #include <cstdint>
-#include <cstring>
 #include <new>
 
 #include "app/command_line.h"
@@ -16,10 +15,6 @@
 namespace clip2c {
 namespace {
 
-using ByteBuffer = platform::LargeBlock<std::uint8_t>;
-
-// Returns a buffer of `size` bytes, null when memory runs out.
-ByteBuffer acquireBuffer(std::uint32_t size) { return platform::acquireLarge<std::uint8_t>(size); }
 
 void print(const ConsoleText& text) { platform::writeConsole(text.sjis, text.utf8); }
 
@@ -46,7 +41,9 @@ int convert(const CommandLine& line) {
         line.outputPath.empty() ? deriveOutputPath(line.inputPath, *extension) : line.outputPath;
 
     const std::uint32_t fileSize = queryFileSize(line.inputPath);
-    const ByteBuffer image = acquireBuffer(fileSize);
+    // The file image: null when memory runs out, which ends the run like a
+    // failed read.
+    const platform::LargeBlock<std::uint8_t> image = platform::acquireLarge<std::uint8_t>(fileSize);
     if (!image || readWholeFile(line.inputPath, image.get(), fileSize) == 0) return kExitFailure;
 
     const SampleSelection selection = selectSamples(image.get(), fileSize, isWave);
@@ -58,13 +55,11 @@ int convert(const CommandLine& line) {
         print(kEightBitOnly);
         return kExitFailure;
     }
-    const ByteBuffer samples = acquireBuffer(selection.count);
-    if (!samples) return kExitFailure;
-    if (selection.count != 0) std::memcpy(samples.get(), selection.start, selection.count);
-
+    // The samples are read where the file image holds them: the image lives
+    // until the text is written, and nothing changes it.
     const std::string name = deriveArrayName(line.inputPath, *extension);
     const SourceText text =
-        emitArraySource(name, samples.get(), selection.count, line.flags.has(RunFlags::Signed));
+        emitArraySource(name, selection.start, selection.count, line.flags.has(RunFlags::Signed));
     if (!text.bytes) return kExitFailure;
     if (!writeWholeFile(outputPath, text.bytes.get(), text.length)) return kExitFailure;
     return kExitSuccess;
@@ -87,10 +82,8 @@ SampleSelection selectSamples(const std::uint8_t* image, std::uint32_t length, b
     return {SampleCheck::Accepted, info.data, info.dataSize};
 }
 
-std::string deriveOutputPath(std::string inputPath, std::string_view extension) {
-    const std::size_t cut = inputPath.rfind(extension);
-    if (cut != std::string::npos) inputPath.erase(cut);
-    return inputPath.append(".h");
+std::string deriveOutputPath(const std::string& inputPath, std::string_view extension) {
+    return cutAtLastExtension(inputPath, extension).append(".h");
 }
 
 int runClip2c(int argc, const char* const* argv) {

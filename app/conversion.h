@@ -17,7 +17,7 @@ inline constexpr int kExitFailure = -1;
 std::optional<std::string_view> classifyInput(const std::string& inputPath);
 
 // Returns the input path cut at the last occurrence of `extension`, plus ".h".
-std::string deriveOutputPath(std::string inputPath, std::string_view extension);
+std::string deriveOutputPath(const std::string& inputPath, std::string_view extension);
 
 // Which bytes of a loaded input file become the array, or why none do.
 enum class SampleCheck { Accepted, NotMono, NotEightBit };

@@ -84,12 +84,17 @@ char* append(char* out, std::string_view piece) {
 
 }  // namespace
 
-std::string deriveArrayName(std::string inputPath, std::string_view extension) {
-    const std::size_t cut = inputPath.rfind(extension);
-    if (cut != std::string::npos) inputPath.erase(cut);
-    const std::size_t separator = inputPath.find_last_of("\\/");
-    if (separator != std::string::npos) inputPath.erase(0, separator + 1);
-    return inputPath;
+std::string cutAtLastExtension(std::string path, std::string_view extension) {
+    const std::size_t cut = path.rfind(extension);
+    if (cut != std::string::npos) path.erase(cut);
+    return path;
+}
+
+std::string deriveArrayName(const std::string& inputPath, std::string_view extension) {
+    std::string name = cutAtLastExtension(inputPath, extension);
+    const std::size_t separator = name.find_last_of("\\/");
+    if (separator != std::string::npos) name.erase(0, separator + 1);
+    return name;
 }
 
 SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, std::uint32_t count,

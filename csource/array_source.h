@@ -16,7 +16,13 @@ namespace clip2c {
 // byte. The rest passes through unchanged (spaces, dots, hyphens), so the
 // caller's file name is the name. The search is byte-wise: a Shift_JIS
 // character whose second byte is 0x5C cuts the name there.
-std::string deriveArrayName(std::string inputPath, std::string_view extension);
+std::string deriveArrayName(const std::string& inputPath, std::string_view extension);
+
+// Returns `path` cut at the last occurrence of `extension`, searched as a
+// plain, case-sensitive byte string anywhere in the path; the whole path
+// when it does not occur. The array name and the default output path are
+// both cut this way.
+std::string cutAtLastExtension(std::string path, std::string_view extension);
 
 // A declaration text of exactly `length` bytes; `bytes` is null only when
 // the text could not be allocated. The block may be longer than the text.

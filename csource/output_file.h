@@ -11,6 +11,6 @@ namespace clip2c {
 // pieces of at most 0x7FFFFFFF bytes. Returns true when every byte was
 // written and the file closed cleanly; on failure the file is left as far
 // as it got. A zero length gives an empty file and success.
-bool writeWholeFile(std::string path, const char* text, std::size_t length);
+bool writeWholeFile(const std::string& path, const char* text, std::size_t length);
 
 }  // namespace clip2c

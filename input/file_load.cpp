@@ -5,7 +5,7 @@
 
 namespace clip2c {
 
-std::uint32_t queryFileSize(std::string path) {
+std::uint32_t queryFileSize(const std::string& path) {
     platform::FileHandle file;
     if (!platform::openForReading(path, file)) return 0;
     std::uint32_t size = 0;
@@ -15,7 +15,7 @@ std::uint32_t queryFileSize(std::string path) {
     return measured ? size : 0;
 }
 
-std::uint32_t readWholeFile(std::string path, std::uint8_t* buffer, std::uint32_t capacity) {
+std::uint32_t readWholeFile(const std::string& path, std::uint8_t* buffer, std::uint32_t capacity) {
     platform::FileHandle file;
     if (!platform::openForReading(path, file)) return 0;
     std::uint32_t size = 0;

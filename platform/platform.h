@@ -35,22 +35,26 @@ bool measureFile(FileHandle file, std::uint32_t& size);
 // read error.
 std::uint32_t readFile(FileHandle file, std::uint8_t* buffer, std::uint32_t length);
 
-// Writes `length` bytes (at most 0x7FFFFFFF) in one request. Returns true
-// only when every byte was written.
-bool writeFile(FileHandle file, const char* bytes, std::uint32_t length);
+// The most one writeFile request takes: what a Windows write (a DWORD
+// count) and a Linux write() (which stops short of 2 GiB) both accept.
+inline constexpr std::uint32_t kMaxWriteRequest = 0x7FFFFFFF;
+
+// Writes up to `length` bytes (at most kMaxWriteRequest) in one request.
+// Returns the bytes written, which may be fewer than asked; 0 on an error.
+std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length);
 
 // Closes the handle. Returns false when the system reports an error, which
 // for a file just written can mean its data did not reach the disk.
 bool closeFile(FileHandle file);
 
-// Memory for the large buffers (the file image, the sample copy and the
-// text): `size` bytes (at most PTRDIFF_MAX; acquireLarge sees to that),
+// Memory for the large buffers (the file image and the text): `size` bytes
+// (at most PTRDIFF_MAX; acquireLarge sees to that, and only it calls this),
 // uninitialised, or null when they cannot be had. A block goes back through
 // releaseLarge with the same size. On Linux a block of 2 MiB or more is
 // aligned to and asks for transparent huge pages, so filling it takes a
 // fault every 2 MiB instead of every 4 KiB; elsewhere, and in the sanitizer
 // builds (whose checks see only the ordinary heap), it is a plain heap
-// allocation.
+// allocation. releaseLarge takes only blocks that are not null.
 void* allocateLarge(std::size_t size);
 void releaseLarge(void* block, std::size_t size);
 
@@ -72,9 +76,10 @@ LargeBlock<T> acquireLarge(std::size_t count) {
     return LargeBlock<T>(static_cast<T*>(allocateLarge(size)), LargeRelease{size});
 }
 
-// True when `text` begins with `keyword`, compared case-insensitively over
-// exactly `length` characters in the active multibyte code page.
-bool beginsWithKeyword(const char* text, const char* keyword, std::size_t length);
+// True when the NUL-terminated `text` begins with `keyword`, compared
+// case-insensitively over exactly the keyword's length in the active
+// multibyte code page; what follows the keyword is not looked at.
+bool beginsWithKeyword(const char* text, std::string_view keyword);
 
 // Writes one console text to standard output. `sjis` is the text as stored
 // (Shift_JIS); `utf8` is the same text in UTF-8, used only where a person

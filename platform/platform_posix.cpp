@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <sys/mman.h>
@@ -38,11 +39,9 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 bool mapsOnItsOwn(std::size_t size) { return kMapLargeBlocks && size >= kHugePage; }
 
-// The size rounded up to whole huge pages; 0 when that cannot be addressed.
-std::size_t mappedLength(std::size_t size) {
-    if (size > SIZE_MAX - 2 * kHugePage) return 0;
-    return (size + kHugePage - 1) & ~(kHugePage - 1);
-}
+// The size rounded up to whole huge pages. Sizes are at most PTRDIFF_MAX,
+// so the rounding cannot wrap.
+std::size_t mappedLength(std::size_t size) { return (size + kHugePage - 1) & ~(kHugePage - 1); }
 
 int fdOf(FileHandle file) { return static_cast<int>(file.value); }
 
@@ -104,15 +103,12 @@ std::uint32_t readFile(FileHandle file, std::uint8_t* buffer, std::uint32_t leng
     return done;
 }
 
-bool writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
-    std::uint32_t done = 0;
-    while (done < length) {
-        const ssize_t put = ::write(fdOf(file), bytes + done, length - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += static_cast<std::uint32_t>(put);
-    }
-    return true;
+std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
+    ssize_t put = 0;
+    do {
+        put = ::write(fdOf(file), bytes, length);
+    } while (put < 0 && errno == EINTR);
+    return put < 0 ? 0 : static_cast<std::uint32_t>(put);
 }
 
 bool closeFile(FileHandle file) { return ::close(fdOf(file)) == 0; }
@@ -121,24 +117,27 @@ void* allocateLarge(std::size_t size) {
     // A block of no bytes is still a block: malloc(0) may answer null.
     if (!mapsOnItsOwn(size)) return std::malloc(size == 0 ? 1 : size);
     const std::size_t length = mappedLength(size);
-    if (length == 0) return nullptr;
     // One huge page more than needed, so that an aligned start can be cut
-    // out of it; the unaligned head and the rest of the tail go back.
+    // out of it; the unaligned head and the rest of the tail go back. A
+    // failed unmap only leaves address space mapped until the process ends.
     void* const mapped =
         ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
-    const auto first = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t start = (first + kHugePage - 1) & ~std::uintptr_t{kHugePage - 1};
-    const std::size_t head = start - first;
-    if (head != 0) ::munmap(mapped, head);
-    ::munmap(reinterpret_cast<void*>(start + length), kHugePage - head);
+    void* start = mapped;
+    std::size_t space = length + kHugePage;
+    // There is always room: the mapping is a whole huge page longer than the block.
+    static_cast<void>(std::align(kHugePage, length, start, space));
+    char* const first = static_cast<char*>(mapped);
+    char* const block = static_cast<char*>(start);
+    const std::size_t head = static_cast<std::size_t>(block - first);
+    if (head != 0) static_cast<void>(::munmap(first, head));
+    static_cast<void>(::munmap(block + length, kHugePage - head));
     // Only a hint: without transparent huge pages the block is still usable.
-    static_cast<void>(::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE));
-    return reinterpret_cast<void*>(start);
+    static_cast<void>(::madvise(block, length, MADV_HUGEPAGE));
+    return block;
 }
 
 void releaseLarge(void* block, std::size_t size) {
-    if (block == nullptr) return;
     if (!mapsOnItsOwn(size)) {
         std::free(block);
         return;
@@ -146,20 +145,20 @@ void releaseLarge(void* block, std::size_t size) {
     ::munmap(block, mappedLength(size));
 }
 
-bool beginsWithKeyword(const char* text, const char* keyword, std::size_t length) {
+bool beginsWithKeyword(const char* text, std::string_view keyword) {
     // The keywords are ASCII, so an ASCII fold gives what a multibyte-aware
     // comparison gives, whatever the locale. A text that ends early (its NUL
-    // meets a keyword letter) never matches.
-    for (std::size_t i = 0; i < length; ++i) {
+    // meets a keyword letter) never matches, and nothing past it is read.
+    for (std::size_t i = 0; i < keyword.size(); ++i) {
         if (asciiLower(text[i]) != asciiLower(keyword[i])) return false;
-        if (text[i] == '\0') return true;
     }
     return true;
 }
 
 void writeConsole(std::string_view sjis, std::string_view utf8) {
     const std::string_view text = stdoutIsUtf8Terminal() ? utf8 : sjis;
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    // A console text that cannot be written has nowhere to be reported.
+    static_cast<void>(std::fwrite(text.data(), 1, text.size(), stdout));
 }
 
 }  // namespace clip2c::platform

@@ -44,9 +44,12 @@ bool writeWideToConsole(std::string_view utf8) {
     const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     if (units <= 0) return false;
     std::vector<wchar_t> wide(static_cast<std::size_t>(units));
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
-    // Anything the C runtime still buffers must reach the console first.
-    std::fflush(stdout);
+    if (MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units) != units) {
+        return false;
+    }
+    // Anything the C runtime still buffers must reach the console first; a
+    // failed flush has nowhere to be reported.
+    static_cast<void>(std::fflush(stdout));
     DWORD written = 0;
     return WriteConsoleW(out, wide.data(), static_cast<DWORD>(units), &written, nullptr) != 0;
 }
@@ -96,10 +99,10 @@ std::uint32_t readFile(FileHandle file, std::uint8_t* buffer, std::uint32_t leng
     return got;
 }
 
-bool writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
+std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
     DWORD put = 0;
-    if (!WriteFile(handleOf(file), bytes, length, &put, nullptr)) return false;
-    return put == length;
+    if (!WriteFile(handleOf(file), bytes, length, &put, nullptr)) return 0;
+    return put;
 }
 
 bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
@@ -110,16 +113,18 @@ void* allocateLarge(std::size_t size) { return std::malloc(size == 0 ? 1 : size)
 
 void releaseLarge(void* block, std::size_t /*size*/) { std::free(block); }
 
-bool beginsWithKeyword(const char* text, const char* keyword, std::size_t length) {
+bool beginsWithKeyword(const char* text, std::string_view keyword) {
+    // The count is the keyword's length in characters, which for the ASCII
+    // keywords is its length in bytes.
     return _mbsnicmp(reinterpret_cast<const unsigned char*>(text),
-                     reinterpret_cast<const unsigned char*>(keyword), length) == 0;
+                     reinterpret_cast<const unsigned char*>(keyword.data()), keyword.size()) == 0;
 }
 
 void writeConsole(std::string_view sjis, std::string_view utf8) {
     if (writeWideToConsole(utf8)) return;
     // A file, a pipe or a code page 932 console: the stored bytes, through
     // the C runtime's text mode as every Windows console program writes.
-    std::fwrite(sjis.data(), 1, sjis.size(), stdout);
+    static_cast<void>(std::fwrite(sjis.data(), 1, sjis.size(), stdout));
 }
 
 }  // namespace clip2c::platform
