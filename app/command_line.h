@@ -15,7 +15,7 @@ struct RunFlags {
 
     std::uint32_t word = 0;
 
-    bool has(std::uint32_t flag) const { return (word & flag) != 0; }
+    [[nodiscard]] bool has(std::uint32_t flag) const { return (word & flag) != 0; }
     void set(std::uint32_t flag) { word |= flag; }
 };
 

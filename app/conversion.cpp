@@ -15,7 +15,6 @@
 namespace clip2c {
 namespace {
 
-
 void print(const ConsoleText& text) { platform::writeConsole(text.sjis, text.utf8); }
 
 void printWithTitle(std::string_view before, std::string_view after) {

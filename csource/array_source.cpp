@@ -69,7 +69,8 @@ inline char* putValue(char* out, const ValueTable& values, std::uint8_t sample) 
 // Writes the texts of a full line's sixteen values, unrolled: per value a
 // load of the sample, of its word, a store and an add.
 template <std::size_t... k>
-char* putFullLine(char* out, const std::uint8_t* line, const ValueTable& values, std::index_sequence<k...>) {
+char* putFullLine(char* out, const std::uint8_t* line, const ValueTable& values,
+                  std::index_sequence<k...> /*offsets*/) {
     ((out = putValue(out, values, line[k])), ...);
     return out;
 }

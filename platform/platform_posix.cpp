@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <memory>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,7 +129,7 @@ void* allocateLarge(std::size_t size) {
     static_cast<void>(std::align(kHugePage, length, start, space));
     char* const first = static_cast<char*>(mapped);
     char* const block = static_cast<char*>(start);
-    const std::size_t head = static_cast<std::size_t>(block - first);
+    const auto head = static_cast<std::size_t>(block - first);
     if (head != 0) static_cast<void>(::munmap(first, head));
     static_cast<void>(::munmap(block + length, kHugePage - head));
     // Only a hint: without transparent huge pages the block is still usable.

@@ -32,6 +32,9 @@ namespace {
 
 static_assert(sizeof(std::intptr_t) >= sizeof(HANDLE), "a HANDLE must fit in FileHandle::value");
 
+// A HANDLE travels in the integer FileHandle::value; this undoes the cast
+// made when the file was opened.
+// NOLINTNEXTLINE(performance-no-int-to-ptr)
 HANDLE handleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); }
 
 // Writes UTF-8 text to a console as UTF-16, which shows correctly whatever
@@ -39,12 +42,13 @@ HANDLE handleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); 
 bool writeWideToConsole(std::string_view utf8) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
-    if (out == INVALID_HANDLE_VALUE || out == nullptr || !GetConsoleMode(out, &mode)) return false;
+    if (out == INVALID_HANDLE_VALUE || out == nullptr || GetConsoleMode(out, &mode) == 0) return false;
     if (GetConsoleOutputCP() == 932) return false;
     const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     if (units <= 0) return false;
     std::vector<wchar_t> wide(static_cast<std::size_t>(units));
-    if (MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units) != units) {
+    if (MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units) !=
+        units) {
         return false;
     }
     // Anything the C runtime still buffers must reach the console first; a
@@ -95,13 +99,13 @@ bool measureFile(FileHandle file, std::uint32_t& size) {
 
 std::uint32_t readFile(FileHandle file, std::uint8_t* buffer, std::uint32_t length) {
     DWORD got = 0;
-    if (!ReadFile(handleOf(file), buffer, length, &got, nullptr)) return 0;
+    if (ReadFile(handleOf(file), buffer, length, &got, nullptr) == 0) return 0;
     return got;
 }
 
 std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length) {
     DWORD put = 0;
-    if (!WriteFile(handleOf(file), bytes, length, &put, nullptr)) return 0;
+    if (WriteFile(handleOf(file), bytes, length, &put, nullptr) == 0) return 0;
     return put;
 }
 
@@ -120,6 +124,9 @@ bool beginsWithKeyword(const char* text, std::string_view keyword) {
                      reinterpret_cast<const unsigned char*>(keyword.data()), keyword.size()) == 0;
 }
 
+// The two forms of one text come from the fields of a ConsoleText, named at
+// every call.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void writeConsole(std::string_view sjis, std::string_view utf8) {
     if (writeWideToConsole(utf8)) return;
     // A file, a pipe or a code page 932 console: the stored bytes, through
