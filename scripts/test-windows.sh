@@ -10,8 +10,10 @@
 # nothing (scripts/install-deps.sh does). Works as root on a fresh machine
 # with no display and no standard input: the Wine prefix lives in the build
 # folder and is created without questions by the suite's first fixture
-# (cmake/wine-session.sh), which also starts the Wine session the tests share
-# and stops it when they end.
+# (tests/windows/wine-session.sh), which also starts the Wine session the
+# tests share and stops it when they end. Wine's environment is set by
+# cmake/wine-run.sh, the locale (ja_JP.UTF-8, which scripts/install-deps.sh
+# generates) by CTest.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -33,12 +35,8 @@ command -v wineboot >/dev/null && command -v wineserver >/dev/null ||
 [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null ||
   fail "wine cannot run 64-bit programs here: install wine64"
 
-# Wine: quiet, with its own prefix inside the build folder, and never a
-# window or a question (no display; no Mono or Gecko installer).
-export WINEDEBUG=-all
-export WINEPREFIX=$build/wineprefix
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-unset DISPLAY WAYLAND_DISPLAY
+# The suite's Wine prefix, inside the build folder.
+prefix=$build/wineprefix
 
 start=$SECONDS
 cmake -S "$repo" -B "$build" \
@@ -46,13 +44,13 @@ cmake -S "$repo" -B "$build" \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
   -DCLIP2C_WARNINGS_AS_ERRORS=ON \
   -DCLIP2C_BUILD_TESTS=ON \
-  -DCLIP2C_WINEPREFIX="$WINEPREFIX"
+  -DCLIP2C_WINEPREFIX="$prefix"
 cmake --build "$build" --parallel "$(nproc 2>/dev/null || echo 2)"
 built=$SECONDS
 
 # CTest's cleanup fixture stops the Wine session; this covers an interrupted
 # run. It ends only this build folder's Wine server.
-trap 'sh "$repo/cmake/wine-session.sh" stop' EXIT
+trap 'WINEPREFIX=$prefix sh "$repo/tests/windows/wine-session.sh" stop' EXIT
 status=0
 ctest --test-dir "$build" --output-on-failure </dev/null || status=$?
 echo "-- Windows build: $((built - start)) s; tests under Wine: $((SECONDS - built)) s"

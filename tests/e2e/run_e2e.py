@@ -9,11 +9,23 @@ exactly the expected bytes, and every other file must be as it was (a
 rejected run creates and truncates nothing).
 
   run_e2e.py --exe build/clip2c --scratch build/e2e-scratch
-  run_e2e.py --exe build-win/clip2c.exe --scratch /tmp/s --prefix wine --windows
+  LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
+  run_e2e.py --exe build-win/clip2c.exe --scratch /tmp/s --prefix "$PWD/cmake/wine-run.sh" --windows
 
---prefix runs the executable through a command such as wine; --windows picks
-the cases that only exist on Windows and reads CR LF on standard output as LF
-(the C runtime's text mode).
+--prefix runs the executable through a command such as cmake/wine-run.sh;
+--windows picks the cases that only exist on Windows and reads CR LF on
+standard output as LF (the C runtime's text mode).
+
+Names in the cases (arguments and files) are what the tool receives: text
+stands for its bytes in code page 932 (Shift_JIS); bytes are taken as they
+are. On POSIX the runner passes those bytes and names the files with them.
+A Windows program gets its names converted from Unicode into its ANSI code
+page, so on Windows the runner passes the names as UTF-8 text, and a
+backslash in a file's name separates folders. Under Wine in the locale
+ja_JP.UTF-8 (as ctest sets it) Wine reads them as UTF-8 and hands the tool
+Shift_JIS; natively, Python takes bytes arguments and paths as UTF-8. Where
+the ANSI code page is not 932 (a Windows of another language), the cases
+with non-ASCII names are skipped.
 """
 import argparse
 import os
@@ -36,10 +48,16 @@ EIGHT_BIT_ONLY = "wavファイルは8bitのみ対応しています.\n".encode("
 FAIL = 255  # -1 as a POSIX parent sees it
 
 
+def tool_bytes(name):
+    """A name as the tool receives it: text in code page 932, bytes as they are."""
+    return name if isinstance(name, bytes) else name.encode("cp932")
+
+
 def c_array(name, samples, signed=False):
-    """The declaration the tool must write, built number by number."""
+    """The declaration the tool must write, built number by number; the name
+    holds the bytes the tool saw (tool_bytes)."""
     kind = b"const char " if signed else b"const unsigned char "
-    out = kind + name + b"_wave[%d] =\n{\n" % len(samples)
+    out = kind + tool_bytes(name) + b"_wave[%d] =\n{\n" % len(samples)
     for i, byte in enumerate(samples):
         value = byte - 128 if signed else byte
         out += (b"\t" if i % 16 == 0 else b"") + b"%d" % value
@@ -209,15 +227,28 @@ CASES = [
          files={"sub/clip.raw": S[:3]}, written={"sub/clip.h": c_array(b"clip", S[:3])}, only="windows"),
     Case("backslash inside a POSIX file name", ["snd.wav\\clip.bin"], BANNER, 0,
          files={"snd.wav\\clip.bin": WAV500}, written={"snd.h": c_array(b"snd", S)}, only="posix"),
-    Case("Shift_JIS name whose second byte is a backslash", [b"\x95\x5c\x8e\xa6.raw"], BANNER, 0,
-         files={b"\x95\x5c\x8e\xa6.raw": S[:3]}, written={b"\x95\x5c\x8e\xa6.h": c_array(b"\x8e\xa6", S[:3])},
-         only="posix"),
     # Drive paths: "{case}" stands for the case folder as an absolute Windows
     # path with its drive letter (under Wine, on drive Z:, which is /).
     Case("drive path to the input", ["{case}\\clip.raw"], BANNER, 0, files={"clip.raw": S[:4]},
          written={"clip.h": c_array(b"clip", S[:4])}, only="windows"),
     Case("drive path to the output", ["sub\\clip.wav", "{case}\\out\\clip.c"], BANNER, 0,
          files={"sub/clip.wav": WAV500, "out/": None}, written={"out/clip.c": c_array(b"clip", S)}, only="windows"),
+
+    # Shift_JIS names, on both platforms: the tool sees their code page 932
+    # bytes, and the array name keeps them. 表 (0x95 0x5C) and ソ (0x83 0x5C)
+    # end in the backslash byte, which cuts the array name. The backslash
+    # after ソフト is a folder separator on Windows and part of the one file's
+    # name on POSIX.
+    Case("Shift_JIS name", ["効果音.wav"], BANNER, 0, files={"効果音.wav": WAV500},
+         written={"効果音.h": c_array("効果音", S)}),
+    Case("Shift_JIS output path", ["効果音.wav", "出力.c"], BANNER, 0, files={"効果音.wav": WAV500},
+         written={"出力.c": c_array("効果音", S)}),
+    Case("Shift_JIS name whose second byte is a backslash", ["表示.raw"], BANNER, 0,
+         files={"表示.raw": S[:3]}, written={"表示.h": c_array("示", S[:3])}),
+    Case("backslash after a Shift_JIS folder holding a backslash byte", ["ソフト\\clip.raw"], BANNER, 0,
+         files={"ソフト\\clip.raw": S[:6]}, written={"ソフト\\clip.h": c_array("clip", S[:6])}),
+    Case("Shift_JIS folder and file name, each with a backslash byte", ["ソフト/表示.wav"], BANNER, 0,
+         files={"ソフト/表示.wav": WAV500}, written={"ソフト/表示.h": c_array("示", S)}),
 ]
 
 
@@ -234,13 +265,19 @@ def snapshot(root):
     return found
 
 
-def as_bytes(name):
-    return name if isinstance(name, bytes) else name.encode()
+def host_name(name, windows, path=False):
+    """A name as the runner hands it to the system, so that the tool receives
+    tool_bytes(name): on POSIX those bytes; on Windows the name as UTF-8 text,
+    in which a backslash of a path separates folders."""
+    if not windows:
+        return tool_bytes(name)
+    text = tool_bytes(name).decode("cp932")
+    return (text.replace("\\", "/") if path else text).encode()
 
 
-def lay_out(root, files):
+def lay_out(root, files, windows):
     for name, content in files.items():
-        path = os.path.join(os.fsencode(root), as_bytes(name))
+        path = os.path.join(os.fsencode(root), host_name(name, windows, path=True))
         if content is None:
             os.makedirs(path, exist_ok=True)
             continue
@@ -253,14 +290,13 @@ def run_case(case, exe, prefix, windows, scratch):
     root = os.path.join(scratch, "case")
     shutil.rmtree(root, ignore_errors=True)
     os.makedirs(root)
-    lay_out(root, case.files)
+    lay_out(root, case.files, windows)
     before = snapshot(root)
-    env = dict(os.environ, WINEDEBUG="-all")
-    args = [as_bytes(a) for a in case.args]
+    args = [host_name(a, windows) for a in case.args]
     if windows:
         here = os.path.abspath(root) if os.name == "nt" else "Z:" + os.path.abspath(root).replace("/", "\\")
         args = [a.replace(b"{case}", here.encode()) for a in args]
-    proc = subprocess.run(prefix + [exe] + args, cwd=root, env=env,
+    proc = subprocess.run(prefix + [exe] + args, cwd=root,
                           stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
     stdout = proc.stdout.replace(b"\r\n", b"\n") if windows else proc.stdout
     problems = []
@@ -272,7 +308,7 @@ def run_case(case, exe, prefix, windows, scratch):
         problems.append(f"stderr not empty: {proc.stderr!r}")
     expected = dict(before)
     for name, content in case.written.items():
-        expected[os.path.normpath(as_bytes(name))] = content
+        expected[os.path.normpath(host_name(name, windows, path=True))] = content
     after = snapshot(root)
     for name in sorted(set(expected) | set(after)):
         if expected.get(name, b"<absent>") != after.get(name, b"<absent>"):
@@ -328,10 +364,20 @@ def main():
     opts = parser.parse_args()
     exe = os.path.abspath(opts.exe)
     platform = "windows" if opts.windows else "posix"
+    # Natively on Windows the ANSI code page is the system's own; under Wine
+    # ctest's locale makes it 932.
+    code_page = 932
+    if opts.windows and os.name == "nt":
+        import ctypes
+        code_page = ctypes.windll.kernel32.GetACP()
     tally = Tally("e2e")
     for case in CASES:
         if case.only and case.only != platform:
             tally.skip(case.name, "only on " + case.only)
+            continue
+        names = case.args + list(case.files) + list(case.written)
+        if opts.windows and code_page != 932 and not all(tool_bytes(n).isascii() for n in names):
+            tally.skip(case.name, "Shift_JIS names need the ANSI code page 932, not %d" % code_page)
             continue
         tally.record(case.name, run_case(case, exe, opts.prefix, opts.windows, opts.scratch))
     return tally.finish()
