@@ -9,17 +9,22 @@ in, warnings as errors) against the installed package and as a subproject
 runs the programs, and checks that a header is made again when its clip or
 the tool changes, and only then. It also checks the function's
 configure-time refusals, clips in awkward folders, the plain-char caveat of
-signed output, and a cross build that uses the installed tool.
+signed output, and a cross build that uses the installed tool. Firmware: a
+bare-metal Cortex-M build with the installed tool (alone, and with clip2c's
+source tree added after it) and an ATmega328P program with its clip in
+flash; each reads the ELF file for where the arrays lie and what they hold.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
 import argparse
 import os
+import re
 import shutil
 import struct
 import subprocess
 import sys
 import time
+import wave
 
 from checks import fail, finish
 
@@ -287,6 +292,12 @@ def check_plain_char(args, prefix):
 
 # --- a cross build that converts with the installed host tool -----------------
 
+def package_dir(prefix):
+    """The installed package's folder, for -Dclip2c_DIR."""
+    return os.path.dirname([os.path.join(dp, f) for dp, _, fs in os.walk(prefix) for f in fs
+                            if f == "clip2cConfig.cmake"][0])
+
+
 def check_cross_build(args, prefix):
     toolchain = os.path.join(args.source, "cmake", "mingw-w64-x86_64.cmake")
     if shutil.which("x86_64-w64-mingw32-gcc-posix") is None and shutil.which("x86_64-w64-mingw32-gcc") is None:
@@ -295,10 +306,8 @@ def check_cross_build(args, prefix):
     root = os.path.join(args.scratch, "cross")
     src, build = os.path.join(root, "src"), os.path.join(root, "build")
     shutil.copytree(os.path.join(args.source, "tests", "consumer"), src)
-    package_dir = os.path.dirname([os.path.join(dp, f) for dp, _, fs in os.walk(prefix) for f in fs
-                                   if f == "clip2cConfig.cmake"][0])
     code, out = configure(src, build, args.generator[0],
-                          ["-DCMAKE_TOOLCHAIN_FILE=" + toolchain, "-Dclip2c_DIR=" + package_dir])
+                          ["-DCMAKE_TOOLCHAIN_FILE=" + toolchain, "-Dclip2c_DIR=" + package_dir(prefix)])
     if code == 0:
         code, out = run(["cmake", "--build", build, "--parallel", "4"], expect_ok=False)
     if code != 0:
@@ -310,6 +319,138 @@ def check_cross_build(args, prefix):
     text = open(os.path.join(build, "clip2c_clips", "embed_c", "ramp.h"), "rb").read()
     if text != c_array(b"ramp", open(os.path.join(src, "clips", "ramp.raw"), "rb").read(), True):
         fail("cross build: ramp.h is not the host tool's text")
+
+
+# --- firmware: where the arrays land, and what they hold -----------------------
+
+def allocated_sections(tools, elf):
+    """{name: (address, size)} of the sections that occupy target memory."""
+    _, out = run([tools + "objdump", "-h", elf])
+    lines, sections = out.splitlines(), {}
+    for line, flags in zip(lines, lines[1:]):
+        f = line.split()
+        if len(f) == 7 and f[0].isdigit() and "ALLOC" in flags:
+            sections[f[1]] = (int(f[3], 16), int(f[2], 16))
+    return sections
+
+
+def check_array_in_flash(what, tools, elf, symbol, section, flash, samples):
+    """Checks that <symbol> lies in <section>, that the section lies in the
+    flash region (origin, length), and that the symbol holds exactly
+    <samples>; prints the symbol's nm line."""
+    _, out = run([tools + "nm", "-S", elf])
+    lines = [line for line in out.splitlines() if line.split()[-1:] == [symbol]]
+    print("%s: %s" % (what, lines[0] if lines else symbol + " missing"))
+    if len(lines) != 1 or len(lines[0].split()) != 4:
+        fail("%s: nm -S shows no sized symbol %s:\n%s" % (what, symbol, out))
+        return
+    address, size = (int(field, 16) for field in lines[0].split()[:2])
+    start, length = allocated_sections(tools, elf).get(section, (None, 0))
+    if start is None or not start <= address <= address + size <= start + length:
+        fail("%s: %s (0x%x, %d bytes) does not lie in %s" % (what, symbol, address, size, section))
+        return
+    if not flash[0] <= start <= start + length <= flash[0] + flash[1]:
+        fail("%s: %s (0x%x, %d bytes) is not in flash" % (what, section, start, length))
+    if size != len(samples):
+        fail("%s: %s has %d bytes, the clip %d samples" % (what, symbol, size, len(samples)))
+    image = elf + "." + section.strip(".") + ".bin"
+    run([tools + "objcopy", "-O", "binary", "--only-section=" + section, elf, image])
+    with open(image, "rb") as f:
+        held = f.read()[address - start:address - start + size]
+    if held != samples:
+        fail("%s: %s does not hold the clip's samples" % (what, symbol))
+
+
+def flash_region(linker_script):
+    """(origin, length) of the FLASH region that the linker script declares."""
+    text = open(linker_script).read()
+    found = re.search(r"FLASH\s*\([a-z]*\)\s*:\s*ORIGIN\s*=\s*(\w+)\s*,\s*LENGTH\s*=\s*(\d+)K", text)
+    return int(found.group(1), 0), int(found.group(2)) * 1024
+
+
+# {name, add clip2c's source tree after the package?}
+FIRMWARE_ROWS = [
+    ("firmware, host package", False),
+    ("firmware, host package then source tree", True),
+]
+
+
+def check_firmware(args, prefix):
+    """A bare-metal Cortex-M build: the installed tool converts, the arrays
+    are linked into the flash region's .rodata; with clip2c's source tree
+    added too, nothing of it is built for the target."""
+    if shutil.which("arm-none-eabi-gcc") is None:
+        print("firmware: skipped, no arm-none-eabi-gcc")
+        return
+    root = os.path.join(args.scratch, "firmware")
+    src = os.path.join(root, "src")
+    shutil.copytree(os.path.join(args.source, "tests", "consumer"), src)
+    project = os.path.join(src, "firmware")
+    flash = flash_region(os.path.join(project, "cortex-m4.ld"))
+    with open(os.path.join(src, "clips", "tone.wav"), "rb") as f, wave.open(f) as w:
+        tone = w.readframes(w.getnframes())
+    with open(os.path.join(src, "clips", "ramp.raw"), "rb") as f:
+        ramp = f.read()
+    for name, with_source in FIRMWARE_ROWS:
+        build = os.path.join(root, "build-source" if with_source else "build-package")
+        extra = ["-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(project, "cortex-m4.cmake"),
+                 "-Dclip2c_DIR=" + package_dir(prefix)]
+        if with_source:
+            extra.append("-DCLIP2C_SOURCE_DIR=" + args.source)
+        code, out = configure(project, build, args.generator[0], extra)
+        if code == 0:
+            code, out = run(["cmake", "--build", build, "--parallel", "2"], expect_ok=False)
+        if code != 0:
+            fail("%s: the build failed:\n%s" % (name, out))
+            continue
+        elf = os.path.join(build, "firmware.elf")
+        check_array_in_flash(name, "arm-none-eabi-", elf, "tone_wave", ".rodata", flash, tone)
+        check_array_in_flash(name, "arm-none-eabi-", elf, "ramp_wave", ".rodata", flash, ramp)
+
+
+# The array as clip2c writes it, read as any program would: avr-gcc puts it
+# in RAM.
+AVR_RAM_PLAYER = b"""#include <avr/io.h>
+#include "beep.h"
+int main(void) {
+    unsigned int i;
+    for (i = 0; i < sizeof beep_wave; ++i) OCR0A = beep_wave[i];
+    return 0;
+}
+"""
+
+
+def check_avr(args, prefix):
+    """An ATmega328P (32 KiB flash, 2 KiB RAM) and a 4000-sample clip: as
+    written, the array fills RAM and the link fails; included under __flash
+    (tests/consumer/avr), it lies in flash and takes no RAM."""
+    if shutil.which("avr-gcc") is None:
+        print("avr: skipped, no avr-gcc")
+        return
+    root = os.path.join(args.scratch, "avr")
+    shutil.copytree(os.path.join(args.source, "tests", "consumer", "avr"), root)
+    samples = bytes((i * 7 + 3) & 0xFF for i in range(4000))
+    with open(os.path.join(root, "beep.raw"), "wb") as f:
+        f.write(samples)
+    run([os.path.join(prefix, "bin", "clip2c.exe" if os.name == "nt" else "clip2c"), "beep.raw"], cwd=root)
+    with open(os.path.join(root, "ram_player.c"), "wb") as f:
+        f.write(AVR_RAM_PLAYER)
+    compile_avr = ["avr-gcc", "-mmcu=atmega328p", "-Os", "-std=gnu11", "-Wall", "-Wextra", "-pedantic", "-Werror"]
+
+    code, out = run(compile_avr + ["-o", "ram.elf", "ram_player.c"], cwd=root, expect_ok=False)
+    if code == 0 or "is not within region `data'" not in out:
+        fail("avr: the array in RAM did not fail the link for want of room:\n" + out)
+
+    code, out = run(compile_avr + ["-o", "flash.elf", "player.c", "beep_flash.c"], cwd=root, expect_ok=False)
+    if code != 0:
+        fail("avr: the program with its clip in flash did not build:\n" + out)
+        return
+    _, out = run(["avr-size", "-C", "--mcu=atmega328p", "flash.elf"], cwd=root)
+    print("avr: " + " / ".join(line.strip() for line in out.splitlines() if line.startswith(("Program", "Data"))))
+    if not re.search(r"^Data:\s+0 bytes", out, re.M):
+        fail("avr: the clip in flash still takes RAM:\n" + out)
+    check_array_in_flash("avr", "avr-", os.path.join(root, "flash.elf"), "beep_wave", ".text",
+                         (0, 32 * 1024), samples)
 
 
 def main():
@@ -346,6 +487,8 @@ def main():
     check_places(args, prefix)
     check_plain_char(args, prefix)
     check_cross_build(args, prefix)
+    check_firmware(args, prefix)
+    check_avr(args, prefix)
 
     return finish("consumer")
 
