@@ -96,10 +96,13 @@ def cases():
              ["big.raw", "big.h"], setup=make_sparse("big.raw", BIG_SIZE), check_memory=True),
         Case("a 4 GiB + 10 byte raw file is refused in order within 1 GiB of address space",
              ["big.raw", "big.h"], setup=make_sparse("big.raw", BIG_SIZE), address_limit=True),
-        # The file image and the sample copy fit in the address space, the
-        # text's block does not: the failed allocation ends the run in order.
+        # The file image fits in the address space, the text's block does
+        # not: the failed allocation ends the run in order.
         Case("a 256 MiB raw file whose text does not fit in 1 GiB of address space ends with the banner",
              ["mid.raw", "mid.h"], setup=make_sparse("mid.raw", 256 * 2**20), address_limit=True),
+        # Not even the file image fits: nothing is read and nothing created.
+        Case("a 2 GiB raw file whose image does not fit in 1 GiB of address space ends with the banner",
+             ["huge.raw", "huge.h"], setup=make_sparse("huge.raw", 2 * 2**30), address_limit=True),
         Case("a 4 GiB + 10 byte WAV file is refused quickly, without reading it",
              ["big.wav"], setup=make_sparse("big.wav", BIG_SIZE), check_memory=True),
         # An argument beginning with "/" is an option, so the device is named
