@@ -172,12 +172,12 @@ rows.append(("32 MiB: wall time (%d pairs)" % pairs, "%.3f s" % clip_t,
              verdict(ratio <= 2.5, "%.2f x" % ratio)))
 
 # 5. Peak resident memory, 32 MiB clip.
-limit = 7.5 * 32 * MiB + 16 * MiB
+limit = 5.5 * 32 * MiB + 16 * MiB
 for signed in (False, True):
     argv = [exe] + (["-signed"] if signed else []) + [clip32m, "big.h"]
     _, rss = run(argv)
     rows.append(("32 MiB: peak RSS" + (", signed" if signed else ""), "%.1f MiB" % (rss / MiB),
-                 "input: 32 MiB", "<= 7.5 x input + 16 MiB = %.0f MiB" % (limit / MiB),
+                 "input: 32 MiB", "<= 5.5 x input + 16 MiB = %.0f MiB" % (limit / MiB),
                  verdict(rss <= limit, "%.2f x input" % (rss / (32 * MiB)))))
 for name in ("big.h", "big-copy.h", "big-source.h", "mid.h", "small.h", "small-xxd.h"):
     remove(name)
