@@ -84,6 +84,8 @@ function(clip2c_deb_install_docs)
   string(LENGTH "${head}" head_length)
   string(SUBSTRING "${license}" ${head_length} -1 license_text)
   string(STRIP "${license_text}" license_text)
+  # Twice: two empty lines in a row share a line end, so one pass marks only
+  # every other one.
   string(REGEX REPLACE "\n[ \t]*\n" "\n.\n" license_text "${license_text}")
   string(REGEX REPLACE "\n[ \t]*\n" "\n.\n" license_text "${license_text}")
   string(REPLACE "\n" "\n " license_text " ${license_text}")
