@@ -11,57 +11,35 @@ of them, and a few raw images, behind a mode byte for every mode
 (bit 0: WAV input, bit 1: signed output).
 """
 import os
-import struct
 import sys
 
-
-def chunk(chunk_id, body, declared=None, pad=True):
-    size = len(body) if declared is None else declared
-    data = chunk_id + struct.pack("<I", size) + body
-    if pad and len(body) % 2 == 1:
-        data += b"\0"
-    return data
-
-
-def fmt(channels=1, bits=8, rate=8000, body_size=16):
-    block_align = channels * bits // 8
-    body = struct.pack("<HHIIHH", 1, channels, rate, rate * block_align, block_align, bits)
-    return chunk(b"fmt ", body[:body_size])
-
-
-def riff(chunks, declared=None, form=b"WAVE"):
-    body = form + b"".join(chunks)
-    size = len(body) if declared is None else declared
-    return b"RIFF" + struct.pack("<I", size) + body
-
-
-def ramp(count):
-    return bytes((i * 37 + 11) % 256 for i in range(count))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))
+from cliptest import chunk, fmt, ramp, riff  # noqa: E402
 
 
 def wave_seeds():
     samples = ramp(300)
     return {
-        "mono8": riff([fmt(), chunk(b"data", samples)]),
-        "mono8_odd": riff([fmt(), chunk(b"data", samples[:17])]),
-        "mono8_empty_data": riff([fmt(), chunk(b"data", b"")]),
-        "no_data": riff([fmt()]),
-        "data_before_fmt": riff([chunk(b"data", samples[:40]), fmt()]),
-        "list_odd_then_data": riff([fmt(), chunk(b"LIST", b"INFOx"), chunk(b"data", samples[:33])]),
-        "fact_and_two_data": riff([fmt(), chunk(b"fact", b"\x10\0\0\0"),
-                                   chunk(b"data", samples[:16]), chunk(b"data", samples[:5])]),
-        "mono16": riff([fmt(bits=16), chunk(b"data", samples[:64])]),
-        "stereo8": riff([fmt(channels=2), chunk(b"data", samples[:64])]),
-        "zero_channels": riff([fmt(channels=0), chunk(b"data", samples[:8])]),
-        "fmt_size12": riff([fmt(body_size=12), chunk(b"data", samples[:8])]),
-        "cut_short": riff([fmt(), chunk(b"data", samples)])[:150],
-        "cut_in_fmt": riff([fmt(), chunk(b"data", samples)])[:30],
-        "streamed_sizes": riff([fmt(), chunk(b"data", samples[:50], declared=0xFFFFFFFF)],
-                               declared=0xFFFFFFFF),
-        "riff_size_small": riff([fmt(), chunk(b"data", samples[:20])], declared=4),
-        "riff_size_wraps": riff([fmt(), chunk(b"data", samples[:20])], declared=0xFFFFFFF8),
-        "huge_list": riff([fmt(), chunk(b"LIST", b"ab", declared=0xFFFFFFF0), chunk(b"data", b"x")]),
-        "not_wave": riff([fmt(), chunk(b"data", samples[:20])], form=b"AVI "),
+        "mono8": riff(fmt(), chunk(b"data", samples)),
+        "mono8_odd": riff(fmt(), chunk(b"data", samples[:17])),
+        "mono8_empty_data": riff(fmt(), chunk(b"data", b"")),
+        "no_data": riff(fmt()),
+        "data_before_fmt": riff(chunk(b"data", samples[:40]), fmt()),
+        "list_odd_then_data": riff(fmt(), chunk(b"LIST", b"INFOx"), chunk(b"data", samples[:33])),
+        "fact_and_two_data": riff(fmt(), chunk(b"fact", b"\x10\0\0\0"),
+                                  chunk(b"data", samples[:16]), chunk(b"data", samples[:5])),
+        "mono16": riff(fmt(bits=16), chunk(b"data", samples[:64])),
+        "stereo8": riff(fmt(channels=2), chunk(b"data", samples[:64])),
+        "zero_channels": riff(fmt(channels=0), chunk(b"data", samples[:8])),
+        "fmt_size12": riff(fmt(body_size=12), chunk(b"data", samples[:8])),
+        "cut_short": riff(fmt(), chunk(b"data", samples))[:150],
+        "cut_in_fmt": riff(fmt(), chunk(b"data", samples))[:30],
+        "streamed_sizes": riff(fmt(), chunk(b"data", samples[:50], declared=0xFFFFFFFF),
+                               riff_size=0xFFFFFFFF),
+        "riff_size_small": riff(fmt(), chunk(b"data", samples[:20]), riff_size=4),
+        "riff_size_wraps": riff(fmt(), chunk(b"data", samples[:20]), riff_size=0xFFFFFFF8),
+        "huge_list": riff(fmt(), chunk(b"LIST", b"ab", declared=0xFFFFFFF0), chunk(b"data", b"x")),
+        "not_wave": riff(fmt(), chunk(b"data", samples[:20]), form=b"AVI "),
         "header_only": b"RIFF\x04\0\0\0WAVE",
     }
 

@@ -132,10 +132,7 @@ class Tally:
     def record(self, name, problems):
         if problems:
             self.failed += 1
-            print("FAIL %s" % name)
-            for p in problems:
-                print("     " + p)
-            print(end="", flush=True)
+            print("\n     ".join(["FAIL %s" % name] + problems), flush=True)
         else:
             self.passed += 1
             print("ok   %s" % name, flush=True)
@@ -146,7 +143,8 @@ class Tally:
 
     def finish(self):
         if self.passed or self.skipped:
-            print("%s: %d passed, %d failed, %d skipped" % (self.label, self.passed, self.failed, self.skipped))
+            print("%s: %d passed, %d failed, %d skipped"
+                  % (self.label, self.passed, self.failed, self.skipped))
         elif self.failed:
             print("%s: %d check(s) failed" % (self.label, self.failed))
         else:

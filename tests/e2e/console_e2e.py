@@ -22,7 +22,8 @@ import sys
 import tty
 from dataclasses import dataclass, field
 
-from run_e2e import BANNER, FAIL, USAGE, Tally, exe_and_scratch
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import BANNER, FAIL, USAGE, Tally, exe_and_scratch  # noqa: E402
 
 HELP_SJIS = BANNER + USAGE
 HELP_UTF8 = HELP_SJIS.decode("cp932").encode("utf-8")

@@ -21,9 +21,9 @@ import sys
 import time
 from dataclasses import dataclass, field
 
-from run_e2e import BANNER, USAGE, Tally, c_array, exe_and_scratch, pcm8
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import BANNER, FAIL, USAGE, Tally, c_array, exe_and_scratch, pcm8, ramp  # noqa: E402
 
-FAIL = 255  # -1 as a POSIX parent sees it
 OK = 0
 
 BIG_SIZE = 4 * 2**30 + 10       # low 32 bits: 10 bytes
@@ -33,7 +33,7 @@ QUICK_SECONDS = 3.0             # "quickly": reading 4 GiB would take far longer
 NOBODY = 65534
 
 
-SAMPLES = bytes((i * 37 + 11) % 256 for i in range(100))
+SAMPLES = ramp(100)
 
 
 @dataclass

@@ -35,74 +35,9 @@ import subprocess
 import sys
 from dataclasses import dataclass, field
 
-TITLE = "8ビットモノラル rawまたはwavを.cに変換するプログラム".encode("cp932")
-BANNER = TITLE + b" version.1.00\n"
-USAGE = (b"Usage : " + TITLE + b" [option] [filelist file (.raw)] [output file (.c)]\n"
-         b"\n"
-         b"Option : /HELP            Display help message.\n"
-         b"Option : /SIGNED          Make signed data.\n")
-NO_INPUT = "入力ファイルのパス名が指定されていません.\n".encode("cp932")
-NOT_RAW_OR_WAV = "入力ファイルがrawまたはwavではありません.\n".encode("cp932")
-MONO_ONLY = "wavファイルはモノラルのみ対応しています.\n".encode("cp932")
-EIGHT_BIT_ONLY = "wavファイルは8bitのみ対応しています.\n".encode("cp932")
-FAIL = 255  # -1 as a POSIX parent sees it
-
-
-def tool_bytes(name):
-    """A name as the tool receives it: text in code page 932, bytes as they are."""
-    return name if isinstance(name, bytes) else name.encode("cp932")
-
-
-def c_array(name, samples, signed=False):
-    """The declaration the tool must write, built number by number; the name
-    holds the bytes the tool saw (tool_bytes)."""
-    kind = b"const char " if signed else b"const unsigned char "
-    out = kind + tool_bytes(name) + b"_wave[%d] =\n{\n" % len(samples)
-    for i, byte in enumerate(samples):
-        value = byte - 128 if signed else byte
-        out += (b"\t" if i % 16 == 0 else b"") + b"%d" % value
-        out += b"\n" if i == len(samples) - 1 else (b",\n" if i % 16 == 15 else b", ")
-    return out + b"};\n"
-
-
-def chunk(cid, body, declared=None):
-    size = len(body) if declared is None else declared
-    return cid + struct.pack("<I", size) + body + (b"\0" if len(body) % 2 else b"")
-
-
-def fmt(channels=1, rate=8000, align=1, bits=8, tag=1, extra=b""):
-    return chunk(b"fmt ", struct.pack("<HHIIHH", tag, channels, rate, rate * align, align, bits) + extra)
-
-
-def riff(*chunks, riff_size=None, form=b"WAVE"):
-    body = form + b"".join(chunks)
-    return b"RIFF" + struct.pack("<I", len(body) if riff_size is None else riff_size) + body
-
-
-def pcm8(samples, **kw):
-    return riff(fmt(**kw), chunk(b"data", samples))
-
-
-def pattern(n, seed=1):
-    """Deterministic bytes that cover every value."""
-    out, x = bytearray(), seed
-    for _ in range(n):
-        x = (x * 1103515245 + 12345) & 0x7FFFFFFF
-        out.append((x >> 16) & 0xFF)
-    return bytes(out)
-
-
-def wave_module_file(samples, channels=1, width=1, rate=8000):
-    """A WAV file as Python's own wave writer makes it."""
-    import io
-    import wave
-    buf = io.BytesIO()
-    with wave.open(buf, "wb") as w:
-        w.setnchannels(channels)
-        w.setsampwidth(width)
-        w.setframerate(rate)
-        w.writeframes(samples)
-    return buf.getvalue()
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import (BANNER, EIGHT_BIT_ONLY, FAIL, MONO_ONLY, NO_INPUT, NOT_RAW_OR_WAV,  # noqa: E402
+                      USAGE, Tally, c_array, chunk, fmt, pattern, pcm8, riff, tool_bytes, wave_module_file)
 
 
 @dataclass
@@ -201,7 +136,7 @@ CASES = [
     Case("extensible fmt, 8-bit mono", ["ext.wav"], BANNER, 0,
          files={"ext.wav": riff(EXTENSIBLE, chunk(b"data", S[:21]))}, written={"ext.h": c_array(b"ext", S[:21])}),
     Case("bits field ignored, block align counts", ["clip.wav"], BANNER, 0,
-         files={"clip.wav": pcm8(S[:8], bits=16)}, written={"clip.h": c_array(b"clip", S[:8])}),
+         files={"clip.wav": pcm8(S[:8], align=1, bits=16)}, written={"clip.h": c_array(b"clip", S[:8])}),
     Case("block align 2 mono is 16-bit", ["clip.wav"], BANNER + EIGHT_BIT_ONLY, FAIL,
          files={"clip.wav": pcm8(S[:8], align=2, bits=8)}),
     Case("truncated download converts what is there", ["cut.wav"], BANNER, 0,
@@ -315,44 +250,6 @@ def run_case(case, exe, prefix, windows, scratch):
             got = after.get(name, b"<absent>")
             problems.append(f"file {name!r}: {got[:200]!r}... expected {expected.get(name, b'<absent>')[:200]!r}...")
     return problems
-
-
-def exe_and_scratch(description):
-    """Reads --exe and --scratch; returns both as absolute paths, with the
-    scratch folder made anew and empty."""
-    parser = argparse.ArgumentParser(description=description)
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--scratch", required=True)
-    opts = parser.parse_args()
-    scratch = os.path.abspath(opts.scratch)
-    shutil.rmtree(scratch, ignore_errors=True)
-    os.makedirs(scratch)
-    return os.path.abspath(opts.exe), scratch
-
-
-class Tally:
-    """Counts the cases of a runner, prints each outcome and the summary."""
-
-    def __init__(self, label):
-        self.label, self.passed, self.failed, self.skipped = label, 0, 0, 0
-
-    def skip(self, name, reason):
-        self.skipped += 1
-        print("SKIP %s: %s" % (name, reason))
-
-    def record(self, name, problems):
-        if problems:
-            self.failed += 1
-            print("FAIL %s" % name)
-            for p in problems:
-                print("     " + p)
-        else:
-            self.passed += 1
-            print("ok   %s" % name)
-
-    def finish(self):
-        print("%s: %d passed, %d failed, %d skipped" % (self.label, self.passed, self.failed, self.skipped))
-        return 1 if self.failed else 0
 
 
 def main():
