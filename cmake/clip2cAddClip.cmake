@@ -1,16 +1,26 @@
 # SPDX-License-Identifier: MIT
-# clip2c_add_clip(<target> <clip> [SIGNED])
+# clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [STORAGE <words>...])
 #
 # Converts <clip> (a .raw or .wav file; relative to the calling
 # CMakeLists.txt's folder, or absolute) at build time into <name>.h, where
 # <name> is the clip's file name cut at its last ".raw" (else its last
-# ".wav"), as clip2c names its default output. The header defines the array
-# <name>_wave; it lies in a folder of the build tree that is added to
-# <target>'s include directories, so a source of <target> writes
-# #include "<name>.h". SIGNED writes signed values (clip2c /SIGNED).
+# ".wav"), as clip2c names its default output. The header lies in a folder
+# of the build tree that is added to <target>'s include directories, so a
+# source of <target> writes #include "<name>.h". SIGNED writes signed values
+# (clip2c /SIGNED).
 #
-# The header is made again whenever the clip or the clip2c executable
-# changes, and <target> is compiled only after it exists. The tool is
+# Without SOURCE the header is clip2c's text: it defines the array
+# <name>_wave. With SOURCE the array is defined once, in <name>_wave.c
+# (<name>_wave.cpp when C is not enabled) compiled into <target>: clip2c's
+# text unchanged after an #include of the header, which declares
+# extern const unsigned char <name>_wave[N]; (const char with SIGNED) with
+# an include guard and C linkage for C++, so any number of C and C++ files
+# may include it. STORAGE <words> (SOURCE only) puts the words beside const
+# in both, e.g. __flash (avr-gcc, C) or PROGMEM (avr-libc; the header then
+# includes <avr/pgmspace.h>).
+#
+# The files are made again whenever the clip or the clip2c executable
+# changes, and <target> is compiled only after they exist. The tool is
 # clip2c::clip2c: the imported target of an installed package, or the alias
 # that clip2c's own CMakeLists.txt defines when it is added as a subproject.
 include_guard(GLOBAL)
@@ -18,6 +28,8 @@ include_guard(GLOBAL)
 # Run as a script (cmake -P) at build time: converts one clip, quietly. The
 # banner clip2c prints on every run stays out of the build log; when the
 # conversion fails, the message names the clip and shows what clip2c said.
+# With CLIP2C_SOURCE set, clip2c writes that file, which is then made into
+# the definition, and CLIP2C_HEADER into the declaration.
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   # The folder is made at configure time too, but may have been removed
   # since, and Make does not make an output's folder itself.
@@ -27,16 +39,16 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(NOT status EQUAL 0)
     # clip2c's messages are Japanese (Shift_JIS); their ASCII words tell
-    # which one it printed after its banner line.
+    # which one it printed after its banner line (app/console_texts.h).
     string(FIND "${output}" "\n" banner_end)
     set(said "")
     if(banner_end GREATER_EQUAL 0)
       string(SUBSTRING "${output}" ${banner_end} -1 said)
       string(STRIP "${said}" said)
     endif()
-    if(said MATCHES "8bit")
+    if(said MATCHES "^wav.*8bit")
       set(reason "the WAV file is mono but not 8-bit")
-    elseif(said MATCHES "wav")
+    elseif(said MATCHES "^wav")
       set(reason "the WAV file is not mono, or is no WAVE file, or has no \"fmt \" chunk")
     elseif(said STREQUAL "")
       set(reason "the clip is missing, empty or unreadable, or the header could not be written")
@@ -45,17 +57,67 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
     endif()
     # Whatever a failed run left (a header cut short by a full disk) must not
     # count as up to date in the next build.
-    file(REMOVE "${CLIP2C_HEADER}")
+    file(REMOVE "${CLIP2C_HEADER}" "${CLIP2C_SOURCE}")
     message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: ${reason} (exit status ${status})")
+  endif()
+  if(CLIP2C_SOURCE)
+    file(READ "${CLIP2C_SOURCE}" text)
+    string(REGEX MATCH "^const (unsigned char|char) ([A-Za-z0-9_]+)\\[([0-9]+)\\]" declaration "${text}")
+    if(NOT declaration)
+      file(REMOVE "${CLIP2C_SOURCE}")
+      message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: its text begins with no declaration")
+    endif()
+    get_filename_component(header_name "${CLIP2C_HEADER}" NAME)
+    get_filename_component(source_name "${CLIP2C_SOURCE}" NAME)
+    get_filename_component(clip_name "${CLIP2C_CLIP}" NAME)
+    string(MAKE_C_IDENTIFIER "CLIP2C_${header_name}" guard)
+    string(TOUPPER "${guard}" guard)
+    set(words "")
+    set(include "")
+    if(CLIP2C_STORAGE)
+      string(REPLACE ";" " " words " ${CLIP2C_STORAGE}")
+      if(" ${CLIP2C_STORAGE} " MATCHES "[ ;]PROGMEM[ ;]")
+        set(include "#include <avr/pgmspace.h>\n")
+      endif()
+    endif()
+    file(WRITE "${CLIP2C_HEADER}"
+      "/* Made by clip2c_add_clip from ${clip_name}: the array that ${source_name} defines. */\n"
+      "#ifndef ${guard}\n#define ${guard}\n${include}\n"
+      "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
+      "extern const${words} ${CMAKE_MATCH_1} ${CMAKE_MATCH_2}[${CMAKE_MATCH_3}];\n\n"
+      "#ifdef __cplusplus\n}\n#endif\n\n#endif\n")
+    # The header comes first, so the compiler checks that the two agree and,
+    # in C++, gives the definition the declaration's external C linkage.
+    # STORAGE reaches the text's one "const" through a macro, which leaves
+    # clip2c's text as it is; clang's warning about the macro is beside the
+    # point here.
+    set(before "/* Made by clip2c_add_clip from ${clip_name}. */\n#include \"${header_name}\"\n\n")
+    set(after "")
+    if(CLIP2C_STORAGE)
+      string(APPEND before "#ifdef __clang__\n#pragma clang diagnostic ignored \"-Wkeyword-macro\"\n"
+                           "#pragma clang diagnostic ignored \"-Wdisabled-macro-expansion\"\n#endif\n"
+                           "#define const const${words}\n")
+      set(after "#undef const\n")
+    endif()
+    file(WRITE "${CLIP2C_SOURCE}" "${before}${text}${after}")
   endif()
   return()
 endif()
 
 function(clip2c_add_clip target clip)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED" "" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE" "" "STORAGE")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "clip2c_add_clip: unexpected arguments: ${arg_UNPARSED_ARGUMENTS} "
-                        "(usage: clip2c_add_clip(<target> <clip> [SIGNED]))")
+                        "(usage: clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [STORAGE <words>]))")
+  endif()
+  if(DEFINED arg_STORAGE OR "STORAGE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    if(NOT arg_SOURCE)
+      message(FATAL_ERROR "clip2c_add_clip: STORAGE needs SOURCE: without it the header defines the "
+                          "array as clip2c writes it, and there is no declaration to put the words in")
+    endif()
+    if(NOT arg_STORAGE)
+      message(FATAL_ERROR "clip2c_add_clip: STORAGE needs the words to put beside const, e.g. __flash")
+    endif()
   endif()
   if(NOT TARGET "${target}")
     message(FATAL_ERROR "clip2c_add_clip: there is no target named ${target}")
@@ -99,6 +161,23 @@ function(clip2c_add_clip target clip)
   set_property(TARGET "${target}" APPEND PROPERTY CLIP2C_CLIP_NAMES "${name}")
   file(MAKE_DIRECTORY "${out_dir}")
   set(header "${out_dir}/${name}.h")
+  set(written "${header}")
+  set(made "${name}.h")
+  set(source "")
+  if(arg_SOURCE)
+    get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
+    if("C" IN_LIST languages)
+      set(source "${out_dir}/${name}_wave.c")
+    elseif("CXX" IN_LIST languages)
+      set(source "${out_dir}/${name}_wave.cpp")
+    else()
+      message(FATAL_ERROR "clip2c_add_clip: ${clip}: SOURCE makes a C or C++ file, and neither C nor CXX "
+                          "is enabled here")
+    endif()
+    set(written "${source}")
+    get_filename_component(source_name "${source}" NAME)
+    string(APPEND made ", ${source_name}")
+  endif()
 
   # clip2c takes every argument that begins with "/" or "-" as an option, so
   # it runs in the clip's folder and gets relative paths. The folders are
@@ -109,7 +188,8 @@ function(clip2c_add_clip target clip)
   get_filename_component(clip_dir "${clip_path}" DIRECTORY)
   file(REAL_PATH "${clip_dir}" clip_dir_real)
   file(REAL_PATH "${out_dir}" out_dir_real)
-  file(RELATIVE_PATH output_arg "${clip_dir_real}" "${out_dir_real}/${name}.h")
+  get_filename_component(written_name "${written}" NAME)
+  file(RELATIVE_PATH output_arg "${clip_dir_real}" "${out_dir_real}/${written_name}")
   if(IS_ABSOLUTE "${output_arg}")
     file(TO_NATIVE_PATH "${output_arg}" output_arg)
   else()
@@ -145,14 +225,15 @@ function(clip2c_add_clip target clip)
   endif()
 
   add_custom_command(
-    OUTPUT "${header}"
+    OUTPUT "${header}" ${source}
     COMMAND "${CMAKE_COMMAND}"
             "-DCLIP2C_EMULATOR=${emulator}" "-DCLIP2C_TOOL=$<TARGET_FILE:${tool}>"
             "-DCLIP2C_ARGUMENTS=${arguments}" "-DCLIP2C_CLIP=${clip_path}" "-DCLIP2C_HEADER=${header}"
+            "-DCLIP2C_SOURCE=${source}" "-DCLIP2C_STORAGE=${arg_STORAGE}"
             -P "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     DEPENDS "${clip_path}" ${tool} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     WORKING_DIRECTORY "${clip_dir_real}"
-    COMMENT "clip2c: ${clip} -> ${name}.h"
+    COMMENT "clip2c: ${clip} -> ${made}"
     VERBATIM)
   # A target of its own carries the command, so the header is made before
   # <target> compiles even when <target> was defined in another folder.
@@ -163,4 +244,10 @@ function(clip2c_add_clip target clip)
   add_custom_target("${step}" DEPENDS "${header}")
   add_dependencies("${target}" "${step}")
   target_include_directories("${target}" PRIVATE "${out_dir}")
+  if(source)
+    # <target> may belong to another folder, which must know that the file
+    # is made by the build and need not exist yet.
+    set_source_files_properties("${source}" TARGET_DIRECTORY "${target}" PROPERTIES GENERATED ON)
+    target_sources("${target}" PRIVATE "${source}")
+  endif()
 endfunction()
