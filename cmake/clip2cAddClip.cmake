@@ -67,6 +67,8 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
       file(REMOVE "${CLIP2C_SOURCE}")
       message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: its text begins with no declaration")
     endif()
+    set(type "${CMAKE_MATCH_1}")
+    set(array "${CMAKE_MATCH_2}[${CMAKE_MATCH_3}]")
     get_filename_component(header_name "${CLIP2C_HEADER}" NAME)
     get_filename_component(source_name "${CLIP2C_SOURCE}" NAME)
     get_filename_component(clip_name "${CLIP2C_CLIP}" NAME)
@@ -84,7 +86,7 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
       "/* Made by clip2c_add_clip from ${clip_name}: the array that ${source_name} defines. */\n"
       "#ifndef ${guard}\n#define ${guard}\n${include}\n"
       "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
-      "extern const${words} ${CMAKE_MATCH_1} ${CMAKE_MATCH_2}[${CMAKE_MATCH_3}];\n\n"
+      "extern const${words} ${type} ${array};\n\n"
       "#ifdef __cplusplus\n}\n#endif\n\n#endif\n")
     # The header comes first, so the compiler checks that the two agree and,
     # in C++, gives the definition the declaration's external C linkage.
