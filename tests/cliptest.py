@@ -104,17 +104,22 @@ def wave_module_file(samples, channels=1, width=1, rate=8000):
 
 # --- Running ------------------------------------------------------------------
 
-def exe_and_scratch(description):
-    """Reads --exe and --scratch; returns both as absolute paths, with the
-    scratch folder made anew and empty."""
+def exe_and_scratch(description, optional=()):
+    """Reads --exe and --scratch, and the optional path options named in
+    `optional` ("--shim", say). Returns exe, scratch and each optional path
+    in turn (None when not given), all absolute, with the scratch folder
+    made anew and empty."""
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--exe", required=True)
     parser.add_argument("--scratch", required=True)
-    opts = parser.parse_args()
-    scratch = os.path.abspath(opts.scratch)
+    for name in optional:
+        parser.add_argument(name, dest=name)
+    opts = vars(parser.parse_args())
+    scratch = os.path.abspath(opts["scratch"])
     shutil.rmtree(scratch, ignore_errors=True)
     os.makedirs(scratch)
-    return os.path.abspath(opts.exe), scratch
+    paths = [opts[name] and os.path.abspath(opts[name]) for name in optional]
+    return (os.path.abspath(opts["exe"]), scratch, *paths)
 
 
 class Tally:

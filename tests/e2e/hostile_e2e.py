@@ -2,10 +2,16 @@
 # SPDX-License-Identifier: MIT
 """End-to-end cases for the faults a user meets outside the happy path:
 a file too big for 32 bits, a full disk, an output path that cannot be a
-file, an input that cannot be read, an output that is the input, and a help
-option given with valid paths. POSIX only.
+file, an input that cannot be read or that no one ever writes (a FIFO), an
+output whose close fails, an output that is the input, and a help option
+given with valid paths. POSIX only.
 
-  hostile_e2e.py --exe build/clip2c --scratch build/tests/hostile-scratch
+  hostile_e2e.py --exe build/clip2c --scratch build/tests/hostile-scratch \
+      [--dynamic-exe build/tests/clip2c_dynamic --close-fails build/tests/libclip2c_close_fails.so]
+
+The failing close needs the tool linked dynamically (--dynamic-exe) and the
+library that fails it (--close-fails, tests/e2e/close_fails.c) preloaded;
+without them that case is skipped.
 
 Each case runs the executable in a fresh folder and compares standard output
 byte for byte, the exit status (255 for -1) and the folder afterwards: the
@@ -18,6 +24,7 @@ import shutil
 import stat
 import subprocess
 import sys
+import threading
 import time
 from dataclasses import dataclass, field
 
@@ -30,6 +37,7 @@ BIG_SIZE = 4 * 2**30 + 10       # low 32 bits: 10 bytes
 ADDRESS_LIMIT = 2**30           # address space the child gets for the big file
 RSS_LIMIT = 256 * 2**20         # peak resident memory allowed for the big file
 QUICK_SECONDS = 3.0             # "quickly": reading 4 GiB would take far longer
+TIME_LIMIT = 120.0              # a run still going after this long is killed
 NOBODY = 65534
 
 
@@ -49,6 +57,8 @@ class Case:
     check_memory: bool = False    # check the child's peak memory and time
     address_limit: bool = False   # run the child with 1 GiB of address space
     folder_open: bool = False     # let nobody create files in the case folder
+    time_limit: float = TIME_LIMIT  # seconds before the child is killed
+    close_fails: str = ""         # run the dynamic build with closes of paths ending so failing
 
 
 def snapshot(root):
@@ -87,6 +97,13 @@ def make_unreadable(name):
     return setup
 
 
+def make_fifo(name):
+    def setup(root):
+        os.mkfifo(os.path.join(root, name))
+        return None
+    return setup
+
+
 def cases():
     raw = {"clip.raw": SAMPLES}
     return [
@@ -121,6 +138,14 @@ def cases():
         Case("an unreadable input ends silently and creates nothing",
              ["clip.raw"], files=raw, setup=make_unreadable("clip.raw"), as_nobody=True,
              folder_open=True),
+        # Opened without O_NONBLOCK, the input would wait for a writer for ever.
+        Case("a FIFO that no one writes ends the run at once",
+             ["clip.raw"], setup=make_fifo("clip.raw"), time_limit=QUICK_SECONDS),
+        # The text was written whole, so only the close's result tells that
+        # it may never reach the disk; the file keeps what was written.
+        Case("an output whose close fails is a failed run",
+             ["clip.raw", "out.h"], files=raw, close_fails="/out.h",
+             written={"out.h": c_array(b"clip", SAMPLES)}),
         Case("a raw output equal to its input replaces the input with the text",
              ["clip.raw", "clip.raw"], files=raw, status=OK,
              written={"clip.raw": c_array(b"clip", SAMPLES)}),
@@ -165,10 +190,22 @@ def address_limit_works(exe, scratch):
     return proc.stdout == BANNER + USAGE
 
 
-def run_case(case, exe, scratch, nobody_problem, use_address_limit):
-    """Returns (problems, reason for skipping or None)."""
+def run_case(case, exe, scratch, nobody_problem, use_address_limit, close_fails):
+    """Returns (problems, reason for skipping or None). close_fails is
+    (dynamically linked executable, library to preload), or None."""
     if case.as_nobody and os.geteuid() == 0 and nobody_problem:
         return [], nobody_problem
+    env = None
+    if case.close_fails:
+        if close_fails is None:
+            return [], "needs --dynamic-exe and --close-fails"
+        exe, library = close_fails
+        log = os.path.join(scratch, "failed-closes")
+        if os.path.exists(log):
+            os.remove(log)
+        env = dict(os.environ, LD_PRELOAD=library, CLOSE_FAILS_SUFFIX=case.close_fails, CLOSE_FAILS_LOG=log)
+        # A sanitizer build wants its runtime first; the shim only wraps close().
+        env["ASAN_OPTIONS"] = ":".join(o for o in [env.get("ASAN_OPTIONS", ""), "verify_asan_link_order=0"] if o)
     if case.address_limit and not use_address_limit:
         return [], ("the executable does not start under a %d MiB address space limit "
                     "(a sanitizer build reserves terabytes)" % (ADDRESS_LIMIT >> 20))
@@ -187,9 +224,16 @@ def run_case(case, exe, scratch, nobody_problem, use_address_limit):
     before = snapshot(root)
     # A user other than root is held back by the file's mode as it is.
     switch_user = case.as_nobody and os.geteuid() == 0
-    out, err, status, seconds, peak = run_peak(exe, case, root, switch_user)
+    out, err, status, seconds, peak, killed = run_peak(exe, case, root, switch_user, env)
 
     problems = []
+    if killed:
+        problems.append("still running after %.1f s: killed" % case.time_limit)
+    if case.close_fails:
+        failed = open(log).read().splitlines() if os.path.exists(log) else []
+        if not any(path.endswith(case.close_fails) for path in failed):
+            problems.append("no close of %s was failed: the shim was not in effect (failed: %r)"
+                            % (case.close_fails, failed))
     if out != case.stdout:
         problems.append("stdout %r, expected %r" % (out, case.stdout))
     if status != case.status:
@@ -219,32 +263,42 @@ def run_case(case, exe, scratch, nobody_problem, use_address_limit):
     return problems, None
 
 
-def run_peak(exe, case, root, switch_user):
+def run_peak(exe, case, root, switch_user, env):
     """Runs the tool and reaps it with wait4, which gives this one child's
-    own peak memory rather than the maximum over all children. Returns
-    (stdout, stderr, status, seconds, peak resident bytes)."""
+    own peak memory rather than the maximum over all children; kills it
+    after the case's time limit. Returns (stdout, stderr, status, seconds,
+    peak resident bytes, whether it was killed)."""
     def before():
         if case.address_limit:
             resource.setrlimit(resource.RLIMIT_AS, (ADDRESS_LIMIT, ADDRESS_LIMIT))
     extra = {"user": NOBODY, "group": NOBODY, "extra_groups": []} if switch_user else {}
     start = time.monotonic()
     args = case.args(root) if callable(case.args) else case.args
-    proc = subprocess.Popen([exe] + args, cwd=root, stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, preexec_fn=before, **extra)
+    proc = subprocess.Popen([exe] + args, cwd=root, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, preexec_fn=before, env=env, **extra)
+    killed = threading.Event()
+
+    def kill():
+        killed.set()
+        proc.kill()
+    timer = threading.Timer(case.time_limit, kill)
+    timer.start()
     out = proc.stdout.read()
     err = proc.stderr.read()
     _, wait_status, usage = os.wait4(proc.pid, 0)
+    timer.cancel()
     seconds = time.monotonic() - start
     code = os.waitstatus_to_exitcode(wait_status)
     proc.returncode = code  # already reaped: keep Popen from waiting again
     proc.stdout.close()
     proc.stderr.close()
     status = code if code >= 0 else 128 - code  # a signal as a shell shows it
-    return out, err, status, seconds, usage.ru_maxrss * 1024
+    return out, err, status, seconds, usage.ru_maxrss * 1024, killed.is_set()
 
 
 def main():
-    exe, scratch = exe_and_scratch(__doc__.splitlines()[0])
+    exe, scratch, dynamic_exe, shim = exe_and_scratch(__doc__.splitlines()[0], ("--dynamic-exe", "--close-fails"))
+    close_fails = (dynamic_exe, shim) if dynamic_exe and shim else None
     os.chmod(scratch, 0o755)
 
     nobody_problem = nobody_can_run(exe, scratch) if os.geteuid() == 0 else None
@@ -252,7 +306,7 @@ def main():
 
     tally = Tally("hostile")
     for case in cases():
-        problems, skip = run_case(case, exe, scratch, nobody_problem, use_address_limit)
+        problems, skip = run_case(case, exe, scratch, nobody_problem, use_address_limit, close_fails)
         if skip:
             tally.skip(case.name, skip)
         else:

@@ -30,7 +30,11 @@ import tarfile
 import time
 import zipfile
 
-from checks import fail, finish
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import Tally  # noqa: E402
+
+
+tally = Tally("package")
 
 PACKAGE = ["lib/cmake/clip2c/clip2cConfig.cmake", "lib/cmake/clip2c/clip2cConfigVersion.cmake",
            "lib/cmake/clip2c/clip2cTargets.cmake", "lib/cmake/clip2c/clip2cAddClip.cmake"]
@@ -130,14 +134,14 @@ def check_gzip(label, data):
     """A gzip -9n stream: maximum compression, no file name, no time stamp.
     Returns what it holds."""
     if len(data) < 10 or data[:3] != b"\x1f\x8b\x08":
-        fail("%s is not gzip data" % label)
+        tally.fail("%s is not gzip data" % label)
         return b""
     flags, mtime, extra = data[3], struct.unpack("<I", data[4:8])[0], data[8]
     if flags != 0 or mtime != 0:
-        fail("%s: the gzip header holds a file name or a time stamp (flags %#x, time %d): not gzip -n"
-             % (label, flags, mtime))
+        tally.fail("%s: the gzip header holds a file name or a time stamp (flags %#x, time %d): not gzip -n"
+                   % (label, flags, mtime))
     if extra != 2:
-        fail("%s: not compressed at the highest level (gzip -9): extra flags %d" % (label, extra))
+        tally.fail("%s: not compressed at the highest level (gzip -9): extra flags %d" % (label, extra))
     return gzip.decompress(data)
 
 
@@ -149,21 +153,21 @@ def check_stripped(label, exe):
         names = re.findall(r"\]\s+(\S+)", out)
         left = [n for n in names if n in (".symtab", ".comment", ".note") or n.startswith(".debug")]
         if left:
-            fail("%s: the executable is not stripped: it holds %s" % (label, ", ".join(left)))
+            tally.fail("%s: the executable is not stripped: it holds %s" % (label, ", ".join(left)))
     elif data[:2] == b"MZ":
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         symbols_at, symbols = struct.unpack_from("<II", data, pe + 4 + 8)
         if symbols_at or symbols:
-            fail("%s: the executable still has its COFF symbol table (%d symbols)" % (label, symbols))
+            tally.fail("%s: the executable still has its COFF symbol table (%d symbols)" % (label, symbols))
     else:
-        fail("%s: the executable is neither ELF nor PE" % label)
+        tally.fail("%s: the executable is neither ELF nor PE" % label)
 
 
 def check_runs(label, exe):
     proc = subprocess.run([exe], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     if proc.returncode != 255 or b"Usage : " not in proc.stdout:
-        fail("%s: the packaged %s does not show its usage text (exit %d)"
-             % (label, os.path.basename(exe), proc.returncode))
+        tally.fail("%s: the packaged %s does not show its usage text (exit %d)"
+                   % (label, os.path.basename(exe), proc.returncode))
 
 
 def check_copyright(label, text, license_path):
@@ -171,20 +175,21 @@ def check_copyright(label, text, license_path):
     text."""
     lines = text.split("\n")
     if lines[0] != "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/":
-        fail("%s: not a machine-readable (DEP-5) copyright file: %r" % (label, lines[0]))
+        tally.fail("%s: not a machine-readable (DEP-5) copyright file: %r" % (label, lines[0]))
     license = open(license_path, encoding="utf-8").read()
     m = re.match(r"(\S+) License\n+Copyright \(c\) ([^\n]+)\n+", license)
     name, holder, body = m.group(1), m.group(2), license[m.end():].strip()
     fields = re.search(r"^Files: \*\nCopyright: (.+)\nLicense: (\S+)\n((?: .*\n?)+)", text, re.M)
     if not fields:
-        fail("%s: no 'Files: *' paragraph with Copyright, License and the licence's text:\n%s" % (label, text))
+        tally.fail("%s: no 'Files: *' paragraph with Copyright, License and the licence's text:\n%s"
+                   % (label, text))
         return
     if fields.group(1) != holder or fields.group(2) != name:
-        fail("%s: Copyright %r, License %r; LICENSE says %r, %r"
-             % (label, fields.group(1), fields.group(2), holder, name))
+        tally.fail("%s: Copyright %r, License %r; LICENSE says %r, %r"
+                   % (label, fields.group(1), fields.group(2), holder, name))
     held = "\n".join("" if line == " ." else line[1:] for line in fields.group(3).rstrip("\n").split("\n"))
     if held != body:
-        fail("%s: the licence's text differs from LICENSE's:\n%s" % (label, held))
+        tally.fail("%s: the licence's text differs from LICENSE's:\n%s" % (label, held))
 
 
 def check_debian_changelog(label, text, version, changelog_md):
@@ -193,30 +198,31 @@ def check_debian_changelog(label, text, version, changelog_md):
     md_version, md_date, md_text = newest_changelog_entry(changelog_md)
     lines = text.rstrip("\n").split("\n")
     if not re.match(r"clip2c \(%s\) [a-z-]+; urgency=[a-z]+$" % re.escape(version), lines[0]):
-        fail("%s: the first line does not name clip2c %s: %r" % (label, version, lines[0]))
+        tally.fail("%s: the first line does not name clip2c %s: %r" % (label, version, lines[0]))
     if md_date:
         when = datetime.datetime.strptime(md_date, "%Y-%m-%d").replace(tzinfo=datetime.timezone.utc)
         signature = r" -- [^<>]+ <[^<>@]+@[^<>]+>  %s$" % re.escape(email.utils.format_datetime(when))
         if not re.match(signature, lines[-1]):
-            fail("%s: the signature line is not dated %s (CHANGELOG.md's date): %r" % (label, md_date, lines[-1]))
+            tally.fail("%s: the signature line is not dated %s (CHANGELOG.md's date): %r"
+                       % (label, md_date, lines[-1]))
     changes = lines[1:-1]
     for line in changes:
         if len(line) > 80:
-            fail("%s: a line longer than 80 columns: %r" % (label, line))
+            tally.fail("%s: a line longer than 80 columns: %r" % (label, line))
     if words("\n".join(changes)) != words(md_text):
-        fail("%s: the changes are not CHANGELOG.md's entry for %s:\n%s" % (label, md_version, text))
+        tally.fail("%s: the changes are not CHANGELOG.md's entry for %s:\n%s" % (label, md_version, text))
 
 
 def check_lintian(label, deb):
     if not shutil.which("lintian"):
-        fail("%s: lintian is not installed (scripts/install-deps.sh installs it)" % label)
+        tally.fail("%s: lintian is not installed (scripts/install-deps.sh installs it)" % label)
         return
     # Lintian 2.116 exits 2 when a tag named by --fail-on shows.
     proc = subprocess.run(LINTIAN + [deb], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     tags = [line for line in proc.stdout.splitlines() if re.match(r"[EWIPX]: ", line)]
     bad = [t for t in tags if t[0] in "EW" or any(o in t for o in LINTIAN_OVERRIDE_TAGS)]
     if proc.returncode != 0 or bad:
-        fail("%s: lintian (exit %d):\n%s" % (label, proc.returncode, proc.stdout))
+        tally.fail("%s: lintian (exit %d):\n%s" % (label, proc.returncode, proc.stdout))
     else:
         print("%s: lintian: no error, no warning%s" % (label, "; " + "; ".join(tags) if tags else ""))
 
@@ -226,14 +232,14 @@ def check_package(path, expected, forbidden, copies, args, source, version):
     held = members(path)
     for rel in expected:
         if rel not in held:
-            fail("%s lacks %s (it holds %s)" % (label, rel, sorted(held)))
+            tally.fail("%s lacks %s (it holds %s)" % (label, rel, sorted(held)))
     for rel in forbidden:
         if rel in held:
-            fail("%s holds %s, which it must not" % (label, rel))
+            tally.fail("%s holds %s, which it must not" % (label, rel))
     root = unpack(path, os.path.join(args.scratch, "unpacked-" + label))
     for rel, original in copies.items():
         if rel in held and not filecmp.cmp(os.path.join(root, rel), os.path.join(source, original), shallow=False):
-            fail("%s: %s is not a copy of the source tree's %s" % (label, rel, original))
+            tally.fail("%s: %s is not a copy of the source tree's %s" % (label, rel, original))
 
     exe_rel = expected[0]
     if exe_rel in held:
@@ -245,7 +251,7 @@ def check_package(path, expected, forbidden, copies, args, source, version):
         fields = subprocess.run(["dpkg-deb", "-f", path, "Package", "Version", "Maintainer"],
                                 check=True, stdout=subprocess.PIPE, text=True).stdout
         if "Package: clip2c" not in fields or "Version: %s\n" % version not in fields or "Maintainer: " not in fields:
-            fail("the .deb's control fields: " + fields)
+            tally.fail("the .deb's control fields: " + fields)
         doc = os.path.join(root, "usr", DOC)
         if os.path.isfile(os.path.join(doc, "copyright")):
             check_copyright(label + " copyright", open(os.path.join(doc, "copyright"), encoding="utf-8").read(),
@@ -260,7 +266,7 @@ def check_package(path, expected, forbidden, copies, args, source, version):
                 check_debian_changelog(label + " changelog.gz", content.decode("utf-8"), version,
                                        os.path.join(source, "CHANGELOG.md"))
             elif content != open(os.path.join(source, "doc", "clip2c.1"), "rb").read():
-                fail("%s: %s does not hold doc/clip2c.1" % (label, name))
+                tally.fail("%s: %s does not hold doc/clip2c.1" % (label, name))
         check_lintian(label, path)
 
 
@@ -272,7 +278,7 @@ def run_cpack(args, out):
     proc = subprocess.run(argv, cwd=args.build, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     if proc.returncode != 0:
         print(proc.stdout.decode("utf-8", "replace"))
-        fail("cpack failed")
+        tally.fail("cpack failed")
         return False
     return True
 
@@ -292,17 +298,17 @@ def main():
 
     md_version = newest_changelog_entry(os.path.join(source, "CHANGELOG.md"))[0]
     if md_version != version:
-        fail("CHANGELOG.md's newest entry is %s, but project(VERSION) is %s" % (md_version, version))
+        tally.fail("CHANGELOG.md's newest entry is %s, but project(VERSION) is %s" % (md_version, version))
 
     first = os.path.join(args.scratch, "first")
     if not run_cpack(args, first):
-        return finish("package")
+        return tally.finish()
     packages = []
     for pattern, expected, forbidden, copies in WINDOWS if args.windows else NATIVE:
         pattern = pattern.format(version=version)
         found = glob.glob(os.path.join(first, pattern))
         if len(found) != 1:
-            fail("%s: cpack made %d such packages: %s" % (pattern, len(found), os.listdir(first)))
+            tally.fail("%s: cpack made %d such packages: %s" % (pattern, len(found), os.listdir(first)))
             continue
         packages.append(os.path.basename(found[0]))
         check_package(found[0], expected, forbidden, copies, args, source, version)
@@ -315,9 +321,9 @@ def main():
         for name in packages:
             again = os.path.join(second, name)
             if not os.path.isfile(again) or not filecmp.cmp(os.path.join(first, name), again, shallow=False):
-                fail("%s: a second cpack run gave different bytes" % name)
+                tally.fail("%s: a second cpack run gave different bytes" % name)
 
-    return finish("package")
+    return tally.finish()
 
 
 if __name__ == "__main__":

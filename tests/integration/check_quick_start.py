@@ -17,7 +17,11 @@ import shutil
 import subprocess
 import sys
 
-from checks import fail, finish
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import Tally  # noqa: E402
+
+
+tally = Tally("quick start")
 
 
 def quick_start_commands(readme):
@@ -54,8 +58,8 @@ def main():
 
     commands = quick_start_commands(open(os.path.join(clone, "README.md"), encoding="utf-8").read())
     if len(commands) != 2:
-        fail("the README's quick start should give two commands, it gives %d" % len(commands))
-        return finish("quick start")
+        tally.fail("the README's quick start should give two commands, it gives %d" % len(commands))
+        return tally.finish()
     build_command, test_command = commands
 
     # The first command configures "build" itself; a cache made beforehand
@@ -67,13 +71,13 @@ def main():
                           stderr=subprocess.STDOUT)
     out = proc.stdout.decode("utf-8", "replace")
     if proc.returncode != 0:
-        fail("the first command failed (%d):\n%s" % (proc.returncode, out))
+        tally.fail("the first command failed (%d):\n%s" % (proc.returncode, out))
     elif "const unsigned char chirp_wave[400] =" not in out:
-        fail("the first command did not show the converted clip:\n" + out)
+        tally.fail("the first command did not show the converted clip:\n" + out)
     ci = open(os.path.join(clone, ".ci", "run"), encoding="utf-8").read()
     if test_command not in ci:
-        fail("the README's test command %r is not what .ci/run runs" % test_command)
-    return finish("quick start")
+        tally.fail("the README's test command %r is not what .ci/run runs" % test_command)
+    return tally.finish()
 
 
 if __name__ == "__main__":
