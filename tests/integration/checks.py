@@ -1,19 +1,20 @@
 # SPDX-License-Identifier: MIT
-"""The failures of one integration script: each printed when found, then
-summed up in the exit status."""
+"""fail() and finish() over cliptest's Tally, for a script not yet using the
+Tally itself (run_consumer.py); this file goes once nothing imports it."""
+import os
+import sys
 
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import Tally  # noqa: E402
+
+_tally = Tally("")
 
 
 def fail(what):
-    failures.append(what)
-    print("FAIL: " + what, flush=True)
+    _tally.fail(what)
 
 
 def finish(label):
     """Prints the summary; returns the script's exit status."""
-    if failures:
-        print("%d %s check(s) failed" % (len(failures), label))
-        return 1
-    print("%s checks passed" % label)
-    return 0
+    _tally.label = label
+    return _tally.finish()
