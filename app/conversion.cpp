@@ -9,7 +9,6 @@
 #include "csource/array_source.h"
 #include "csource/output_file.h"
 #include "input/file_load.h"
-#include "input/wave.h"
 #include "platform/platform.h"
 
 namespace clip2c {
@@ -35,17 +34,20 @@ int convert(const CommandLine& line) {
         print(kNotRawOrWav);
         return kExitFailure;
     }
-    const bool isWave = *extension == ".wav";
+    // The name alone tells raw from WAV, and the flag word carries it to
+    // the load.
+    RunFlags flags = line.flags;
+    if (*extension == ".wav") flags.set(RunFlags::WaveInput);
     const std::string outputPath =
         line.outputPath.empty() ? deriveOutputPath(line.inputPath, *extension) : line.outputPath;
 
     const std::uint32_t fileSize = queryFileSize(line.inputPath);
     // The file image: null when memory runs out, which ends the run like a
     // failed read.
-    const platform::LargeBlock<std::uint8_t> image = platform::acquireLarge<std::uint8_t>(fileSize);
-    if (!image || readWholeFile(line.inputPath, image.get(), fileSize) == 0) return kExitFailure;
+    const platform::LargeBlock image(fileSize);
+    if (!image || readWholeFile(line.inputPath, image.bytes(), fileSize) == 0) return kExitFailure;
 
-    const SampleSelection selection = selectSamples(image.get(), fileSize, isWave);
+    const SampleSelection selection = selectSamples(image.bytes(), fileSize, flags.has(RunFlags::WaveInput));
     if (selection.check == SampleCheck::NotMono) {
         print(kMonoOnly);
         return kExitFailure;
@@ -58,32 +60,13 @@ int convert(const CommandLine& line) {
     // until the text is written, and nothing changes it.
     const std::string name = deriveArrayName(line.inputPath, *extension);
     const SourceText text =
-        emitArraySource(name, selection.start, selection.count, line.flags.has(RunFlags::Signed));
+        emitArraySource(name, selection.start, selection.count, flags.has(RunFlags::Signed));
     if (!text.bytes) return kExitFailure;
-    if (!writeWholeFile(outputPath, text.bytes.get(), text.length)) return kExitFailure;
+    if (!writeWholeFile(outputPath, text.bytes.chars(), text.length)) return kExitFailure;
     return kExitSuccess;
 }
 
 }  // namespace
-
-std::optional<std::string_view> classifyInput(const std::string& inputPath) {
-    if (inputPath.find(".raw") != std::string::npos) return std::string_view(".raw");
-    if (inputPath.find(".wav") != std::string::npos) return std::string_view(".wav");
-    return std::nullopt;
-}
-
-SampleSelection selectSamples(const std::uint8_t* image, std::uint32_t length, bool isWave) {
-    if (!isWave) return {SampleCheck::Accepted, image, length};
-    WaveInfo info{};
-    parseWave(image, length, info);
-    if (info.channels != 1) return {SampleCheck::NotMono, nullptr, 0};
-    if (info.bitsPerSample != 8) return {SampleCheck::NotEightBit, nullptr, 0};
-    return {SampleCheck::Accepted, info.data, info.dataSize};
-}
-
-std::string deriveOutputPath(const std::string& inputPath, std::string_view extension) {
-    return cutAtLastExtension(inputPath, extension).append(".h");
-}
 
 int runClip2c(int argc, const char* const* argv) {
     // Running out of memory for a path or a message text ends the run like

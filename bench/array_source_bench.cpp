@@ -25,7 +25,7 @@ void emitText(benchmark::State& state, bool isSigned) {
     std::size_t textBytes = 0;
     for (auto _ : state) {
         const clip2c::SourceText text = clip2c::emitArraySource("clip", samples.data(), count, isSigned);
-        benchmark::DoNotOptimize(text.bytes.get());
+        benchmark::DoNotOptimize(text.bytes.chars());
         textBytes = text.length;
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -122,10 +122,10 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, s
     if (count > valueLimit) return SourceText{};
     const std::size_t capacity = fixedLength + lines + std::size_t{count} * widest + kCopySlack;
 
-    SourceText source{platform::acquireLarge<char>(capacity)};
+    SourceText source{platform::LargeBlock(capacity)};
     if (!source.bytes) return source;
 
-    char* out = source.bytes.get();
+    char* out = source.bytes.chars();
     out = append(out, type);
     out = append(out, name);
     out = append(out, "_wave[");
@@ -154,7 +154,7 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, s
         --out;
     }
     out = append(out, kClosing);
-    source.length = static_cast<std::size_t>(out - source.bytes.get());
+    source.length = static_cast<std::size_t>(out - source.bytes.chars());
     return source;
 }
 

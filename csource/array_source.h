@@ -27,7 +27,7 @@ std::string cutAtLastExtension(std::string path, std::string_view extension);
 // A declaration text of exactly `length` bytes; `bytes` is null only when
 // the text could not be allocated. The block may be longer than the text.
 struct SourceText {
-    platform::LargeBlock<char> bytes;
+    platform::LargeBlock bytes;
     std::size_t length = 0;
 };
 

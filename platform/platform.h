@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <utility>
 #include <string>
 #include <string_view>
 
@@ -47,34 +47,47 @@ std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length
 // for a file just written can mean its data did not reach the disk.
 bool closeFile(FileHandle file);
 
-// Memory for the large buffers (the file image and the text): `size` bytes
-// (at most PTRDIFF_MAX; acquireLarge sees to that, and only it calls this),
-// uninitialised, or null when they cannot be had. A block goes back through
-// releaseLarge with the same size. On Linux a block of 2 MiB or more is
+// Owns a block of memory for the large buffers (the file image and the
+// text): `size` bytes, uninitialised, released when the owner goes. It is
+// empty (null) when the bytes cannot be had, always for more than
+// PTRDIFF_MAX bytes, which no allocator can give (and a sanitizer's aborts
+// on instead of answering null). On Linux a block of 2 MiB or more is
 // aligned to and asks for transparent huge pages, so filling it takes a
-// fault every 2 MiB instead of every 4 KiB; elsewhere, and in the sanitizer
-// builds (whose checks see only the ordinary heap), it is a plain heap
-// allocation. releaseLarge takes only blocks that are not null.
-void* allocateLarge(std::size_t size);
-void releaseLarge(void* block, std::size_t size);
+// fault every 2 MiB instead of every 4 KiB; elsewhere, in the sanitizer
+// builds (whose checks see only the ordinary heap) and in the browser, it
+// is a plain heap allocation.
+class LargeBlock {
+public:
+    LargeBlock() = default;
+    explicit LargeBlock(std::size_t size)
+        : block_(size <= std::size_t{PTRDIFF_MAX} ? allocate(size) : nullptr), size_(size) {}
+    ~LargeBlock() {
+        if (block_ != nullptr) release(block_, size_);
+    }
+    LargeBlock(LargeBlock&& other) noexcept : block_(std::exchange(other.block_, nullptr)), size_(other.size_) {}
+    LargeBlock& operator=(LargeBlock&& other) noexcept {
+        std::swap(block_, other.block_);
+        std::swap(size_, other.size_);
+        return *this;
+    }
+    LargeBlock(const LargeBlock&) = delete;
+    LargeBlock& operator=(const LargeBlock&) = delete;
 
-// Owns a block of allocateLarge; releases it with the size it was asked for.
-struct LargeRelease {
-    std::size_t size = 0;
-    void operator()(void* block) const { releaseLarge(block, size); }
+    [[nodiscard]] std::uint8_t* bytes() const { return static_cast<std::uint8_t*>(block_); }
+    [[nodiscard]] char* chars() const { return static_cast<char*>(block_); }
+    [[nodiscard]] std::size_t size() const { return size_; }
+    explicit operator bool() const { return block_ != nullptr; }
+
+private:
+    // Each platform's source defines these two: `size` bytes (at most
+    // PTRDIFF_MAX) or null, and the release of a block that is not null
+    // with the size it was asked for.
+    static void* allocate(std::size_t size);
+    static void release(void* block, std::size_t size);
+
+    void* block_ = nullptr;
+    std::size_t size_ = 0;
 };
-template <typename T>
-using LargeBlock = std::unique_ptr<T[], LargeRelease>;
-
-// A block of `count` elements of T, null when it cannot be had: always for
-// more than PTRDIFF_MAX bytes, which no allocator can give (and a
-// sanitizer's aborts on instead of answering null).
-template <typename T>
-LargeBlock<T> acquireLarge(std::size_t count) {
-    if (count > PTRDIFF_MAX / sizeof(T)) return LargeBlock<T>(nullptr, LargeRelease{0});
-    const std::size_t size = count * sizeof(T);
-    return LargeBlock<T>(static_cast<T*>(allocateLarge(size)), LargeRelease{size});
-}
 
 // True when the NUL-terminated `text` begins with `keyword`, compared
 // case-insensitively over exactly the keyword's length in the active

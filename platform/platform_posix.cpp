@@ -113,7 +113,7 @@ std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length
 
 bool closeFile(FileHandle file) { return ::close(fdOf(file)) == 0; }
 
-void* allocateLarge(std::size_t size) {
+void* LargeBlock::allocate(std::size_t size) {
     // A block of no bytes is still a block: malloc(0) may answer null.
     if (!mapsOnItsOwn(size)) return std::malloc(size == 0 ? 1 : size);
     const std::size_t length = mappedLength(size);
@@ -137,7 +137,7 @@ void* allocateLarge(std::size_t size) {
     return block;
 }
 
-void releaseLarge(void* block, std::size_t size) {
+void LargeBlock::release(void* block, std::size_t size) {
     if (!mapsOnItsOwn(size)) {
         std::free(block);
         return;

@@ -113,9 +113,9 @@ bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
 
 // Plain heap blocks: the large-page routes of Windows need a privilege an
 // ordinary user lacks.
-void* allocateLarge(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+void* LargeBlock::allocate(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
 
-void releaseLarge(void* block, std::size_t /*size*/) { std::free(block); }
+void LargeBlock::release(void* block, std::size_t /*size*/) { std::free(block); }
 
 bool beginsWithKeyword(const char* text, std::string_view keyword) {
     // The count is the keyword's length in characters, which for the ASCII

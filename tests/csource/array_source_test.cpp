@@ -10,7 +10,7 @@
 namespace clip2c {
 namespace {
 
-std::string text(const SourceText& source) { return std::string(source.bytes.get(), source.length); }
+std::string text(const SourceText& source) { return std::string(source.bytes.chars(), source.length); }
 
 std::vector<std::uint8_t> ramp(std::size_t count) {
     std::vector<std::uint8_t> v(count);
@@ -128,7 +128,7 @@ TEST(EmitArraySource, MatchesAtLineAndBlockBoundaries) {
             // The last value is stored as a whole 8-byte word, like every
             // other; that store must end inside the block too. Its text and
             // "\n" stand just before "};\n".
-            const std::size_t block = source.bytes.get_deleter().size;
+            const std::size_t block = source.bytes.size();
             EXPECT_LE(source.length, block) << row.name << kind;
             if (row.count != 0) {
                 const std::size_t lastText =
