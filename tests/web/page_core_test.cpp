@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: MIT
+#include "web/page_core.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "input/wave.h"
+
+namespace clip2c::web {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void putU32(Bytes& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// A WAV file with one "fmt " chunk (PCM, the given channels and block
+// align) and one "data" chunk.
+Bytes wave(std::uint16_t channels, std::uint16_t align, const Bytes& data) {
+    Bytes fmt = {1, 0, static_cast<std::uint8_t>(channels), 0};
+    putU32(fmt, 8000);
+    putU32(fmt, 8000u * align);
+    fmt.insert(fmt.end(), {static_cast<std::uint8_t>(align), 0, static_cast<std::uint8_t>(8 * align / channels), 0});
+    Bytes out = {'R', 'I', 'F', 'F'};
+    putU32(out, static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size()));
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    putU32(out, static_cast<std::uint32_t>(fmt.size()));
+    out.insert(out.end(), fmt.begin(), fmt.end());
+    out.insert(out.end(), {'d', 'a', 't', 'a'});
+    putU32(out, static_cast<std::uint32_t>(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
+// Each outcome of the tool's run, with the output name it derives and, for
+// a conversion, the whole text.
+TEST(ConvertForPage, GivesTheToolsOutcomeForEachFile) {
+    const Bytes three = {128, 129, 127};
+    struct Row {
+        const char* name;
+        std::string fileName;
+        Bytes bytes;
+        bool isSigned;
+        PageStatus status;
+        std::string outputName;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"raw", "clip.raw", three, false, PageStatus::Converted, "clip.h",
+         "const unsigned char clip_wave[3] =\n{\n\t128, 129, 127\n};\n"},
+        {"signed raw", "clip.raw", three, true, PageStatus::Converted, "clip.h",
+         "const char clip_wave[3] =\n{\n\t0, 1, -1\n};\n"},
+        {"8-bit mono wav", "beep.wav", wave(1, 1, three), false, PageStatus::Converted, "beep.h",
+         "const unsigned char beep_wave[3] =\n{\n\t128, 129, 127\n};\n"},
+        {"raw before wav", "snd.wav.raw", three, false, PageStatus::Converted, "snd.wav.h",
+         "const unsigned char snd.wav_wave[3] =\n{\n\t128, 129, 127\n};\n"},
+        {"no name", "", three, false, PageStatus::NoInputPath, "", ""},
+        {"neither", "notes.txt", three, false, PageStatus::NotRawOrWav, "", ""},
+        {"capital extension", "CLIP.RAW", three, false, PageStatus::NotRawOrWav, "", ""},
+        {"empty file", "clip.raw", {}, false, PageStatus::Unreadable, "clip.h", ""},
+        {"stereo", "st.wav", wave(2, 2, {1, 2}), false, PageStatus::NotMono, "st.h", ""},
+        {"16-bit", "w.wav", wave(1, 2, {1, 2}), false, PageStatus::NotEightBit, "w.h", ""},
+        {"not RIFF", "x.wav", three, false, PageStatus::NotMono, "x.h", ""},
+    };
+    for (const Row& row : rows) {
+        const PageResult result = convertForPage(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()),
+                                                 row.fileName, row.isSigned);
+        EXPECT_EQ(result.status, row.status) << row.name;
+        EXPECT_EQ(result.outputName, row.outputName) << row.name;
+        EXPECT_EQ(result.text, row.text) << row.name;
+        const Bytes samples = row.status == PageStatus::Converted ? three : Bytes{};
+        EXPECT_EQ(result.samples, samples) << row.name;
+    }
+    const Bytes clip = wave(1, 1, three);
+    EXPECT_EQ(convertForPage(clip.data(), static_cast<std::uint32_t>(clip.size()), "a.wav", false).sampleRate,
+              8000u);
+    EXPECT_EQ(convertForPage(three.data(), 3, "a.raw", false).sampleRate, 0u);
+    EXPECT_EQ(pageMessage(PageStatus::NotMono), "wav\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAF"
+                                                "\xE3\x83\xA2\xE3\x83\x8E\xE3\x83\xA9\xE3\x83\xAB\xE3\x81\xAE\xE3\x81\xBF"
+                                                "\xE5\xAF\xBE\xE5\xBF\x9C\xE3\x81\x97\xE3\x81\xA6\xE3\x81\x84\xE3\x81\xBE"
+                                                "\xE3\x81\x99.\n");
+    EXPECT_EQ(pageMessage(PageStatus::Unreadable), "");
+}
+
+TEST(PreparedName, CutsAtTheClassifyingExtensionElseTheLastDot) {
+    const struct {
+        const char* name;
+        const char* expected;
+    } rows[] = {
+        {"clip.wav", "clip.wav"},     {"song.mp3", "song.wav"},   {"take.raw.mp3", "take.wav"},
+        {"a.wav.flac", "a.wav"},      {"x.tar.ogg", "x.tar.wav"}, {"noext", "noext.wav"},
+        {".mp3", ".wav"},             {"CLIP.WAV", "CLIP.wav"},   {"v1.wav.bak.mp3", "v1.wav"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(preparedName(row.name), row.expected) << row.name;
+}
+
+// A 16-bit value v decodes as v / 32768; multiples of 256 give v / 256 + 128
+// exactly, halves round up, and everything lands in 0..255.
+TEST(QuantizeSample, MapsDecodedSoundOntoEightBits) {
+    for (int k = -128; k <= 127; ++k) {
+        const auto decoded = static_cast<float>(k * 256) / 32768.0f;
+        EXPECT_EQ(quantizeSample(decoded), k + 128) << k * 256;
+    }
+    const struct {
+        const char* name;
+        double x;
+        int expected;
+    } rows[] = {
+        {"full scale", 1.0, 255},
+        {"beyond full scale", 2.0, 255},
+        {"beyond negative full scale", -2.0, 0},
+        {"a half step up", 0.5 / 128, 129},
+        {"a half step down", -0.5 / 128, 128},
+        {"just under a half", 0.49 / 128, 128},
+        {"NaN", std::numeric_limits<double>::quiet_NaN(), 128},
+        {"infinity", std::numeric_limits<double>::infinity(), 255},
+        {"negative infinity", -std::numeric_limits<double>::infinity(), 0},
+    };
+    for (const auto& row : rows) EXPECT_EQ(quantizeSample(row.x), row.expected) << row.name;
+}
+
+// Equal channels mix to exactly that channel, for every 16-bit value and
+// any channel count; unequal ones to their mean.
+TEST(MixToEightBit, MixesByTheMean) {
+    std::vector<float> mono;
+    for (int v = -32768; v <= 32767; ++v) mono.push_back(static_cast<float>(v) / 32768.0f);
+    const auto frames = static_cast<std::uint32_t>(mono.size());
+    const std::vector<std::uint8_t> expected = mixToEightBit(mono.data(), 1, frames);
+    for (std::uint32_t channels : {2u, 3u, 6u}) {
+        std::vector<float> planar;
+        for (std::uint32_t c = 0; c < channels; ++c) planar.insert(planar.end(), mono.begin(), mono.end());
+        EXPECT_EQ(mixToEightBit(planar.data(), channels, frames), expected) << channels << " channels";
+    }
+    const std::vector<float> opposite = {1.0f, 0.5f, -1.0f, 0.5f};  // left 1, 0.5; right -1, 0.5
+    EXPECT_EQ(mixToEightBit(opposite.data(), 2, 2), (std::vector<std::uint8_t>{128, 192}));
+    EXPECT_TRUE(mixToEightBit(opposite.data(), 0, 2).empty());
+}
+
+// The prepared file is one the tool converts as it is: the chunk walk reads
+// it as 8-bit mono at its rate, with every sample, odd counts padded.
+TEST(MakeWaveFile, WritesAFileTheToolConverts) {
+    for (std::size_t count : {0u, 1u, 2u, 17u}) {
+        Bytes samples;
+        for (std::size_t i = 0; i < count; ++i) samples.push_back(static_cast<std::uint8_t>(i * 29 + 3));
+        const Bytes file = makeWaveFile(samples, 11025);
+        EXPECT_EQ(file.size(), 44 + count + (count & 1u)) << count;
+        WaveInfo info{};
+        parseWave(file.data(), file.size(), info);
+        EXPECT_EQ(info.channels, 1u) << count;
+        EXPECT_EQ(info.bitsPerSample, 8u) << count;
+        EXPECT_EQ(info.sampleRate, 11025u) << count;
+        EXPECT_EQ(Bytes(info.data, info.data + info.dataSize), samples) << count;
+        const PageResult result =
+            convertForPage(file.data(), static_cast<std::uint32_t>(file.size()), "clip.wav", false);
+        EXPECT_EQ(result.status, PageStatus::Converted) << count;
+        EXPECT_EQ(result.samples, samples) << count;
+        EXPECT_EQ(result.sampleRate, 11025u) << count;
+    }
+    const SourceFormat format = readSourceFormat(makeWaveFile({1}, 8000).data(), 46);
+    EXPECT_EQ(format.channels, 1u);
+    EXPECT_EQ(format.bitsPerSample, 8u);
+}
+
+}  // namespace
+}  // namespace clip2c::web

@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+#include "web/page_core.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "app/console_texts.h"
+#include "app/selection.h"
+#include "csource/array_source.h"
+#include "input/wave.h"
+
+namespace clip2c::web {
+namespace {
+
+void putU16le(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    out.push_back(static_cast<std::uint8_t>(value & 0xFFu));
+    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFFu));
+}
+
+void putU32le(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    putU16le(out, value & 0xFFFFu);
+    putU16le(out, value >> 16);
+}
+
+void putId(std::vector<std::uint8_t>& out, std::string_view id) { out.insert(out.end(), id.begin(), id.end()); }
+
+}  // namespace
+
+PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const std::string& name,
+                          bool isSigned) {
+    PageResult result;
+    // The run's checks, in its order: a path, a classifying name, a file
+    // that reads (an empty one does not), then the format of a WAV.
+    if (name.empty()) {
+        result.status = PageStatus::NoInputPath;
+        return result;
+    }
+    const std::optional<std::string_view> extension = classifyInput(name);
+    if (!extension) {
+        result.status = PageStatus::NotRawOrWav;
+        return result;
+    }
+    result.outputName = deriveOutputPath(name, *extension);
+    if (length == 0) {
+        result.status = PageStatus::Unreadable;
+        return result;
+    }
+    const bool isWave = *extension == ".wav";
+    const SampleSelection selection = selectSamples(bytes, length, isWave);
+    if (selection.check == SampleCheck::NotMono) {
+        result.status = PageStatus::NotMono;
+        return result;
+    }
+    if (selection.check == SampleCheck::NotEightBit) {
+        result.status = PageStatus::NotEightBit;
+        return result;
+    }
+    const SourceText text =
+        emitArraySource(deriveArrayName(name, *extension), selection.start, selection.count, isSigned);
+    if (!text.bytes) {
+        result.status = PageStatus::OutOfMemory;
+        return result;
+    }
+    result.status = PageStatus::Converted;
+    result.text.assign(text.bytes.chars(), text.length);
+    result.samples.assign(selection.start, selection.start + selection.count);
+    if (isWave) result.sampleRate = readSourceFormat(bytes, length).sampleRate;
+    return result;
+}
+
+std::string_view pageMessage(PageStatus status) {
+    switch (status) {
+        case PageStatus::NoInputPath: return kNoInputPath.utf8;
+        case PageStatus::NotRawOrWav: return kNotRawOrWav.utf8;
+        case PageStatus::NotMono: return kMonoOnly.utf8;
+        case PageStatus::NotEightBit: return kEightBitOnly.utf8;
+        case PageStatus::Converted:
+        case PageStatus::Unreadable:
+        case PageStatus::OutOfMemory: break;
+    }
+    return "";
+}
+
+std::string preparedName(const std::string& name) {
+    const std::optional<std::string_view> extension = classifyInput(name);
+    std::string base = name;
+    if (extension) {
+        base = cutAtLastExtension(name, *extension);
+    } else if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) {
+        base.erase(dot);
+    }
+    return base.append(".wav");
+}
+
+std::uint8_t quantizeSample(double x) {
+    // A decoder may hand over NaN (a float WAV holding one): silence.
+    if (std::isnan(x)) return 128;
+    const double level = std::floor(x * 128.0 + 128.5);
+    return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
+}
+
+std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount,
+                                        std::uint32_t frames) {
+    std::vector<std::uint8_t> samples;
+    if (channelCount == 0) return samples;
+    samples.reserve(frames);
+    // The mean is taken in double: a sum of float channels is exact there,
+    // so equal channels give their own value back, bit for bit.
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        double sum = 0.0;
+        for (std::size_t channel = 0; channel < channelCount; ++channel) {
+            sum += planar[channel * frames + frame];
+        }
+        samples.push_back(quantizeSample(sum / channelCount));
+    }
+    return samples;
+}
+
+std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate) {
+    constexpr std::uint32_t kPcm = 1;
+    constexpr std::uint32_t kFmtBodySize = 16;
+    // The sizes are 32-bit fields: a clip that would overflow the RIFF size
+    // makes no file.
+    if (samples.size() > UINT32_MAX - 64) return {};
+    const auto dataSize = static_cast<std::uint32_t>(samples.size());
+    const std::uint32_t pad = dataSize & 1u;
+    std::vector<std::uint8_t> file;
+    file.reserve(44 + samples.size() + pad);
+    putId(file, "RIFF");
+    putU32le(file, 4 + (8 + kFmtBodySize) + (8 + dataSize + pad));
+    putId(file, "WAVE");
+    putId(file, "fmt ");
+    putU32le(file, kFmtBodySize);
+    putU16le(file, kPcm);
+    putU16le(file, 1);           // channels
+    putU32le(file, sampleRate);  // sample rate
+    putU32le(file, sampleRate);  // byte rate: one byte a sample
+    putU16le(file, 1);           // block align
+    putU16le(file, 8);           // bits per sample
+    putId(file, "data");
+    putU32le(file, dataSize);
+    file.insert(file.end(), samples.begin(), samples.end());
+    if (pad != 0) file.push_back(0);
+    return file;
+}
+
+SourceFormat readSourceFormat(const std::uint8_t* bytes, std::uint32_t length) {
+    WaveInfo info{};
+    parseWave(bytes, length, info);
+    return {info.channels, info.sampleRate, info.bitsPerSample};
+}
+
+}  // namespace clip2c::web

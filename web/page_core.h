@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// What the browser page asks of the core: the tool's conversion of a file
+// given as bytes and a name, and the preparation of decoded sound into an
+// 8-bit mono WAV image that the same conversion then takes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clip2c::web {
+
+// Which of the tool's outcomes a conversion had. The numbers are what the
+// page's script sees; keep them.
+enum class PageStatus : int {
+    Converted = 0,    // the text is there
+    NoInputPath = 1,  // an empty name: the tool's "no input path" message
+    NotRawOrWav = 2,  // a name holding neither ".raw" nor ".wav"
+    NotMono = 3,      // a WAV whose chunk walk finds other than one channel
+    NotEightBit = 4,  // a WAV whose chunk walk finds other than 8 bits
+    Unreadable = 5,   // an empty file: the tool prints nothing but its banner
+    OutOfMemory = 6,  // the text could not be allocated
+};
+
+struct PageResult {
+    PageStatus status = PageStatus::Unreadable;
+    std::string text;         // the output file's bytes, when Converted
+    std::string outputName;   // the tool's default output path for the name
+    std::vector<std::uint8_t> samples;  // the array's bytes, as in the file
+    std::uint32_t sampleRate = 0;       // from the "fmt " chunk; 0 for raw input
+};
+
+// Converts `bytes` as the tool converts a file called `name` in the current
+// folder, given as the only path: the name classifies the input and names
+// the array and the default output file.
+PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const std::string& name,
+                          bool isSigned);
+
+// The tool's message for a status, in UTF-8 with its line end, as a
+// NUL-terminated literal; empty for Converted and for the outcomes the tool
+// reports by its exit status alone.
+std::string_view pageMessage(PageStatus status);
+
+// The name a prepared clip is converted under: `name` cut at the last
+// occurrence of its classifying extension (".raw", else ".wav"), or at its
+// last dot when it has neither, followed by ".wav".
+std::string preparedName(const std::string& name);
+
+// One sample of decoded sound (nominally -1 to 1) as an unsigned 8-bit
+// value: round(x * 128) + 128, halves rounded up, clamped to 0..255. So the
+// 16-bit value v, decoded as v / 32768, gives v / 256 + 128 exactly when v
+// is a multiple of 256.
+std::uint8_t quantizeSample(double x);
+
+// Mixes `channelCount` planar channels of `frames` samples each (channel c
+// starts at planar + c * frames) to mono by their mean and quantizes each
+// frame. Channels that are all equal give exactly that channel.
+std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount,
+                                        std::uint32_t frames);
+
+// A canonical 8-bit mono PCM WAV file holding `samples` at `sampleRate`;
+// empty when the samples are too many for a WAV file's 32-bit sizes.
+std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
+                                       std::uint32_t sampleRate);
+
+// What the chunk walk reads of a WAV file's format, for saying what a
+// prepare did; all zero when it is not one.
+struct SourceFormat {
+    std::uint32_t channels = 0;
+    std::uint32_t sampleRate = 0;
+    std::uint32_t bitsPerSample = 0;  // 8 * block align / channels
+};
+SourceFormat readSourceFormat(const std::uint8_t* bytes, std::uint32_t length);
+
+}  // namespace clip2c::web
