@@ -20,7 +20,7 @@
 
   // Texts longer than this are shown cut at a line end; the download always
   // holds the whole text.
-  var SHOWN_BYTES = 64 * 1024;
+  var SHOWN_BYTES = 256 * 1024;
 
   var $ = function (id) { return document.getElementById(id); };
   var clipInput = $('clip'), signedBox = $('signed'), rateSelect = $('rate'), stateLine = $('state'),
@@ -59,8 +59,9 @@
     return core.HEAPU8.slice(ptr, ptr + (length >>> 0));
   }
 
-  // Converts as the tool converts a file called `name`; returns the outcome
-  // with every byte copied out of the module.
+  // Converts as the tool converts a file called `name`. The text comes back
+  // as a Blob of its bytes (copied once, straight from the module's memory)
+  // and its beginning, cut at a line end, as a string to show.
   function convert(core, bytes, name, isSigned) {
     var data = copyIn(core, bytes), namePtr = stringIn(core, name), handle = 0;
     if (data && namePtr) handle = core._clip2c_convert(data, bytes.length, namePtr, isSigned ? 1 : 0);
@@ -70,9 +71,14 @@
     try {
       var status = core._clip2c_result_status(handle);
       if (status !== CONVERTED) return {status: status};
+      var at = core._clip2c_result_text(handle) >>> 0, length = core._clip2c_result_text_length(handle) >>> 0;
+      var text = core.HEAPU8.subarray(at, at + length), shown = length;
+      if (length > SHOWN_BYTES) shown = text.lastIndexOf(10, SHOWN_BYTES - 1) + 1;
       return {
         status: status,
-        text: bytesOut(core, core._clip2c_result_text(handle), core._clip2c_result_text_length(handle)),
+        text: new Blob([text], {type: 'text/plain'}),
+        head: new TextDecoder().decode(text.subarray(0, shown)),
+        headLength: shown,
         outputName: core.UTF8ToString(core._clip2c_result_output_name(handle)),
         samples: bytesOut(core, core._clip2c_result_samples(handle), core._clip2c_result_sample_count(handle)),
         sampleRate: core._clip2c_result_sample_rate(handle) >>> 0
@@ -137,10 +143,7 @@
   function decode(buffer, rate) {
     // A one-channel context of one frame: only its rate matters, and
     // decodeAudioData resamples to it (not at all when the clip has it).
-    var context = new OfflineAudioContext(1, 1, rate);
-    return new Promise(function (resolve) {
-      context.decodeAudioData(buffer, resolve, function () { resolve(null); });
-    }).catch(function () { return null; });
+    return new OfflineAudioContext(1, 1, rate).decodeAudioData(buffer).catch(function () { return null; });
   }
 
   function start(file, startedAt) {
@@ -236,7 +239,7 @@
     var playRate = result.sampleRate || rate;
     shown = {text: result.text, samples: result.samples, rate: playRate};
 
-    download.href = blobUrl(new Blob([result.text], {type: 'text/x-c'}));
+    download.href = blobUrl(result.text);
     download.download = result.outputName;
     download.textContent = 'Download ' + result.outputName;
 
@@ -248,14 +251,6 @@
       clipDownload.hidden = false;
     }
 
-    var text = result.text, cut = text.length;
-    if (cut > SHOWN_BYTES) {
-      cut = text.lastIndexOf(10, SHOWN_BYTES) + 1;
-      sourceNote.textContent = 'Showing the first ' + formatNumber(cut) + ' of ' +
-          formatNumber(text.length) + ' bytes; the download holds the whole text.';
-    }
-    source.textContent = new TextDecoder().decode(text.subarray(0, cut));
-
     var count = result.samples.length;
     $('sample-count').textContent = formatNumber(count);
     $('duration').textContent = playRate
@@ -265,12 +260,18 @@
     playButton.disabled = !canPlay(playRate) || count === 0;
     playButton.title = canPlay(playRate) ? '' : 'Your browser cannot play sound at ' + playRate + ' Hz.';
 
+    // The waveform first: its size is read from the layout, which is quick
+    // while the text is not in it yet.
     resultBox.hidden = false;
     drawWave();
+    if (result.headLength < result.text.size) {
+      sourceNote.textContent = 'Showing the first ' + formatNumber(result.headLength) + ' of ' +
+          formatNumber(result.text.size) + ' bytes; the download holds the whole text.';
+    }
+    source.textContent = result.head;
     var ms = performance.now() - startedAt;
     stateLine.dataset.elapsedMs = ms.toFixed(1);
-    setState('done', (prepared ? 'Prepared and converted' : 'Converted as it is') + ' in ' +
-        Math.round(ms) + ' ms.', mine);
+    setState('done', prepared ? 'Prepared and converted.' : 'Converted as it is.', mine);
   }
 
   // --- Page state --------------------------------------------------------------
@@ -377,7 +378,10 @@
 
   function copyText() {
     if (!shown) return;
-    var text = new TextDecoder().decode(shown.text);
+    shown.text.text().then(function (text) { copy(text); });
+  }
+
+  function copy(text) {
     var done = function () { actionNote.textContent = 'Copied the whole text.'; };
     var fallback = function () {
       var area = document.createElement('textarea');

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the page (scripts/build-web.sh) and the native tool, then drives the
+# page from file:// in headless Chromium (/usr/bin/chromium, through
+# puppeteer-core as pinned in tests/web/package-lock.json): clips converted
+# as the tool converts them, refusals, prepared clips, the options, the speed
+# of a 1 MiB clip, and no request outside the site. Prints the speed figure
+# and the module's size, and saves a screenshot as build-web/web-page.png.
+#
+#   bash scripts/test-web.sh [--update-screenshot]   # also copies it to doc/web-page.png
+#
+# Exits non-zero when any case fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+update_screenshot=0
+if [ "${1:-}" = "--update-screenshot" ]; then update_screenshot=1; fi
+
+bash scripts/build-web.sh
+
+cmake -S . -B build-web/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web/native --target clip2c -j "$(nproc)" >/dev/null
+
+# The driver lives in the build folder, out of the source tree; npm ci runs
+# again only when the lock file changed. Chromium is Debian's: nothing is
+# downloaded but the pinned packages.
+driver=build-web/driver
+if ! cmp -s tests/web/package-lock.json "$driver/package-lock.json" || [ ! -d "$driver/node_modules" ]; then
+  rm -rf "$driver"
+  mkdir -p "$driver"
+  cp tests/web/package.json tests/web/package-lock.json "$driver/"
+  (cd "$driver" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+fi
+
+python3 tests/web/make_fixtures.py build-web/fixtures
+
+NODE_PATH="$PWD/$driver/node_modules" node tests/web/run_web_test.js \
+  --site build-web/site --cases build-web/fixtures/cases.json --exe build-web/native/clip2c \
+  --scratch build-web/scratch --screenshot build-web/web-page.png
+
+if [ "$update_screenshot" = 1 ]; then
+  cp build-web/web-page.png doc/web-page.png
+  echo "doc/web-page.png updated"
+fi

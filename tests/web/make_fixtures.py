@@ -1,0 +1,241 @@
+# SPDX-License-Identifier: MIT
+"""Writes the browser test's clips into a folder, each in a folder of its own
+(so that names may repeat), and cases.json: the tables the driver
+(run_web_test.js) walks.
+
+  converts  clips the tool converts; the page must write its text and name
+  refusals  clips neither the tool nor the browser takes, with the status
+  prepares  clips the browser decodes and the page prepares: exact samples,
+            or a sample count near duration x rate when it resamples
+  speed     the 1 MiB raw clip of the timing run
+  skipped   rows this machine cannot make, with the reason
+
+Usage: make_fixtures.py <folder>
+"""
+import json
+import math
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import (EIGHT_BIT_ONLY, MONO_ONLY, NOT_RAW_OR_WAV, chunk, fmt, pattern,  # noqa: E402
+                      pcm8, ramp, riff, wave_module_file)
+
+STATUS_NOT_RAW_OR_WAV, STATUS_NOT_MONO, STATUS_NOT_EIGHT_BIT, STATUS_UNREADABLE = 2, 3, 4, 5
+NOT_SOUND = b"just some notes, not a sound at all\n" * 20
+
+
+def japanese(message):
+    """A message as the page shows it: UTF-8 text without the line end."""
+    return message.decode("cp932").rstrip("\n")
+
+
+def quantize(x):
+    """The page's documented rule: round(x * 128) + 128, halves up, clamped."""
+    return max(0, min(255, math.floor(x * 128 + 0.5) + 128))
+
+
+def pcm16(values):
+    return struct.pack("<%dh" % len(values), *values)
+
+
+def interleave(*channels):
+    return [v for frame in zip(*channels) for v in frame]
+
+
+def sixteen_bit_values(n, seed):
+    """Values over the whole 16-bit range, with the extremes and the halves
+    (+-128 rounds to 129 and 128) among them."""
+    edges = [-32768, 32767, 32512, -32512, 128, -128, 127, -127, 384, -384, 0, 255, -255]
+    return edges + [((b << 8) | c) - 32768 for b, c in zip(pattern(n, seed), pattern(n, seed + 7))]
+
+
+def multiples_of_256(n, seed):
+    return [(b - 128) * 256 for b in pattern(n, seed)]
+
+
+def main():
+    out = os.path.abspath(sys.argv[1])
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    cases = {"converts": [], "refusals": [], "prepares": [], "skipped": []}
+
+    def put(table, row, name, data):
+        folder = os.path.join(out, "%s-%02d" % (table, len(cases[table])))
+        os.makedirs(folder)
+        path = os.path.join(folder, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        row["file"] = path
+        cases[table].append(row)
+        return path
+
+    # --- Clips the tool converts as they are ---------------------------------------
+    s = ramp(500)
+    converts = [
+        ("raw", "clip.raw", pattern(1000), False),
+        ("raw, signed", "clip.raw", pattern(1000, seed=2), True),
+        ("raw, one byte", "one.raw", b"\x80", False),
+        ("wav, canonical", "tone.wav", pcm8(s), False),
+        ("wav, signed", "tone.wav", pcm8(s), True),
+        ("wav, data before fmt", "late.wav", riff(chunk(b"data", s), fmt()), False),
+        ("wav, LIST of odd size and its pad byte", "listed.wav",
+         riff(fmt(), chunk(b"LIST", b"INFOISFT\x03\x00\x00\x00ab\x00"), chunk(b"data", s)), False),
+        ("wav, fact chunk", "fact.wav",
+         riff(fmt(), chunk(b"fact", struct.pack("<I", len(s))), chunk(b"data", s)), False),
+        ("wav, data declaring more than the file holds", "short.wav",
+         riff(fmt(), chunk(b"data", s, declared=len(s) + 1000)), False),
+        ("wav, RIFF size smaller than the file", "riffsmall.wav",
+         riff(fmt(), chunk(b"data", s), riff_size=4 + 24 + 8 + 100) + b"trailing bytes", False),
+        ("wav, two data chunks: the last counts", "twice.wav",
+         riff(fmt(), chunk(b"data", pattern(300)), chunk(b"data", ramp(77))), False),
+        ("wav, odd data length with its pad byte", "odd.wav", pcm8(pattern(333, seed=3)), False),
+        ("wav, fmt with an extension", "ext.wav", pcm8(s, extra=b"\x00\x00"), False),
+        ("wav, u-law tag: converted byte for byte", "ulaw.wav", pcm8(s, tag=7), False),
+        ("wav, no samples", "silent.wav", pcm8(b""), False),
+        ("wav, Python wave module at 11025 Hz", "pywave.wav", wave_module_file(pattern(700, seed=4), 1, 1, 11025),
+         False),
+        ("name with a non-ASCII character", "\u97f3.raw", pattern(200, seed=5), False),
+        ("name snd.wav.raw: raw, output snd.wav.h", "snd.wav.raw", pcm8(s), False),
+        ("name clip.raw.wav: raw wins", "clip.raw.wav", pcm8(s), False),
+    ]
+    for name, file_name, data, signed in converts:
+        put("converts", {"name": name, "signed": signed}, file_name, data)
+
+    # --- Refusals: neither the tool nor the browser takes them -----------------
+    refusals = [
+        ("neither raw nor wav", "notes.txt", NOT_SOUND, STATUS_NOT_RAW_OR_WAV, NOT_RAW_OR_WAV),
+        ("upper-case .RAW is neither", "SOUND.RAW", NOT_SOUND, STATUS_NOT_RAW_OR_WAV, NOT_RAW_OR_WAV),
+        ("stereo with an unknown format tag", "bogus2.wav",
+         riff(fmt(channels=2, tag=0x1234), chunk(b"data", pattern(400))), STATUS_NOT_MONO, MONO_ONLY),
+        ("not a WAVE form", "form.wav", riff(chunk(b"junk", pattern(40)), form=b"AVI "), STATUS_NOT_MONO,
+         MONO_ONLY),
+        ("no fmt chunk", "nofmt.wav", riff(chunk(b"data", pattern(40))), STATUS_NOT_MONO, MONO_ONLY),
+        ("16-bit mono with an unknown format tag", "bogus16.wav",
+         riff(fmt(bits=16, tag=0x1234), chunk(b"data", pattern(400))), STATUS_NOT_EIGHT_BIT, EIGHT_BIT_ONLY),
+        ("empty .raw", "empty.raw", b"", STATUS_UNREADABLE, None),
+        ("empty .wav", "empty.wav", b"", STATUS_UNREADABLE, None),
+    ]
+    for name, file_name, data, status, message in refusals:
+        put("refusals", {"name": name, "status": status, "ja": japanese(message) if message else ""},
+            file_name, data)
+
+    # --- Prepares with exact samples (no resampling) ---------------------------
+    def exact(name, file_name, data, rate, expected, describe, prepared_name):
+        put("prepares", {"name": name, "rate": rate, "expected": bytes(expected).hex(), "describe": describe,
+                         "prepared_name": prepared_name}, file_name, data)
+
+    m = multiples_of_256(600, 11)
+    exact("16-bit mono, multiples of 256: v/256+128", "tone16.wav", wave_module_file(pcm16(m), 1, 2, 8000), 8000,
+          [v // 256 + 128 for v in m], "16-bit mono 8000 Hz \u2192 8-bit mono 8000 Hz", "tone16.wav")
+    v = sixteen_bit_values(600, 12)
+    exact("16-bit mono, every kind of value: the rounding rule", "round16.wav",
+          wave_module_file(pcm16(v), 1, 2, 8000), 8000, [quantize(x / 32768) for x in v],
+          "16-bit mono 8000 Hz \u2192 8-bit mono 8000 Hz", "round16.wav")
+    left, right = multiples_of_256(600, 13), multiples_of_256(600, 14)
+    exact("16-bit stereo, multiples of 256: the mean", "stereo16.wav",
+          wave_module_file(pcm16(interleave(left, right)), 2, 2, 8000), 8000,
+          [quantize((a + b) / 2 / 32768) for a, b in zip(left, right)],
+          "16-bit stereo 8000 Hz \u2192 8-bit mono 8000 Hz", "stereo16.wav")
+    v = sixteen_bit_values(600, 15)
+    exact("16-bit stereo, equal channels: that channel", "twin16.wav",
+          wave_module_file(pcm16(interleave(v, v)), 2, 2, 8000), 8000, [quantize(x / 32768) for x in v],
+          "16-bit stereo 8000 Hz \u2192 8-bit mono 8000 Hz", "twin16.wav")
+    # Chromium decodes 8-bit PCM as (u - 128) / 128 below the middle but
+    # (u - 128) / 127 above it, so the top half may come back one higher.
+    u = pattern(600, 16)
+    put("prepares", {"name": "8-bit stereo, equal channels: the same bytes, give or take one", "rate": 8000,
+                     "expected": bytes(u).hex(), "slack": 1, "describe": "8-bit stereo 8000 Hz \u2192 8-bit mono 8000 Hz",
+                     "prepared_name": "twin8.wav"}, "twin8.wav", wave_module_file(bytes(interleave(u, u)), 2, 1, 8000))
+    m = multiples_of_256(600, 17)
+    exact("16-bit mono at the chosen 16000 Hz: not resampled", "fast16.wav",
+          wave_module_file(pcm16(m), 1, 2, 16000), 16000, [x // 256 + 128 for x in m],
+          "16-bit mono 16000 Hz \u2192 8-bit mono 16000 Hz", "fast16.wav")
+    m = multiples_of_256(600, 18)
+    exact("16-bit WAV named without an extension", "voice", wave_module_file(pcm16(m), 1, 2, 8000), 8000,
+          [x // 256 + 128 for x in m], "16-bit mono 8000 Hz \u2192 8-bit mono 8000 Hz", "voice.wav")
+    m = multiples_of_256(600, 19)
+    exact("16-bit WAV named .mp3.wav.bak: cut at .wav", "take.mp3.wav.bak",
+          wave_module_file(pcm16(m), 1, 2, 8000), 8000,
+          [x // 256 + 128 for x in m], "16-bit mono 8000 Hz \u2192 8-bit mono 8000 Hz", "take.mp3.wav")
+    k = [b - 128 for b in pattern(600, 20)]
+    exact("32-bit float mono", "float.wav",
+          riff(fmt(bits=32, tag=3), chunk(b"data", struct.pack("<%df" % len(k), *[x / 128 for x in k]))), 8000,
+          [x + 128 for x in k], "32-bit mono 8000 Hz \u2192 8-bit mono 8000 Hz", "float.wav")
+
+    # Made by other programs: espeak-ng speech (22050 Hz, 16-bit) and sox.
+    work = tempfile.mkdtemp()
+    try:
+        speech = os.path.join(work, "speech.wav")
+        subprocess.run(["espeak-ng", "-w", speech, "Eight bit sound for a tiny speaker."], check=True)
+        with open(speech, "rb") as f:
+            speech_bytes = f.read()
+        frames, speech_rate = speech_frames(speech_bytes)
+        for rate in (8000, 11025):
+            put("prepares", {"name": "espeak-ng speech resampled to %d Hz" % rate, "rate": rate,
+                             "count": frames / speech_rate * rate, "tolerance": 2,
+                             "describe": "16-bit mono %d Hz \u2192 8-bit mono %d Hz" % (speech_rate, rate),
+                             "prepared_name": "speech.wav"}, "speech.wav", speech_bytes)
+        m = multiples_of_256(4000, 21)
+        sox_rows = [
+            ("FLAC, 16-bit mono at 8000 Hz: exact", "tone.flac", wave_module_file(pcm16(m), 1, 2, 8000), []),
+            ("OGG Vorbis speech resampled to 8000 Hz", "speech.ogg", speech_bytes, []),
+            ("MP3 speech resampled to 8000 Hz", "speech.mp3", speech_bytes, []),
+        ]
+        for name, file_name, wav, options in sox_rows:
+            source, target = os.path.join(work, "in.wav"), os.path.join(work, file_name)
+            with open(source, "wb") as f:
+                f.write(wav)
+            made = subprocess.run(["sox", source] + options + [target], capture_output=True)
+            if made.returncode != 0 or not os.path.exists(target):
+                cases["skipped"].append({"name": name, "reason": "sox cannot write %s here: %s" % (
+                    file_name.rsplit(".", 1)[1], made.stderr.decode(errors="replace").strip()[:120])})
+                continue
+            with open(target, "rb") as f:
+                data = f.read()
+            container = file_name.rsplit(".", 1)[1].upper()
+            row = {"name": name, "rate": 8000, "prepared_name": file_name.rsplit(".", 1)[0] + ".wav"}
+            if file_name.endswith(".flac"):
+                row.update(expected=bytes(x // 256 + 128 for x in m).hex(),
+                           describe="FLAC mono \u2192 8-bit mono 8000 Hz")
+            else:
+                # Lossy codecs pad the stream; their containers say how much
+                # to drop, which decoders honour to within a frame or so.
+                row.update(count=frames / speech_rate * 8000, tolerance=2,
+                           describe="%s mono \u2192 8-bit mono 8000 Hz" % container)
+            put("prepares", row, file_name, data)
+    finally:
+        shutil.rmtree(work)
+
+    # --- The timing run -----------------------------------------------------------
+    speed = os.path.join(out, "speed")
+    os.makedirs(speed)
+    cases["speed"] = {"file": os.path.join(speed, "big.raw")}
+    with open(cases["speed"]["file"], "wb") as f:
+        f.write(pattern(1 << 20, seed=9))
+
+    with open(os.path.join(out, "cases.json"), "w", encoding="utf-8") as f:
+        json.dump(cases, f, ensure_ascii=False, indent=1)
+
+
+def speech_frames(data):
+    """(frames, rate) of a 16-bit mono PCM WAV file, from its chunks."""
+    pos, rate, frames = 12, 0, 0
+    while pos + 8 <= len(data):
+        cid, size = data[pos:pos + 4], struct.unpack_from("<I", data, pos + 4)[0]
+        if cid == b"fmt ":
+            channels, rate = struct.unpack_from("<HI", data, pos + 10)
+            align = struct.unpack_from("<H", data, pos + 20)[0]
+        elif cid == b"data":
+            frames = min(size, len(data) - pos - 8) // align
+        pos += 8 + size + (size & 1)
+    assert channels == 1 and rate, "espeak-ng wrote an unexpected WAV file"
+    return frames, rate
+
+
+if __name__ == "__main__":
+    main()
