@@ -5,9 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace clip2c::platform {
 
@@ -64,7 +64,8 @@ public:
     ~LargeBlock() {
         if (block_ != nullptr) release(block_, size_);
     }
-    LargeBlock(LargeBlock&& other) noexcept : block_(std::exchange(other.block_, nullptr)), size_(other.size_) {}
+    LargeBlock(LargeBlock&& other) noexcept
+        : block_(std::exchange(other.block_, nullptr)), size_(other.size_) {}
     LargeBlock& operator=(LargeBlock&& other) noexcept {
         std::swap(block_, other.block_);
         std::swap(size_, other.size_);

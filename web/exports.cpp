@@ -45,7 +45,9 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_text_length(const PageResult* r
 EMSCRIPTEN_KEEPALIVE const char* clip2c_result_output_name(const PageResult* r) {
     return r->outputName.c_str();
 }
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_result_samples(const PageResult* r) { return r->samples.data(); }
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_result_samples(const PageResult* r) {
+    return r->samples.data();
+}
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_count(const PageResult* r) {
     return static_cast<std::uint32_t>(r->samples.size());
 }

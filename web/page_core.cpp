@@ -23,7 +23,9 @@ void putU32le(std::vector<std::uint8_t>& out, std::uint32_t value) {
     putU16le(out, value >> 16);
 }
 
-void putId(std::vector<std::uint8_t>& out, std::string_view id) { out.insert(out.end(), id.begin(), id.end()); }
+void putId(std::vector<std::uint8_t>& out, std::string_view id) {
+    out.insert(out.end(), id.begin(), id.end());
+}
 
 }  // namespace
 
@@ -71,13 +73,18 @@ PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const
 
 std::string_view pageMessage(PageStatus status) {
     switch (status) {
-        case PageStatus::NoInputPath: return kNoInputPath.utf8;
-        case PageStatus::NotRawOrWav: return kNotRawOrWav.utf8;
-        case PageStatus::NotMono: return kMonoOnly.utf8;
-        case PageStatus::NotEightBit: return kEightBitOnly.utf8;
+        case PageStatus::NoInputPath:
+            return kNoInputPath.utf8;
+        case PageStatus::NotRawOrWav:
+            return kNotRawOrWav.utf8;
+        case PageStatus::NotMono:
+            return kMonoOnly.utf8;
+        case PageStatus::NotEightBit:
+            return kEightBitOnly.utf8;
         case PageStatus::Converted:
         case PageStatus::Unreadable:
-        case PageStatus::OutOfMemory: break;
+        case PageStatus::OutOfMemory:
+            break;
     }
     return "";
 }
@@ -100,6 +107,9 @@ std::uint8_t quantizeSample(double x) {
     return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
 }
 
+// The counts come as the script reads them off the decoded buffer, named at
+// the one call.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount,
                                         std::uint32_t frames) {
     std::vector<std::uint8_t> samples;

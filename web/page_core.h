@@ -25,8 +25,8 @@ enum class PageStatus : int {
 
 struct PageResult {
     PageStatus status = PageStatus::Unreadable;
-    std::string text;         // the output file's bytes, when Converted
-    std::string outputName;   // the tool's default output path for the name
+    std::string text;                   // the output file's bytes, when Converted
+    std::string outputName;             // the tool's default output path for the name
     std::vector<std::uint8_t> samples;  // the array's bytes, as in the file
     std::uint32_t sampleRate = 0;       // from the "fmt " chunk; 0 for raw input
 };
@@ -61,8 +61,7 @@ std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t chann
 
 // A canonical 8-bit mono PCM WAV file holding `samples` at `sampleRate`;
 // empty when the samples are too many for a WAV file's 32-bit sizes.
-std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
-                                       std::uint32_t sampleRate);
+std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate);
 
 // What the chunk walk reads of a WAV file's format, for saying what a
 // prepare did; all zero when it is not one.

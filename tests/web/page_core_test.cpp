@@ -26,7 +26,8 @@ Bytes wave(std::uint16_t channels, std::uint16_t align, const Bytes& data) {
     Bytes fmt = {1, 0, static_cast<std::uint8_t>(channels), 0};
     putU32(fmt, 8000);
     putU32(fmt, 8000u * align);
-    fmt.insert(fmt.end(), {static_cast<std::uint8_t>(align), 0, static_cast<std::uint8_t>(8 * align / channels), 0});
+    fmt.insert(fmt.end(),
+               {static_cast<std::uint8_t>(align), 0, static_cast<std::uint8_t>(8 * align / channels), 0});
     Bytes out = {'R', 'I', 'F', 'F'};
     putU32(out, static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size()));
     out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
@@ -69,8 +70,8 @@ TEST(ConvertForPage, GivesTheToolsOutcomeForEachFile) {
         {"not RIFF", "x.wav", three, false, PageStatus::NotMono, "x.h", ""},
     };
     for (const Row& row : rows) {
-        const PageResult result = convertForPage(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()),
-                                                 row.fileName, row.isSigned);
+        const PageResult result = convertForPage(
+            row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName, row.isSigned);
         EXPECT_EQ(result.status, row.status) << row.name;
         EXPECT_EQ(result.outputName, row.outputName) << row.name;
         EXPECT_EQ(result.text, row.text) << row.name;
@@ -81,10 +82,11 @@ TEST(ConvertForPage, GivesTheToolsOutcomeForEachFile) {
     EXPECT_EQ(convertForPage(clip.data(), static_cast<std::uint32_t>(clip.size()), "a.wav", false).sampleRate,
               8000u);
     EXPECT_EQ(convertForPage(three.data(), 3, "a.raw", false).sampleRate, 0u);
-    EXPECT_EQ(pageMessage(PageStatus::NotMono), "wav\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAF"
-                                                "\xE3\x83\xA2\xE3\x83\x8E\xE3\x83\xA9\xE3\x83\xAB\xE3\x81\xAE\xE3\x81\xBF"
-                                                "\xE5\xAF\xBE\xE5\xBF\x9C\xE3\x81\x97\xE3\x81\xA6\xE3\x81\x84\xE3\x81\xBE"
-                                                "\xE3\x81\x99.\n");
+    EXPECT_EQ(pageMessage(PageStatus::NotMono),
+              "wav\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAF"
+              "\xE3\x83\xA2\xE3\x83\x8E\xE3\x83\xA9\xE3\x83\xAB\xE3\x81\xAE\xE3\x81\xBF"
+              "\xE5\xAF\xBE\xE5\xBF\x9C\xE3\x81\x97\xE3\x81\xA6\xE3\x81\x84\xE3\x81\xBE"
+              "\xE3\x81\x99.\n");
     EXPECT_EQ(pageMessage(PageStatus::Unreadable), "");
 }
 
@@ -93,9 +95,9 @@ TEST(PreparedName, CutsAtTheClassifyingExtensionElseTheLastDot) {
         const char* name;
         const char* expected;
     } rows[] = {
-        {"clip.wav", "clip.wav"},     {"song.mp3", "song.wav"},   {"take.raw.mp3", "take.wav"},
-        {"a.wav.flac", "a.wav"},      {"x.tar.ogg", "x.tar.wav"}, {"noext", "noext.wav"},
-        {".mp3", ".wav"},             {"CLIP.WAV", "CLIP.wav"},   {"v1.wav.bak.mp3", "v1.wav"},
+        {"clip.wav", "clip.wav"}, {"song.mp3", "song.wav"},   {"take.raw.mp3", "take.wav"},
+        {"a.wav.flac", "a.wav"},  {"x.tar.ogg", "x.tar.wav"}, {"noext", "noext.wav"},
+        {".mp3", ".wav"},         {"CLIP.WAV", "CLIP.wav"},   {"v1.wav.bak.mp3", "v1.wav"},
     };
     for (const auto& row : rows) EXPECT_EQ(preparedName(row.name), row.expected) << row.name;
 }
