@@ -48,14 +48,10 @@ std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length
 bool closeFile(FileHandle file);
 
 // Owns a block of memory for the large buffers (the file image and the
-// text): `size` bytes, uninitialised, released when the owner goes. It is
-// empty (null) when the bytes cannot be had, always for more than
-// PTRDIFF_MAX bytes, which no allocator can give (and a sanitizer's aborts
-// on instead of answering null). On Linux a block of 2 MiB or more is
-// aligned to and asks for transparent huge pages, so filling it takes a
-// fault every 2 MiB instead of every 4 KiB; elsewhere, in the sanitizer
-// builds (whose checks see only the ordinary heap) and in the browser, it
-// is a plain heap allocation.
+// text): `size` bytes, uninitialised, aligned for any type, released when
+// the owner goes. It is empty (null) when the bytes cannot be had, always
+// for more than PTRDIFF_MAX bytes, which no allocator can give (and a
+// sanitizer's aborts on instead of answering null).
 class LargeBlock {
 public:
     LargeBlock() = default;
