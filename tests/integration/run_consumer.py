@@ -28,8 +28,8 @@ import wave
 
 from checks import fail, finish
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from run_e2e import c_array, wave_module_file  # noqa: E402  (expected texts; WAV files as Python writes them)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import c_array, wave_module_file  # noqa: E402  (expected texts; WAV files as Python writes them)
 
 
 def run(argv, cwd=None, expect_ok=True):
@@ -80,12 +80,16 @@ def configure(src, build, generator, extra):
 
 
 def build_and_check(name, src, build):
-    """Builds, runs both programs; returns the three generated headers."""
+    """Builds, runs the programs; returns the generated files: the headers of
+    embed_c (tone, ramp) and embed_cxx (tone), then shared_cxx's header and
+    definition of tone (SOURCE)."""
     run(["cmake", "--build", build, "--parallel", "4"])
     headers = [os.path.join(build, "clip2c_clips", t, h)
-               for t, h in (("embed_c", "tone.h"), ("embed_c", "ramp.h"), ("embed_cxx", "tone.h"))]
+               for t, h in (("embed_c", "tone.h"), ("embed_c", "ramp.h"), ("embed_cxx", "tone.h"),
+                            ("shared_cxx", "tone.h"), ("shared_cxx", "tone_wave.c"))]
     tone, ramp = os.path.join(src, "clips", "tone.wav"), os.path.join(src, "clips", "ramp.raw")
-    for argv in ([os.path.join(build, "embed_c"), tone, ramp], [os.path.join(build, "embed_cxx"), tone]):
+    for argv in ([os.path.join(build, "embed_c"), tone, ramp], [os.path.join(build, "embed_cxx"), tone],
+                 [os.path.join(build, "shared_cxx"), tone]):
         code, out = run(argv, expect_ok=False)
         if code != 0:
             fail("%s: %s exited %d: %s" % (name, os.path.basename(argv[0]), code, out.strip()))
@@ -101,22 +105,23 @@ def scenario(args, name, generator, extra, tool_of):
         fail("%s: configure failed:\n%s" % (name, out))
         return
     headers = build_and_check(name, src, build)
-    tone_c, ramp_c, tone_cxx = headers
+    tone_c, ramp_c, tone_cxx, shared_h, shared_c = headers
 
     before = mtimes(headers)
     run(["cmake", "--build", build, "--parallel", "4"])
     if mtimes(headers) != before:
         fail("%s: a rebuild with nothing changed made headers again" % name)
 
-    # A new clip, written by another tool, of another length.
+    # A new clip, written by another tool, of another length: shared_cxx
+    # checks that sizeof, in C and C++, follows it.
     with open(os.path.join(src, "clips", "tone.wav"), "wb") as f:
         f.write(wave_module_file(bytes((i * 37 + 11) & 0xFF for i in range(777))))
     bump(os.path.join(src, "clips", "tone.wav"))
     before = mtimes(headers)
     build_and_check(name, src, build)
     after = mtimes(headers)
-    if after[tone_c] == before[tone_c] or after[tone_cxx] == before[tone_cxx]:
-        fail("%s: tone.h was not made again after tone.wav changed" % name)
+    if any(after[h] == before[h] for h in (tone_c, tone_cxx, shared_h, shared_c)):
+        fail("%s: tone.h or tone_wave.c was not made again after tone.wav changed" % name)
     if after[ramp_c] != before[ramp_c]:
         fail("%s: ramp.h was made again though ramp.raw did not change" % name)
 
@@ -139,7 +144,7 @@ def scenario(args, name, generator, extra, tool_of):
     flat = " ".join(out.split())  # CMake wraps its messages
     if code == 0 or "could not convert" not in flat or "is not mono" not in flat:
         fail("%s: a stereo clip did not fail the build with its reason:\n%s" % (name, out))
-    for header in (tone_c, tone_cxx):
+    for header in (tone_c, tone_cxx, shared_h, shared_c):
         if os.path.exists(header) and os.stat(header).st_mtime_ns >= os.stat(tone).st_mtime_ns:
             fail("%s: a failed conversion left %s newer than its clip" % (name, header))
     with open(tone, "wb") as f:
@@ -185,6 +190,10 @@ RULE_ROWS = [
     ("unknown option", ["tone.wav"], ["clip2c_add_clip(app tone.wav LOUD)"], "unexpected arguments: LOUD"),
     ("no such target", ["tone.wav"], ["clip2c_add_clip(nothing tone.wav)"], "no target named nothing"),
     ("semicolon in the folder", ["a;b/tone.wav"], ['clip2c_add_clip(app "a;b/tone.wav")'], 'holding ";"'),
+    ("STORAGE without SOURCE", ["tone.wav"], ["clip2c_add_clip(app tone.wav STORAGE __flash)"],
+     "STORAGE needs SOURCE"),
+    ("STORAGE without words", ["tone.wav"], ["clip2c_add_clip(app tone.wav SOURCE STORAGE)"],
+     "STORAGE needs the words"),
 ]
 
 
@@ -206,6 +215,53 @@ def check_rules(args, prefix):
         flat = " ".join(out.split())
         if code == 0 or expected not in flat:
             fail("rule '%s': expected a configure error with %r, got exit %d:\n%s" % (name, expected, code, out))
+
+
+# Clips the tool rejects at build time, one row per reason the function
+# tells from the tool's message: {name, clip, its bytes (None: the output of
+# a build step that never writes it), SOURCE?, the reason given}.
+REJECTED_ROWS = [
+    ("stereo WAV", "stereo.wav", wave_module_file(bytes(40), channels=2), False, "the WAV file is not mono"),
+    ("16-bit WAV", "wide.wav", wave_module_file(bytes(40), width=2), True, "the WAV file is mono but not 8-bit"),
+    ("missing clip", "gone.raw", None, False, "the clip is missing, empty or unreadable"),
+    ("empty clip", "empty.raw", b"", True, "the clip is missing, empty or unreadable"),
+]
+
+
+def check_rejected(args, prefix):
+    """Each rejected clip fails the build of its target with the clip's path
+    and the reason, and leaves none of the files it would have made."""
+    root = os.path.join(args.scratch, "rejected")
+    os.makedirs(root)
+    calls = []
+    for i, (_, clip, data, source, _) in enumerate(REJECTED_ROWS):
+        path = "${CMAKE_CURRENT_BINARY_DIR}/" + clip
+        if data is None:
+            calls.append("add_custom_command(OUTPUT %s COMMAND ${CMAKE_COMMAND} -E true)" % path)
+        else:
+            path = os.path.join(root, clip)
+            with open(path, "wb") as f:
+                f.write(data)
+        calls += ["add_executable(app%d main.c)" % i,
+                  "clip2c_add_clip(app%d %s%s)" % (i, path, " SOURCE" if source else "")]
+    with open(os.path.join(root, "main.c"), "w") as f:
+        f.write("int main(void) { return 0; }\n")
+    with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
+        f.write((PROJECT % "\n".join(calls)).replace("add_executable(app main.c)\n", ""))
+    build = os.path.join(root, "build")
+    code, out = configure(root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix])
+    if code != 0:
+        fail("rejected clips: configure failed:\n" + out)
+        return
+    for i, (name, clip, data, _, reason) in enumerate(REJECTED_ROWS):
+        code, out = run(["cmake", "--build", build, "--target", "app%d" % i], expect_ok=False)
+        flat = " ".join(out.split())  # CMake wraps its messages
+        said = "could not convert %s: %s" % (os.path.join(build if data is None else root, clip), reason)
+        if code == 0 or said not in flat:
+            fail("rejected '%s': expected a failed build saying %r, got exit %d:\n%s" % (name, said, code, out))
+        left = os.listdir(os.path.join(build, "clip2c_clips", "app%d" % i))
+        if left:
+            fail("rejected '%s': the failed conversion left %s" % (name, left))
 
 
 # Clips whose folders would mislead the tool if it saw them, or whose paths
@@ -406,6 +462,22 @@ def check_firmware(args, prefix):
         elf = os.path.join(build, "firmware.elf")
         check_array_in_flash(name, "arm-none-eabi-", elf, "tone_wave", ".rodata", flash, tone)
         check_array_in_flash(name, "arm-none-eabi-", elf, "ramp_wave", ".rodata", flash, ramp)
+        check_defined_once(name, "arm-none-eabi-", build, "ramp_wave", "ramp_wave.c")
+
+
+def check_defined_once(what, tools, build, symbol, source):
+    """Checks that of the objects that use <symbol> (an array made with
+    SOURCE), only the one compiled from <source> defines it, and that at
+    least two others refer to it."""
+    objects = [os.path.join(dp, f) for dp, _, fs in os.walk(build) for f in fs if f.endswith((".o", ".obj"))]
+    defined, used = [], []
+    for path in objects:
+        _, out = run([tools + "nm", path])
+        kinds = [line.split()[-2] for line in out.splitlines() if line.split()[-1:] == [symbol]]
+        (defined if any(k != "U" for k in kinds) else used if kinds else []).append(os.path.basename(path))
+    if [os.path.splitext(d)[0] for d in defined] != [source] or len(used) < 2:
+        fail("%s: %s should be defined in %s alone and used by two files; defined in %s, used in %s"
+             % (what, symbol, source, defined, used))
 
 
 # The array as clip2c writes it, read as any program would: avr-gcc puts it
@@ -445,12 +517,42 @@ def check_avr(args, prefix):
     if code != 0:
         fail("avr: the program with its clip in flash did not build:\n" + out)
         return
-    _, out = run(["avr-size", "-C", "--mcu=atmega328p", "flash.elf"], cwd=root)
-    print("avr: " + " / ".join(line.strip() for line in out.splitlines() if line.startswith(("Program", "Data"))))
+    check_avr_elf("avr", os.path.join(root, "flash.elf"), samples)
+
+    # The same through clip2c_add_clip, from a copy that holds no beep.h of
+    # its own for "#include" to find first.
+    src, build = os.path.join(args.scratch, "avr-cmake"), os.path.join(args.scratch, "avr-cmake", "build")
+    shutil.copytree(os.path.join(args.source, "tests", "consumer", "avr"), src)
+    with open(os.path.join(src, "beep.raw"), "wb") as f:
+        f.write(samples)
+    code, out = configure(src, build, args.generator[0], ["-DCMAKE_TOOLCHAIN_FILE=" +
+                          os.path.join(src, "atmega328p.cmake"), "-Dclip2c_DIR=" + package_dir(prefix)])
+    if code == 0:
+        code, out = run(["cmake", "--build", build], expect_ok=False)
+    if code != 0:
+        fail("avr, clip2c_add_clip: the build failed:\n" + out)
+        return
+    for name, target, definition in AVR_ROWS:
+        if not os.path.isfile(os.path.join(build, "clip2c_clips", target, definition)):
+            fail("%s: the array was not defined in %s" % (name, definition))
+        check_avr_elf(name, os.path.join(build, target + ".elf"), samples)
+
+
+# {name, target of tests/consumer/avr, the file that defines beep_wave}
+AVR_ROWS = [
+    ("avr, STORAGE __flash from C", "flash_player", "beep_wave.c"),
+    ("avr, STORAGE PROGMEM from C++", "progmem_player", "beep_wave.cpp"),
+]
+
+
+def check_avr_elf(what, elf, samples):
+    """The ATmega328P program takes no RAM, and its flash holds the clip."""
+    _, out = run(["avr-size", "-C", "--mcu=atmega328p", elf])
+    print("%s: %s" % (what, " / ".join(line.strip() for line in out.splitlines()
+                                       if line.startswith(("Program", "Data")))))
     if not re.search(r"^Data:\s+0 bytes", out, re.M):
-        fail("avr: the clip in flash still takes RAM:\n" + out)
-    check_array_in_flash("avr", "avr-", os.path.join(root, "flash.elf"), "beep_wave", ".text",
-                         (0, 32 * 1024), samples)
+        fail("%s: the clip in flash still takes RAM:\n%s" % (what, out))
+    check_array_in_flash(what, "avr-", elf, "beep_wave", ".text", (0, 32 * 1024), samples)
 
 
 def main():
@@ -484,6 +586,7 @@ def main():
     scenario(args, "scenario-fetchcontent", args.generator[0], ["-DCLIP2C_FETCH_SOURCE=" + args.source],
              lambda build: os.path.join(build, "_deps", "clip2c-build", exe))
     check_rules(args, prefix)
+    check_rejected(args, prefix)
     check_places(args, prefix)
     check_plain_char(args, prefix)
     check_cross_build(args, prefix)
