@@ -313,6 +313,25 @@ async function optionsRerun(page, opts, cases) {
       check(problems, wav.rate === 16000 && Math.abs(wav.samples.length - expected) <= 2,
           'prepared WAV ' + wav.rate + ' Hz, ' + (wav.samples || []).length + ' samples, expected ' + expected);
     }},
+    {name: 'Space on the focused #signed re-runs signed', file: raw.file, act: async (page) => {
+      await page.focus('#signed');
+      await page.keyboard.press('Space');
+    }, want: async (got, problems) => {
+      const native = runNative(opts, path.basename(raw.file), fs.readFileSync(raw.file), true);
+      sameBytes(problems, 'texts', got.text, Object.values(native.written)[0]);
+    }},
+    {name: 'a dropped file is converted', file: raw.file, act: async (page) => {
+      await page.evaluate(() => {
+        const data = new DataTransfer();
+        data.items.add(new File([new Uint8Array([1, 2, 3, 250])], 'dropped.raw'));
+        document.getElementById('source').dispatchEvent(
+            new DragEvent('drop', {dataTransfer: data, bubbles: true, cancelable: true}));
+      });
+    }, want: async (got, problems) => {
+      const native = runNative(opts, 'dropped.raw', Buffer.from([1, 2, 3, 250]), false);
+      sameBytes(problems, 'texts', got.text, native.written['dropped.h']);
+      check(problems, got.downloadName === 'dropped.h', 'download name ' + got.downloadName);
+    }},
   ];
   for (const row of rows) {
     const problems = [];
@@ -331,6 +350,32 @@ async function optionsRerun(page, opts, cases) {
     check(problems, !oldAlive, 'the previous text\'s blob URL still answers');
     record('options: ' + row.name, problems);
   }
+}
+
+// Play toggles to Stop and back; Copy puts the whole text on the clipboard.
+async function controls(page, cases) {
+  const raw = cases.converts.find((row) => /\.raw$/.test(row.file) && !row.signed);
+  await setOptions(page, false, 8000);
+  await choose(page, raw.file);
+  let problems = [];
+  const label = () => page.$eval('#play', (b) => b.textContent);
+  await page.click('#play');
+  const playing = await label();
+  await page.click('#play');
+  const stopped = await label();
+  check(problems, playing === 'Stop' && stopped === 'Play', 'the button read ' + playing + ', then ' + stopped);
+  record('controls: Play starts and stops', problems);
+
+  problems = [];
+  await page.click('#copy');
+  await page.waitForFunction(() => document.getElementById('action-note').textContent !== '', {timeout: 5000});
+  const note = await page.$eval('#action-note', (n) => n.textContent);
+  check(problems, note === 'Copied the whole text.', 'the page says ' + JSON.stringify(note));
+  const got = await outcome(page);
+  const pasted = await page.evaluate(() => navigator.clipboard.readText().catch((e) => 'unreadable: ' + e));
+  check(problems, got.text && pasted === got.text.toString('utf8'),
+      'the clipboard holds ' + JSON.stringify(pasted.slice(0, 60)));
+  record('controls: Copy puts the whole text on the clipboard', problems);
 }
 
 async function speed(page, opts, file) {
@@ -375,6 +420,8 @@ async function main() {
   });
   const outside = [], errors = [];
   try {
+    await browser.defaultBrowserContext().overridePermissions(siteUrl, ['clipboard-read', 'clipboard-write',
+      'clipboard-sanitized-write']);
     const page = await browser.newPage();
     await page.setViewport({width: 1000, height: 800});
     page.on('request', (request) => {
@@ -398,6 +445,7 @@ async function main() {
     preparedClipGivesTheText(opts, cases.prepares, outcomes);
     for (const row of cases.skipped) skip('prepares: ' + row.name, row.reason);
     await optionsRerun(page, opts, cases);
+    await controls(page, cases);
     await speed(page, opts, cases.speed.file);
 
     // The screenshot: a prepared speech clip, its waveform and the text.
