@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
         printf("usage: shared_cxx tone.wav\n");
         return 2;
     }
-    int failures = check_clip("C++ SOURCE tone_wave", argv[1], 1, tone_wave, static_cast<long>(sizeof tone_wave), 1);
+    int failures =
+        check_clip("C++ SOURCE tone_wave", argv[1], 1, tone_wave, static_cast<long>(sizeof tone_wave), 1);
     if (tone_from_other_cxx() != tone_wave || tone_from_c() != tone_wave) {
         printf("C++ SOURCE tone_wave: %p here, %p in shared_other.cpp, %p in shared_c.c\n",
                static_cast<const void*>(tone_wave), tone_from_other_cxx(), tone_from_c());
