@@ -6,11 +6,12 @@
 # caused it is left in build-fuzz/findings/.
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build-fuzz"
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+build="$repo/build-fuzz"
 seconds="${FUZZ_SECONDS:-30}"
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
+CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLIP2C_FUZZ=ON -DCLIP2C_BUILD_TESTS=OFF \
   -DCLIP2C_WARNINGS_AS_ERRORS=ON
 cmake --build "$build"

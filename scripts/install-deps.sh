@@ -4,6 +4,8 @@
 # suites need is missing, and generates the locale ja_JP.UTF-8 when it is
 # missing. Does nothing when all are there.
 set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
 
 packages=(
   cmake g++ make python3          # native build and the end-to-end runner
@@ -19,11 +21,17 @@ packages=(
   gcc-avr binutils-avr avr-libc   # the AVR firmware check (arrays in flash)
   clang-format-14 clang-tidy-14   # scripts/lint.sh
   gcovr                           # scripts/coverage.sh
+  shellcheck                      # scripts/lint.sh
+  emscripten nodejs npm chromium  # the browser page (scripts/build-web.sh) and its test (scripts/test-web.sh)
+  espeak-ng sox                   # the browser test's spoken clips
 )
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" && continue
+  # NodeSource's nodejs carries its own npm and conflicts with Debian's.
+  [ "$p" = npm ] && command -v npm >/dev/null && continue
+  missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then

@@ -5,9 +5,9 @@
 # wrote a report, also from a child process whose output a test swallowed.
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
-cd "$root"
-build="$root/build-asan"
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+build="$repo/build-asan"
 reports="$build/sanitizer-reports"
 
 cmake --preset asan

@@ -17,6 +17,7 @@
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
 build=${BUILD_DIR:-build-win}
 case $build in /*) ;; *) build=$repo/$build ;; esac
 
@@ -30,8 +31,8 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || command -v x86_64-w64-ming
   fail "the MinGW-w64 C++ compiler (x86_64-w64-mingw32-g++-posix) is missing: install g++-mingw-w64-x86-64"
 [ -d /usr/src/googletest ] || fail "GoogleTest's source (/usr/src/googletest) is missing: install googletest"
 command -v wine >/dev/null || fail "wine is missing: install wine and wine64"
-command -v wineboot >/dev/null && command -v wineserver >/dev/null ||
-  fail "wineboot or wineserver is missing: install wine and wine64"
+command -v wineboot >/dev/null || fail "wineboot is missing: install wine and wine64"
+command -v wineserver >/dev/null || fail "wineserver is missing: install wine and wine64"
 [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null ||
   fail "wine cannot run 64-bit programs here: install wine64"
 
