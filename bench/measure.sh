@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds clip2c for release in build-measure/ and prints (bench/measure.py), in one table, its
-# five cost figures beside their references and targets, all on random raw
-# input and for the whole process:
+# Builds clip2c for release in build-measure/ and prints, in one table made
+# by bench/measure.py, its five cost figures beside their references and
+# targets, all on random raw input and for the whole process:
 #   1. 8 KB clip, instructions for the whole run       callgrind; reference: an
 #                                                      empty static C program
 #   2. 8 KB clip, wall time against xxd -i             median of SMALL_PAIRS
