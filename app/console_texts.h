@@ -15,6 +15,11 @@ struct ConsoleText {
     std::string_view utf8;
 };
 
+// clip2c_add_clip (cmake/clip2cAddClip.cmake) tells the reason of a failed
+// conversion by the ASCII words of these texts after the banner: "wav" at
+// the start for kMonoOnly and kEightBitOnly, "8bit" for kEightBitOnly, and
+// nothing at all for a file that could not be read. Keep those words when
+// changing a text, or change the function with it.
 // The byte texts stay as written: each adjacent literal ends where a hex
 // escape would otherwise swallow the letter after it.
 // clang-format off
