@@ -69,6 +69,15 @@ EMSCRIPTEN_KEEPALIVE Bytes* clip2c_prepare(const float* planar, std::uint32_t ch
     return new (std::nothrow) Bytes{std::string(file.begin(), file.end())};
 }
 
+// A PCM WAV file at `sampleRate` prepared by the core alone; null when it is
+// not one the core reads, or memory runs out.
+EMSCRIPTEN_KEEPALIVE Bytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length,
+                                                std::uint32_t sampleRate) {
+    const auto file = clip2c::web::prepareWaveFile(bytes, length, sampleRate);
+    if (file.empty()) return nullptr;
+    return new (std::nothrow) Bytes{std::string(file.begin(), file.end())};
+}
+
 // The name a prepared clip is converted and offered under ("<name>.wav").
 EMSCRIPTEN_KEEPALIVE Bytes* clip2c_prepared_name(const char* name) {
     return new (std::nothrow) Bytes{clip2c::web::preparedName(name)};

@@ -111,6 +111,16 @@
     return wav;
   }
 
+  // A PCM WAV file at `rate` prepared by the core alone, as an 8-bit mono
+  // WAV file; null when it is not one the core reads that way.
+  function prepareWave(core, bytes, rate) {
+    var data = copyIn(core, bytes);
+    if (!data) return null;
+    var wav = takeBytes(core, core._clip2c_prepare_wave(data, bytes.length, rate));
+    core._clip2c_release(data);
+    return wav;
+  }
+
   function preparedName(core, name) {
     var ptr = stringIn(core, name);
     if (!ptr) return null;
@@ -168,10 +178,14 @@
           result.status !== NOT_EIGHT_BIT) {
         return refuse(core, result.status, false, mine);
       }
-      return decode(buffer.slice(0), rate).then(function (audio) {
+      // PCM WAV at the chosen rate is the core's alone, exact at every
+      // width; everything else goes through the browser's decoder.
+      var exact = prepareWave(core, bytes, rate);
+      var decoded = exact ? Promise.resolve(null) : decode(buffer.slice(0), rate);
+      return decoded.then(function (audio) {
         if (mine !== run) return null;
-        if (!audio) return refuse(core, result.status, true, mine);
-        var wav = prepare(core, audio, rate), name = preparedName(core, file.name);
+        if (!exact && !audio) return refuse(core, result.status, true, mine);
+        var wav = exact || prepare(core, audio, rate), name = preparedName(core, file.name);
         if (!wav || !name) return refuse(core, OUT_OF_MEMORY, false, mine);
         var prepared = convert(core, wav, name, isSigned);
         if (prepared.status !== CONVERTED) return refuse(core, prepared.status, false, mine);
@@ -181,6 +195,12 @@
     }).catch(function (error) {
       if (mine !== run) return;
       messageBox.textContent = 'The page failed: ' + (error && error.message ? error.message : error);
+      if (error instanceof WebAssembly.RuntimeError) {
+        // The module stops for good when memory runs out inside it; a fresh
+        // one serves the next run.
+        messageBox.textContent = ENGLISH[OUT_OF_MEMORY];
+        corePromise = createClip2cCore();
+      }
       setState('error', 'Not converted.', mine);
     });
   }

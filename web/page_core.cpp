@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "app/console_texts.h"
 #include "app/selection.h"
 #include "csource/array_source.h"
+#include "input/byte_order.h"
 #include "input/wave.h"
 
 namespace clip2c::web {
@@ -25,6 +27,52 @@ void putU32le(std::vector<std::uint8_t>& out, std::uint32_t value) {
 
 void putId(std::vector<std::uint8_t>& out, std::string_view id) {
     out.insert(out.end(), id.begin(), id.end());
+}
+
+// The format tag of the last "fmt " chunk that the chunk walk would read, 0
+// when there is none. The walk is the tool's: from offset 12 to the RIFF
+// size + 8 (in 32-bit arithmetic), odd bodies padded, and it stops where a
+// header or a format tag would lie past the file.
+std::uint32_t formatTag(const std::uint8_t* bytes, std::uint32_t length) {
+    constexpr std::uint32_t kFmtId = 0x20746D66;  // "fmt "
+    constexpr std::uint16_t kExtensible = 0xFFFE;
+    constexpr std::uint64_t kSubformatEnd = 8 + 24 + 2;  // the GUID's first two bytes hold the tag
+    if (length < 12) return 0;
+    const std::uint32_t limit = readU32le(bytes + 4) + 8u;
+    std::uint32_t tag = 0;
+    for (std::uint64_t position = 12; position < limit && position + 8 <= length;) {
+        const std::uint8_t* chunk = bytes + position;
+        const std::uint32_t bodySize = readU32le(chunk + 4);
+        if (readU32le(chunk) == kFmtId && position + 10 <= length) {
+            tag = readU16le(chunk + 8);
+            if (tag == kExtensible) tag = position + kSubformatEnd <= length ? readU16le(chunk + 32) : 0;
+        }
+        position += 8 + std::uint64_t{bodySize} + (bodySize & 1u);
+    }
+    return tag;
+}
+
+// One sample of `width` bytes at `p` as a decoder gives it, nominally -1 to 1.
+double decodeSample(const std::uint8_t* p, std::uint32_t width, bool isFloat) {
+    if (isFloat) {
+        // Copied, not cast: this library has no std::bit_cast.
+        if (width == 4) {
+            const std::uint32_t word = readU32le(p);
+            float value = 0;
+            std::memcpy(&value, &word, sizeof value);
+            return value;
+        }
+        const std::uint64_t word = std::uint64_t{readU32le(p)} | (std::uint64_t{readU32le(p + 4)} << 32);
+        double value = 0;
+        std::memcpy(&value, &word, sizeof value);
+        return value;
+    }
+    if (width == 1) return (p[0] - 128) / 128.0;
+    // Little-endian two's complement of 16 to 32 bits: the bytes go to the
+    // top of a 32-bit word, whose value over 2^31 is the sample's.
+    std::uint32_t word = 0;
+    for (std::uint32_t i = 0; i < width; ++i) word |= std::uint32_t{p[i]} << (8 * (4 - width + i));
+    return static_cast<std::int32_t>(word) / 2147483648.0;
 }
 
 }  // namespace
@@ -153,6 +201,33 @@ std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
     file.insert(file.end(), samples.begin(), samples.end());
     if (pad != 0) file.push_back(0);
     return file;
+}
+
+std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
+                                          std::uint32_t sampleRate) {
+    constexpr std::uint32_t kPcm = 1;
+    constexpr std::uint32_t kFloat = 3;
+    WaveInfo info{};
+    parseWave(bytes, length, info);
+    const std::uint32_t tag = formatTag(bytes, length);
+    if (info.channels == 0 || info.data == nullptr || info.sampleRate != sampleRate) return {};
+    if (info.blockAlign == 0 || info.blockAlign % info.channels != 0) return {};
+    const std::uint32_t width = info.blockAlign / info.channels;
+    const bool isFloat = tag == kFloat;
+    if (!(tag == kPcm && width >= 1 && width <= 4) && !(isFloat && (width == 4 || width == 8))) return {};
+
+    const std::uint32_t frames = info.dataSize / info.blockAlign;
+    std::vector<std::uint8_t> samples;
+    samples.reserve(frames);
+    const std::uint8_t* frame = info.data;
+    for (std::uint32_t i = 0; i < frames; ++i, frame += info.blockAlign) {
+        double sum = 0.0;
+        for (std::uint32_t channel = 0; channel < info.channels; ++channel) {
+            sum += decodeSample(frame + channel * width, width, isFloat);
+        }
+        samples.push_back(quantizeSample(sum / info.channels));
+    }
+    return makeWaveFile(samples, sampleRate);
 }
 
 SourceFormat readSourceFormat(const std::uint8_t* bytes, std::uint32_t length) {

@@ -63,6 +63,17 @@ std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t chann
 // empty when the samples are too many for a WAV file's 32-bit sizes.
 std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate);
 
+// The WAV file `bytes` prepared by the core alone, with no decoder between:
+// an 8-bit mono WAV file (makeWaveFile) of its frames mixed by the mean and
+// quantized, or empty when it is not PCM the core reads (integers of 8 to
+// 32 bits or floats of 32 or 64, plain or in an extensible "fmt " chunk) or
+// not at `sampleRate`, which only a resampling decoder can give. Samples
+// are read as a decoder reads them: an 8-bit u as (u - 128) / 128, a 16-bit
+// v as v / 32768, and so on; so a clip whose channels are equal gives
+// exactly that channel, at every width.
+std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
+                                          std::uint32_t sampleRate);
+
 // What the chunk walk reads of a WAV file's format, for saying what a
 // prepare did; all zero when it is not one.
 struct SourceFormat {

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <string>
 #include <vector>
@@ -167,6 +169,97 @@ TEST(MakeWaveFile, WritesAFileTheToolConverts) {
     const SourceFormat format = readSourceFormat(makeWaveFile({1}, 8000).data(), 46);
     EXPECT_EQ(format.channels, 1u);
     EXPECT_EQ(format.bitsPerSample, 8u);
+}
+
+// A WAV file of the given format tag, channels and sample width, at 8000
+// Hz; `extensible` puts the tag in a WAVE_FORMAT_EXTENSIBLE subformat.
+Bytes waveOf(std::uint16_t tag, std::uint16_t channels, std::uint16_t width, const Bytes& data,
+             bool extensible = false) {
+    const auto align = static_cast<std::uint16_t>(channels * width);
+    Bytes fmt = {static_cast<std::uint8_t>(extensible ? 0xFE : tag),
+                 static_cast<std::uint8_t>(extensible ? 0xFF : 0), static_cast<std::uint8_t>(channels), 0};
+    putU32(fmt, 8000);
+    putU32(fmt, 8000u * align);
+    fmt.insert(fmt.end(), {static_cast<std::uint8_t>(align), 0, static_cast<std::uint8_t>(8 * width), 0});
+    if (extensible) {
+        fmt.insert(fmt.end(), {22, 0, static_cast<std::uint8_t>(8 * width), 0, 3, 0, 0, 0});
+        fmt.insert(fmt.end(), {static_cast<std::uint8_t>(tag), 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0,
+                               0x38, 0x9B, 0x71});
+    }
+    Bytes out = {'R', 'I', 'F', 'F'};
+    putU32(out, static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size()));
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    putU32(out, static_cast<std::uint32_t>(fmt.size()));
+    out.insert(out.end(), fmt.begin(), fmt.end());
+    out.insert(out.end(), {'d', 'a', 't', 'a'});
+    putU32(out, static_cast<std::uint32_t>(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
+// Each frame's channels, as samples of `width` bytes holding `values`
+// (little-endian two's complement; 8-bit as unsigned).
+Bytes frames(std::uint16_t width, std::initializer_list<std::int64_t> values) {
+    Bytes out;
+    for (const std::int64_t v : values) {
+        const auto word = static_cast<std::uint64_t>(width == 1 ? v + 128 : v);
+        for (std::uint16_t i = 0; i < width; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
+    }
+    return out;
+}
+
+Bytes floats(std::initializer_list<float> values) {
+    Bytes out;
+    for (const float v : values) {
+        const auto word = std::bit_cast<std::uint32_t>(v);
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
+    }
+    return out;
+}
+
+// PCM at the chosen rate is prepared by the core alone: equal channels give
+// that channel exactly at every width, a multiple of 256 in 16 bits v gives
+// v / 256 + 128, and what the core cannot read exactly is left to a decoder.
+TEST(PrepareWaveFile, MixesPcmAtItsRateExactly) {
+    struct Row {
+        const char* name;
+        Bytes file;
+        std::uint32_t rate;
+        Bytes expected;  // the prepared samples; empty: left to a decoder
+    };
+    const Row rows[] = {
+        {"8-bit stereo, equal channels",
+         waveOf(1, 2, 1, frames(1, {-128, -128, -1, -1, 64, 64, 127, 127})),
+         8000,
+         {0, 127, 192, 255}},
+        {"8-bit stereo, opposite channels",
+         waveOf(1, 2, 1, frames(1, {-128, 127, 100, -100})),
+         8000,
+         {128, 128}},
+        {"16-bit mono",
+         waveOf(1, 1, 2, frames(2, {-32768, -256, 0, 256, 32512})),
+         8000,
+         {0, 127, 128, 129, 255}},
+        {"16-bit stereo, equal channels",
+         waveOf(1, 2, 2, frames(2, {512, 512, -512, -512})),
+         8000,
+         {130, 126}},
+        {"16-bit, a half step rounds up", waveOf(1, 1, 2, frames(2, {128, -128})), 8000, {129, 128}},
+        {"24-bit mono", waveOf(1, 1, 3, frames(3, {-8388608, 65536, 8388607})), 8000, {0, 129, 255}},
+        {"32-bit mono", waveOf(1, 1, 4, frames(4, {-2147483648LL, 16777216})), 8000, {0, 129}},
+        {"float mono", waveOf(3, 1, 4, floats({-1.0f, 0.0f, 0.5f, 1.5f})), 8000, {0, 128, 192, 255}},
+        {"extensible 16-bit stereo", waveOf(1, 2, 2, frames(2, {1024, 1024}), true), 8000, {132}},
+        {"another rate", waveOf(1, 2, 2, frames(2, {0, 0})), 11025, {}},
+        {"mu-law", waveOf(7, 2, 1, {0x10, 0x10}), 8000, {}},
+        {"extensible mu-law", waveOf(7, 2, 1, {0x10, 0x10}, true), 8000, {}},
+        {"5-byte samples", waveOf(1, 1, 5, Bytes(5, 0)), 8000, {}},
+        {"not RIFF", Bytes(64, 0), 8000, {}},
+    };
+    for (const Row& row : rows) {
+        const Bytes file =
+            prepareWaveFile(row.file.data(), static_cast<std::uint32_t>(row.file.size()), row.rate);
+        EXPECT_EQ(file, row.expected.empty() ? Bytes{} : makeWaveFile(row.expected, row.rate)) << row.name;
+    }
 }
 
 }  // namespace
