@@ -4,15 +4,19 @@
 
 Installs the built clip2c into a scratch prefix and checks the installed
 files; then builds tests/consumer (a C and a C++ program with clips compiled
-in, warnings as errors) against the installed package and as a subproject
+in, and a program whose C++ and C files share one array made with SOURCE;
+warnings as errors) against the installed package and as a subproject
 (add_subdirectory and FetchContent), with Ninja and with Make in parallel,
 runs the programs, and checks that a header is made again when its clip or
 the tool changes, and only then. It also checks the function's
-configure-time refusals, clips in awkward folders, the plain-char caveat of
-signed output, and a cross build that uses the installed tool. Firmware: a
-bare-metal Cortex-M build with the installed tool (alone, and with clip2c's
-source tree added after it) and an ATmega328P program with its clip in
-flash; each reads the ELF file for where the arrays lie and what they hold.
+configure-time refusals, the reason a rejected clip fails the build with,
+clips in awkward folders, the plain-char caveat of signed output, and a
+cross build that uses the installed tool. Firmware: a bare-metal Cortex-M
+build with the installed tool (alone, and with clip2c's source tree added
+after it; one of its arrays shared by two files through SOURCE) and
+ATmega328P programs with their clip in flash, by hand and through STORAGE
+__flash and PROGMEM; each reads the ELF file for where the arrays lie and
+what they hold.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
