@@ -20,7 +20,10 @@ import shutil
 import subprocess
 import sys
 
-from checks import fail, finish
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from cliptest import Tally  # noqa: E402
+
+tally = Tally("README firmware")
 
 SECTION = "### Where the array goes (firmware)"
 FILE_COMMENT = re.compile(r"^(?:/\*|//|#)\s*([\w.]+)(?:\s*\*/)?\s*$")
@@ -59,22 +62,22 @@ def check_part(title, blocks, folder, env):
             continue
         named = FILE_COMMENT.match(text.splitlines()[0]) if text.strip() else None
         if not named:
-            fail("README firmware '%s': a %s block does not begin with a comment naming its file" % (title, language))
+            tally.fail("README firmware '%s': a %s block does not begin with a comment naming its file" % (title, language))
             continue
         with open(os.path.join(folder, named.group(1)), "w") as f:
             f.write(text)
     if blocks and not consoles:
-        fail("README firmware '%s': no console block builds its files" % title)
+        tally.fail("README firmware '%s': no console block builds its files" % title)
     for text in consoles:
         for command, expected in console_commands(text):
             proc = subprocess.run(["bash", "-c", command], cwd=folder, env=env, stdout=subprocess.PIPE,
                                   stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
             got = [line.rstrip() for line in proc.stdout.decode("utf-8", "replace").splitlines()]
             if expected and got != expected:
-                fail("README firmware '%s': $ %s\nprinted:\n%s\nthe README shows:\n%s"
+                tally.fail("README firmware '%s': $ %s\nprinted:\n%s\nthe README shows:\n%s"
                      % (title, command, "\n".join(got), "\n".join(expected)))
             elif not expected and proc.returncode != 0:
-                fail("README firmware '%s': $ %s failed (%d):\n%s" % (title, command, proc.returncode, "\n".join(got)))
+                tally.fail("README firmware '%s': $ %s failed (%d):\n%s" % (title, command, proc.returncode, "\n".join(got)))
 
 
 def main():
@@ -98,10 +101,10 @@ def main():
     with open(os.path.join(args.source, "README.md"), encoding="utf-8") as f:
         found = parts(f.read())
     if sum(len(blocks) for _, blocks in found) < 4:
-        fail("README firmware: the section has fewer code blocks than the recipes need")
+        tally.fail("README firmware: the section has fewer code blocks than the recipes need")
     for i, (title, blocks) in enumerate(found):
         check_part(title, blocks, os.path.join(scratch, "part%d" % i), env)
-    return finish("README firmware")
+    return tally.finish()
 
 
 if __name__ == "__main__":

@@ -30,10 +30,10 @@ import sys
 import time
 import wave
 
-from checks import fail, finish
-
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import c_array, wave_module_file  # noqa: E402  (expected texts; WAV files as Python writes them)
+from cliptest import Tally, c_array, wave_module_file  # noqa: E402  (expected texts; WAV files as Python writes them)
+
+tally = Tally("consumer")
 
 
 def run(argv, cwd=None, expect_ok=True):
@@ -67,14 +67,14 @@ def check_install(args, prefix, exe):
     ]
     for rel in expected:
         if not os.path.isfile(os.path.join(prefix, rel)):
-            fail("install: %s is missing" % rel)
+            tally.fail("install: %s is missing" % rel)
     package = [os.path.join(dp, f) for dp, _, fs in os.walk(prefix) for f in fs
                if f in ("clip2cConfig.cmake", "clip2cConfigVersion.cmake")]
     if len(package) != 2 or os.path.dirname(package[0]) != os.path.dirname(package[1]):
-        fail("install: clip2cConfig.cmake and its version file not found side by side: %s" % package)
+        tally.fail("install: clip2cConfig.cmake and its version file not found side by side: %s" % package)
     code, out = run([os.path.join(prefix, "bin", exe)], expect_ok=False)
     if code != 255 or "Usage : " not in out:
-        fail("install: the installed tool does not show its usage text (exit %d)" % code)
+        tally.fail("install: the installed tool does not show its usage text (exit %d)" % code)
 
 
 # --- the consumer project ----------------------------------------------------
@@ -96,7 +96,7 @@ def build_and_check(name, src, build):
                  [os.path.join(build, "shared_cxx"), tone]):
         code, out = run(argv, expect_ok=False)
         if code != 0:
-            fail("%s: %s exited %d: %s" % (name, os.path.basename(argv[0]), code, out.strip()))
+            tally.fail("%s: %s exited %d: %s" % (name, os.path.basename(argv[0]), code, out.strip()))
     return headers
 
 
@@ -106,7 +106,7 @@ def scenario(args, name, generator, extra, tool_of):
     shutil.copytree(os.path.join(args.source, "tests", "consumer"), src)
     code, out = configure(src, build, generator, extra)
     if code != 0:
-        fail("%s: configure failed:\n%s" % (name, out))
+        tally.fail("%s: configure failed:\n%s" % (name, out))
         return
     headers = build_and_check(name, src, build)
     tone_c, ramp_c, tone_cxx, shared_h, shared_c = headers
@@ -114,7 +114,7 @@ def scenario(args, name, generator, extra, tool_of):
     before = mtimes(headers)
     run(["cmake", "--build", build, "--parallel", "4"])
     if mtimes(headers) != before:
-        fail("%s: a rebuild with nothing changed made headers again" % name)
+        tally.fail("%s: a rebuild with nothing changed made headers again" % name)
 
     # A new clip, written by another tool, of another length: shared_cxx
     # checks that sizeof, in C and C++, follows it.
@@ -125,15 +125,15 @@ def scenario(args, name, generator, extra, tool_of):
     build_and_check(name, src, build)
     after = mtimes(headers)
     if any(after[h] == before[h] for h in (tone_c, tone_cxx, shared_h, shared_c)):
-        fail("%s: tone.h or tone_wave.c was not made again after tone.wav changed" % name)
+        tally.fail("%s: tone.h or tone_wave.c was not made again after tone.wav changed" % name)
     if after[ramp_c] != before[ramp_c]:
-        fail("%s: ramp.h was made again though ramp.raw did not change" % name)
+        tally.fail("%s: ramp.h was made again though ramp.raw did not change" % name)
 
     bump(tool_of(build))
     before = mtimes(headers)
     run(["cmake", "--build", build, "--parallel", "4"])
     if any(mtimes(headers)[h] == before[h] for h in headers):
-        fail("%s: headers were not made again after the clip2c executable changed" % name)
+        tally.fail("%s: headers were not made again after the clip2c executable changed" % name)
 
     # A clip the tool rejects fails the build, says why, and leaves no header
     # that a later build could take as up to date.
@@ -147,10 +147,10 @@ def scenario(args, name, generator, extra, tool_of):
     code, out = run(["cmake", "--build", build], expect_ok=False)
     flat = " ".join(out.split())  # CMake wraps its messages
     if code == 0 or "could not convert" not in flat or "is not mono" not in flat:
-        fail("%s: a stereo clip did not fail the build with its reason:\n%s" % (name, out))
+        tally.fail("%s: a stereo clip did not fail the build with its reason:\n%s" % (name, out))
     for header in (tone_c, tone_cxx, shared_h, shared_c):
         if os.path.exists(header) and os.stat(header).st_mtime_ns >= os.stat(tone).st_mtime_ns:
-            fail("%s: a failed conversion left %s newer than its clip" % (name, header))
+            tally.fail("%s: a failed conversion left %s newer than its clip" % (name, header))
     with open(tone, "wb") as f:
         f.write(good)
     bump(tone)
@@ -166,11 +166,11 @@ def check_subproject_only_builds_the_tool(name, build):
     sub = os.path.join(build, "clip2c")
     for unwanted in ("tests", "CTestTestfile.cmake", "CPackConfig.cmake"):
         if os.path.exists(os.path.join(sub, unwanted)) or os.path.exists(os.path.join(build, unwanted)):
-            fail("%s: as a subproject clip2c made %s" % (name, unwanted))
+            tally.fail("%s: as a subproject clip2c made %s" % (name, unwanted))
     dest = os.path.join(build, "installed")
     run(["cmake", "--install", build, "--prefix", dest])
     if os.path.exists(dest) and any(files for _, _, files in os.walk(dest)):
-        fail("%s: installing the parent project installed clip2c's files" % name)
+        tally.fail("%s: installing the parent project installed clip2c's files" % name)
 
 
 # --- the function's rules at configure time ----------------------------------
@@ -218,7 +218,7 @@ def check_rules(args, prefix):
                               ["-DCMAKE_PREFIX_PATH=" + prefix])
         flat = " ".join(out.split())
         if code == 0 or expected not in flat:
-            fail("rule '%s': expected a configure error with %r, got exit %d:\n%s" % (name, expected, code, out))
+            tally.fail("rule '%s': expected a configure error with %r, got exit %d:\n%s" % (name, expected, code, out))
 
 
 # Clips the tool rejects at build time, one row per reason the function
@@ -255,17 +255,17 @@ def check_rejected(args, prefix):
     build = os.path.join(root, "build")
     code, out = configure(root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix])
     if code != 0:
-        fail("rejected clips: configure failed:\n" + out)
+        tally.fail("rejected clips: configure failed:\n" + out)
         return
     for i, (name, clip, data, _, reason) in enumerate(REJECTED_ROWS):
         code, out = run(["cmake", "--build", build, "--target", "app%d" % i], expect_ok=False)
         flat = " ".join(out.split())  # CMake wraps its messages
         said = "could not convert %s: %s" % (os.path.join(build if data is None else root, clip), reason)
         if code == 0 or said not in flat:
-            fail("rejected '%s': expected a failed build saying %r, got exit %d:\n%s" % (name, said, code, out))
+            tally.fail("rejected '%s': expected a failed build saying %r, got exit %d:\n%s" % (name, said, code, out))
         left = os.listdir(os.path.join(build, "clip2c_clips", "app%d" % i))
         if left:
-            fail("rejected '%s': the failed conversion left %s" % (name, left))
+            tally.fail("rejected '%s': the failed conversion left %s" % (name, left))
 
 
 # Clips whose folders would mislead the tool if it saw them, or whose paths
@@ -310,17 +310,17 @@ def check_places(args, prefix):
     build = os.path.join(root, "-build")  # a build folder whose name begins with "-"
     code, out = configure(root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix])
     if code != 0:
-        fail("places: configure failed:\n" + out)
+        tally.fail("places: configure failed:\n" + out)
         return
     code, out = run(["cmake", "--build", build], expect_ok=False)
     if code != 0:
-        fail("places: build failed:\n" + out)
+        tally.fail("places: build failed:\n" + out)
         return
     for name, (header, text) in expected.items():
         path = os.path.join(build, "clip2c_clips", "app", header.decode())
         got = open(path, "rb").read() if os.path.exists(path) else b"(missing)"
         if got != text:
-            fail("place '%s': %s holds\n%r\nexpected\n%r" % (name, header.decode(), got[:200], text[:200]))
+            tally.fail("place '%s': %s holds\n%r\nexpected\n%r" % (name, header.decode(), got[:200], text[:200]))
 
 
 # --- plain char and signed output --------------------------------------------
@@ -347,7 +347,7 @@ def check_plain_char(args, prefix):
                         [os.path.join(header, "ramp.h")], expect_ok=False)
         ok = {"error": code != 0, "warning": code == 0 and "warning" in out, "": code == 0 and not out.strip()}
         if not ok[expected]:
-            fail("plain char, %s: expected %s, got exit %d:\n%s" % (name, expected or "a clean compile", code, out))
+            tally.fail("plain char, %s: expected %s, got exit %d:\n%s" % (name, expected or "a clean compile", code, out))
 
 
 # --- a cross build that converts with the installed host tool -----------------
@@ -371,14 +371,14 @@ def check_cross_build(args, prefix):
     if code == 0:
         code, out = run(["cmake", "--build", build, "--parallel", "4"], expect_ok=False)
     if code != 0:
-        fail("cross build with the host tool failed:\n" + out)
+        tally.fail("cross build with the host tool failed:\n" + out)
         return
     for exe in ("embed_c.exe", "embed_cxx.exe"):
         if not os.path.isfile(os.path.join(build, exe)):
-            fail("cross build: %s was not built" % exe)
+            tally.fail("cross build: %s was not built" % exe)
     text = open(os.path.join(build, "clip2c_clips", "embed_c", "ramp.h"), "rb").read()
     if text != c_array(b"ramp", open(os.path.join(src, "clips", "ramp.raw"), "rb").read(), True):
-        fail("cross build: ramp.h is not the host tool's text")
+        tally.fail("cross build: ramp.h is not the host tool's text")
 
 
 # --- firmware: where the arrays land, and what they hold -----------------------
@@ -402,23 +402,23 @@ def check_array_in_flash(what, tools, elf, symbol, section, flash, samples):
     lines = [line for line in out.splitlines() if line.split()[-1:] == [symbol]]
     print("%s: %s" % (what, lines[0] if lines else symbol + " missing"))
     if len(lines) != 1 or len(lines[0].split()) != 4:
-        fail("%s: nm -S shows no sized symbol %s:\n%s" % (what, symbol, out))
+        tally.fail("%s: nm -S shows no sized symbol %s:\n%s" % (what, symbol, out))
         return
     address, size = (int(field, 16) for field in lines[0].split()[:2])
     start, length = allocated_sections(tools, elf).get(section, (None, 0))
     if start is None or not start <= address <= address + size <= start + length:
-        fail("%s: %s (0x%x, %d bytes) does not lie in %s" % (what, symbol, address, size, section))
+        tally.fail("%s: %s (0x%x, %d bytes) does not lie in %s" % (what, symbol, address, size, section))
         return
     if not flash[0] <= start <= start + length <= flash[0] + flash[1]:
-        fail("%s: %s (0x%x, %d bytes) is not in flash" % (what, section, start, length))
+        tally.fail("%s: %s (0x%x, %d bytes) is not in flash" % (what, section, start, length))
     if size != len(samples):
-        fail("%s: %s has %d bytes, the clip %d samples" % (what, symbol, size, len(samples)))
+        tally.fail("%s: %s has %d bytes, the clip %d samples" % (what, symbol, size, len(samples)))
     image = elf + "." + section.strip(".") + ".bin"
     run([tools + "objcopy", "-O", "binary", "--only-section=" + section, elf, image])
     with open(image, "rb") as f:
         held = f.read()[address - start:address - start + size]
     if held != samples:
-        fail("%s: %s does not hold the clip's samples" % (what, symbol))
+        tally.fail("%s: %s does not hold the clip's samples" % (what, symbol))
 
 
 def flash_region(linker_script):
@@ -461,7 +461,7 @@ def check_firmware(args, prefix):
         if code == 0:
             code, out = run(["cmake", "--build", build, "--parallel", "2"], expect_ok=False)
         if code != 0:
-            fail("%s: the build failed:\n%s" % (name, out))
+            tally.fail("%s: the build failed:\n%s" % (name, out))
             continue
         elf = os.path.join(build, "firmware.elf")
         check_array_in_flash(name, "arm-none-eabi-", elf, "tone_wave", ".rodata", flash, tone)
@@ -480,7 +480,7 @@ def check_defined_once(what, tools, build, symbol, source):
         kinds = [line.split()[-2] for line in out.splitlines() if line.split()[-1:] == [symbol]]
         (defined if any(k != "U" for k in kinds) else used if kinds else []).append(os.path.basename(path))
     if [os.path.splitext(d)[0] for d in defined] != [source] or len(used) < 2:
-        fail("%s: %s should be defined in %s alone and used by two files; defined in %s, used in %s"
+        tally.fail("%s: %s should be defined in %s alone and used by two files; defined in %s, used in %s"
              % (what, symbol, source, defined, used))
 
 
@@ -515,11 +515,11 @@ def check_avr(args, prefix):
 
     code, out = run(compile_avr + ["-o", "ram.elf", "ram_player.c"], cwd=root, expect_ok=False)
     if code == 0 or "is not within region `data'" not in out:
-        fail("avr: the array in RAM did not fail the link for want of room:\n" + out)
+        tally.fail("avr: the array in RAM did not fail the link for want of room:\n" + out)
 
     code, out = run(compile_avr + ["-o", "flash.elf", "player.c", "beep_flash.c"], cwd=root, expect_ok=False)
     if code != 0:
-        fail("avr: the program with its clip in flash did not build:\n" + out)
+        tally.fail("avr: the program with its clip in flash did not build:\n" + out)
         return
     check_avr_elf("avr", os.path.join(root, "flash.elf"), samples)
 
@@ -534,11 +534,11 @@ def check_avr(args, prefix):
     if code == 0:
         code, out = run(["cmake", "--build", build], expect_ok=False)
     if code != 0:
-        fail("avr, clip2c_add_clip: the build failed:\n" + out)
+        tally.fail("avr, clip2c_add_clip: the build failed:\n" + out)
         return
     for name, target, definition in AVR_ROWS:
         if not os.path.isfile(os.path.join(build, "clip2c_clips", target, definition)):
-            fail("%s: the array was not defined in %s" % (name, definition))
+            tally.fail("%s: the array was not defined in %s" % (name, definition))
         check_avr_elf(name, os.path.join(build, target + ".elf"), samples)
 
 
@@ -555,7 +555,7 @@ def check_avr_elf(what, elf, samples):
     print("%s: %s" % (what, " / ".join(line.strip() for line in out.splitlines()
                                        if line.startswith(("Program", "Data")))))
     if not re.search(r"^Data:\s+0 bytes", out, re.M):
-        fail("%s: the clip in flash still takes RAM:\n%s" % (what, out))
+        tally.fail("%s: the clip in flash still takes RAM:\n%s" % (what, out))
     check_array_in_flash(what, "avr-", elf, "beep_wave", ".text", (0, 32 * 1024), samples)
 
 
@@ -597,7 +597,7 @@ def main():
     check_firmware(args, prefix)
     check_avr(args, prefix)
 
-    return finish("consumer")
+    return tally.finish()
 
 
 if __name__ == "__main__":
