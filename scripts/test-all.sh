@@ -22,14 +22,20 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 
+# Each suite's time, shown at the end, also when one fails. (No "||" here:
+# it would turn set -e off inside the function a step runs.)
 times=()
+running=""
 step() {
   local name=$1 start=$SECONDS
   shift
   echo "== $name"
+  running=$name
   "$@"
+  running=""
   times+=("$(printf '%-13s %5d s' "$name" $((SECONDS - start)))")
 }
+trap 'printf "%s\n" "${times[@]}"; [ -z "$running" ] || echo "test-all.sh: $running FAILED" >&2' EXIT
 
 native() {
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCLIP2C_WARNINGS_AS_ERRORS=ON -DCLIP2C_BUILD_TESTS=ON
@@ -47,4 +53,3 @@ step coverage bash scripts/coverage.sh
 step fuzz bash scripts/fuzz.sh
 
 echo "== all suites passed"
-printf '%s\n' "${times[@]}"
