@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string name = clip2c::deriveArrayName(path, isWave ? ".wav" : ".raw");
     require(name == "clip", "the array name is not the file name");
     const clip2c::SourceText text = clip2c::emitArraySource(name, selection.start, selection.count, isSigned);
-    require(text.bytes != nullptr, "the text could not be allocated");
+    require(static_cast<bool>(text.bytes), "the text could not be allocated");
     checkText(std::string_view(text.bytes.chars(), text.length), name, selection.start, selection.count,
               isSigned);
     return 0;

@@ -5,7 +5,8 @@
 # to WebAssembly, in one file). Every path in the site is relative, so the
 # folder opens from file:// or from any static host as it is.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
 
 # Debian's emscripten runs its tools with the system's Node, which finds
 # their packages only through NODE_PATH.

@@ -11,7 +11,8 @@
 #
 # Exits non-zero when any case fails.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
 
 update_screenshot=0
 if [ "${1:-}" = "--update-screenshot" ]; then update_screenshot=1; fi

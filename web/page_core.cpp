@@ -203,6 +203,9 @@ std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
     return file;
 }
 
+// The length goes with the bytes and the rate with the page's choice, at
+// the one call.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
                                           std::uint32_t sampleRate) {
     constexpr std::uint32_t kPcm = 1;
@@ -223,7 +226,7 @@ std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32
     for (std::uint32_t i = 0; i < frames; ++i, frame += info.blockAlign) {
         double sum = 0.0;
         for (std::uint32_t channel = 0; channel < info.channels; ++channel) {
-            sum += decodeSample(frame + channel * width, width, isFloat);
+            sum += decodeSample(frame + std::size_t{channel} * width, width, isFloat);
         }
         samples.push_back(quantizeSample(sum / info.channels));
     }
