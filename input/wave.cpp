@@ -24,27 +24,42 @@ void readFmtChunk(const std::uint8_t* chunk, WaveInfo& info) {
     info.bitsPerSample = info.channels == 0 ? 0 : info.blockAlign / info.channels * 8;
 }
 
-}  // namespace
-
-void parseWave(const std::uint8_t* image, std::size_t length, WaveInfo& info) {
-    if (length < kRiffHeaderSize || readU32le(image + 8) != kWaveTag) return;
-    info.image = image;
-
-    // The walk ends at the RIFF size + 8, in 32-bit arithmetic: a RIFF size
-    // of 0xFFFFFFF8 or more wraps the limit below 12 and no chunk is walked.
+// Walks the chunks of a WAVE image, calling visit(chunk, remaining) with each
+// chunk header the walk reaches and the bytes from it to the image's end
+// (at least a header's worth). The walk ends at the RIFF size + 8, in 32-bit
+// arithmetic: a RIFF size of 0xFFFFFFF8 or more wraps the limit below 12
+// and no chunk is walked. Positions are 64-bit so that no body size can
+// wrap them; every position the loop holds is at most `length`.
+template <typename Visit>
+void walkChunks(const std::uint8_t* image, std::size_t length, Visit visit) {
     const std::uint32_t limit = readU32le(image + 4) + 8u;
-
-    // Positions are 64-bit so that no body size can wrap them; every
-    // position the loop holds is at most `length`.
     std::uint64_t position = kRiffHeaderSize;
     while (position < limit) {
         const std::uint64_t remaining = length - position;
         // A chunk header cut off by the end of the file ends the walk.
         if (remaining < kChunkHeaderSize) break;
         const std::uint8_t* chunk = image + position;
-        const std::uint32_t id = readU32le(chunk);
+        visit(chunk, remaining);
+        // An odd-sized body is followed by a pad byte that keeps the next
+        // chunk at an even offset.
         const std::uint32_t bodySize = readU32le(chunk + 4);
+        const std::uint64_t next = position + kChunkHeaderSize + bodySize + (bodySize & 1u);
+        if (next > length) break;
+        position = next;
+    }
+}
 
+bool isWave(const std::uint8_t* image, std::size_t length) {
+    return length >= kRiffHeaderSize && readU32le(image + 8) == kWaveTag;
+}
+
+}  // namespace
+
+void parseWave(const std::uint8_t* image, std::size_t length, WaveInfo& info) {
+    if (!isWave(image, length)) return;
+    info.image = image;
+    walkChunks(image, length, [&](const std::uint8_t* chunk, std::uint64_t remaining) {
+        const std::uint32_t id = readU32le(chunk);
         if (id == kFmtId) {
             // The fields are read at fixed offsets whatever size the chunk
             // declares; a chunk cut off before them gives nothing.
@@ -52,17 +67,24 @@ void parseWave(const std::uint8_t* image, std::size_t length, WaveInfo& info) {
         } else if (id == kDataId) {
             // A file cut short, or one written while streaming with a size
             // of 0xFFFFFFFF, declares more than it holds: take what is there.
+            const std::uint32_t bodySize = readU32le(chunk + 4);
             const std::uint64_t held = remaining - kChunkHeaderSize;
             info.data = chunk + kChunkHeaderSize;
             info.dataSize = bodySize <= held ? bodySize : static_cast<std::uint32_t>(held);
         }
+    });
+}
 
-        // An odd-sized body is followed by a pad byte that keeps the next
-        // chunk at an even offset.
-        const std::uint64_t next = position + kChunkHeaderSize + bodySize + (bodySize & 1u);
-        if (next > length) break;
-        position = next;
-    }
+const std::uint8_t* findLastChunk(std::uint32_t id, const std::uint8_t* image, std::size_t length,
+                                  std::uint64_t& available) {
+    const std::uint8_t* found = nullptr;
+    if (!isWave(image, length)) return found;
+    walkChunks(image, length, [&](const std::uint8_t* chunk, std::uint64_t remaining) {
+        if (readU32le(chunk) != id) return;
+        found = chunk;
+        available = remaining;
+    });
+    return found;
 }
 
 }  // namespace clip2c

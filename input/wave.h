@@ -26,4 +26,11 @@ struct WaveInfo {
 // always ends; an image without "WAVE" at offset 8 leaves `info` untouched.
 void parseWave(const std::uint8_t* image, std::size_t length, WaveInfo& info);
 
+// Finds the last chunk with the id `id` (four bytes, read little-endian)
+// that parseWave's walk of `image` reaches. Returns its first byte and stores in
+// `available` the bytes from there to the image's end (at least its 8-byte
+// header); null when no such chunk is reached or the image is no WAVE.
+const std::uint8_t* findLastChunk(std::uint32_t id, const std::uint8_t* image, std::size_t length,
+                                  std::uint64_t& available);
+
 }  // namespace clip2c

@@ -29,27 +29,20 @@ void putId(std::vector<std::uint8_t>& out, std::string_view id) {
     out.insert(out.end(), id.begin(), id.end());
 }
 
-// The format tag of the last "fmt " chunk that the chunk walk would read, 0
-// when there is none. The walk is the tool's: from offset 12 to the RIFF
-// size + 8 (in 32-bit arithmetic), odd bodies padded, and it stops where a
-// header or a format tag would lie past the file.
+// The format tag of the last "fmt " chunk that the chunk walk reaches (for
+// an extensible one, its subformat's), 0 when there is none or it is cut
+// off before the tag.
 std::uint32_t formatTag(const std::uint8_t* bytes, std::uint32_t length) {
     constexpr std::uint32_t kFmtId = 0x20746D66;  // "fmt "
     constexpr std::uint16_t kExtensible = 0xFFFE;
+    constexpr std::uint64_t kTagEnd = 8 + 2;
     constexpr std::uint64_t kSubformatEnd = 8 + 24 + 2;  // the GUID's first two bytes hold the tag
-    if (length < 12) return 0;
-    const std::uint32_t limit = readU32le(bytes + 4) + 8u;
-    std::uint32_t tag = 0;
-    for (std::uint64_t position = 12; position < limit && position + 8 <= length;) {
-        const std::uint8_t* chunk = bytes + position;
-        const std::uint32_t bodySize = readU32le(chunk + 4);
-        if (readU32le(chunk) == kFmtId && position + 10 <= length) {
-            tag = readU16le(chunk + 8);
-            if (tag == kExtensible) tag = position + kSubformatEnd <= length ? readU16le(chunk + 32) : 0;
-        }
-        position += 8 + std::uint64_t{bodySize} + (bodySize & 1u);
-    }
-    return tag;
+    std::uint64_t available = 0;
+    const std::uint8_t* fmt = findLastChunk(kFmtId, bytes, length, available);
+    if (fmt == nullptr || available < kTagEnd) return 0;
+    const std::uint32_t tag = readU16le(fmt + 8);
+    if (tag != kExtensible) return tag;
+    return available >= kSubformatEnd ? readU16le(fmt + 32) : 0;
 }
 
 // One sample of `width` bytes at `p` as a decoder gives it, nominally -1 to 1.
