@@ -104,6 +104,24 @@ def wave_module_file(samples, channels=1, width=1, rate=8000):
 
 # --- Running ------------------------------------------------------------------
 
+def project_args(description, more=lambda parser: None):
+    """Reads --source, --build, --scratch and --config (and whatever `more`
+    adds to the parser), for the scripts that build against the project.
+    Returns the options, the three folders absolute and the scratch folder
+    made anew and empty."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--scratch", required=True)
+    parser.add_argument("--config", default="")
+    more(parser)
+    args = parser.parse_args()
+    args.source, args.build, args.scratch = map(os.path.abspath, (args.source, args.build, args.scratch))
+    shutil.rmtree(args.scratch, ignore_errors=True)
+    os.makedirs(args.scratch)
+    return args
+
+
 def exe_and_scratch(description, optional=()):
     """Reads --exe and --scratch, and the optional path options named in
     `optional` ("--shim", say). Returns exe, scratch and each optional path

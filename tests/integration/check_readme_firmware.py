@@ -13,7 +13,6 @@ succeed. Every code block must be used, so none can drift unseen.
 
   check_readme_firmware.py --source . --build build --scratch build/readme-firmware-scratch
 """
-import argparse
 import os
 import re
 import shutil
@@ -21,7 +20,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import Tally  # noqa: E402
+from cliptest import Tally, project_args  # noqa: E402
 
 tally = Tally("README firmware")
 
@@ -81,18 +80,11 @@ def check_part(title, blocks, folder, env):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--scratch", required=True)
-    parser.add_argument("--config", default="")
-    args = parser.parse_args()
+    args = project_args(__doc__)
     if shutil.which("avr-gcc") is None:
         print("README firmware: skipped, no avr-gcc")
         return 0
-    scratch = os.path.abspath(args.scratch)
-    shutil.rmtree(scratch, ignore_errors=True)
-    prefix = os.path.join(scratch, "prefix")
+    prefix = os.path.join(args.scratch, "prefix")
     subprocess.run(["cmake", "--install", args.build, "--prefix", prefix] +
                    (["--config", args.config] if args.config else []), check=True, stdout=subprocess.DEVNULL)
     env = dict(os.environ, PATH=os.path.join(prefix, "bin") + os.pathsep + os.environ["PATH"],
@@ -103,7 +95,7 @@ def main():
     if sum(len(blocks) for _, blocks in found) < 4:
         tally.fail("README firmware: the section has fewer code blocks than the recipes need")
     for i, (title, blocks) in enumerate(found):
-        check_part(title, blocks, os.path.join(scratch, "part%d" % i), env)
+        check_part(title, blocks, os.path.join(args.scratch, "part%d" % i), env)
     return tally.finish()
 
 

@@ -20,7 +20,6 @@ what they hold.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
-import argparse
 import os
 import re
 import shutil
@@ -31,7 +30,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import Tally, c_array, wave_module_file  # noqa: E402  (expected texts; WAV files as Python writes them)
+from cliptest import Tally, c_array, project_args, wave_module_file  # noqa: E402  (expected texts; WAV files as Python writes them)
 
 tally = Tally("consumer")
 
@@ -560,18 +559,9 @@ def check_avr_elf(what, elf, samples):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--scratch", required=True)
-    parser.add_argument("--config", default="")
-    parser.add_argument("--generator", action="append", default=[])
-    args = parser.parse_args()
-    args.source, args.build, args.scratch = map(os.path.abspath, (args.source, args.build, args.scratch))
+    args = project_args(__doc__, lambda parser: parser.add_argument("--generator", action="append", default=[]))
     if not args.generator:
         args.generator = (["Ninja"] if shutil.which("ninja") else []) + ["Unix Makefiles"]
-    shutil.rmtree(args.scratch, ignore_errors=True)
-    os.makedirs(args.scratch)
 
     prefix = os.path.join(args.scratch, "prefix")
     exe = "clip2c.exe" if os.name == "nt" else "clip2c"
