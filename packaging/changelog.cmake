@@ -16,12 +16,14 @@ if(NOT "\n${clip2c_changelog}" MATCHES "\n## \\[([0-9][^]\n]*)\\] - ([0-9-]+)[ \
                   "(project(VERSION)): cpack cannot make the .deb until CHANGELOG.md has an entry for it")
   return()
 endif()
+# The date is kept before the next regex resets CMAKE_MATCH_<n>.
+set(clip2c_release_date "${CMAKE_MATCH_2}")
 # The entry ends at the next "## " heading or the link definitions.
 string(REGEX REPLACE "\n(## |\\[[^]\n]*\\]: ).*" "" clip2c_changelog "${CMAKE_MATCH_3}")
 
 # GNU date reads the date. Where there is none (Windows), the packages bear
 # the time they are made.
-execute_process(COMMAND "${CMAKE_COMMAND}" -E env LC_ALL=C date -u -d "${CMAKE_MATCH_2}"
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env LC_ALL=C date -u -d "${clip2c_release_date}"
                         "+%s;%a, %d %b %Y %H:%M:%S +0000"
                 OUTPUT_VARIABLE clip2c_stamp OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 if(NOT clip2c_stamp MATCHES "^([0-9]+);(.+)$")
