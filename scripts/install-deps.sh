@@ -19,6 +19,7 @@ packages=(
   lintian                         # the .deb's check
   gcc-arm-none-eabi               # bare-metal Cortex-M firmware in the consumer test
   gcc-avr binutils-avr avr-libc   # the AVR firmware check (arrays in flash)
+  arduino-builder arduino-core-avr arduino-ctags simavr libsimavr-dev  # the Arduino sketch, built and run in a simulated Uno
   clang-format-14 clang-tidy-14   # scripts/lint.sh
   gcovr                           # scripts/coverage.sh
   shellcheck                      # scripts/lint.sh

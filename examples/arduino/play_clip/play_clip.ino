@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+// play_clip: plays a sound clip kept in flash through pin 11 of an Arduino
+// Uno (ATmega328P, 16 MHz), once after every reset, then rests silent.
+//
+// The clip is a header written by clip2c's page (target "progmem"), saved
+// as clip.h next to this file. It declares the array (unsigned or signed
+// 8-bit samples, in flash) and its sample rate in Hz. Another header or
+// array name: change the three lines below.
+//
+// Sound: Timer2 runs fast PWM at 62.5 kHz on pin 11 (OC2A); its duty cycle
+// is the sample. Timer1 interrupts once per sample at the clip's rate and
+// loads the next sample from flash. A low-pass (1 kOhm, 100 nF to ground)
+// on pin 11 turns the pulses into the sound; see doc/arduino.md.
+#include <avr/pgmspace.h>
+#include <avr/sleep.h>
+
+#include "clip.h"
+#define CLIP clip_wave
+#define CLIP_RATE clip_wave_rate
+
+// After the clip: 0 rests silent for good (the CPU sleeps until the next
+// reset), a number plays the clip again after that many milliseconds (which
+// takes about 160 more bytes of flash).
+#ifndef REPEAT_AFTER_MS
+#define REPEAT_AFTER_MS 0
+#endif
+
+// The middle level, where the pin rests when no clip plays.
+const uint8_t SILENCE = 128;
+const uint16_t CLIP_LENGTH = sizeof(CLIP) / sizeof(CLIP[0]);
+// A signed clip (char, silence 0) is played shifted by 128.
+const bool CLIP_SIGNED = (__typeof__(CLIP[0]))-1 < 0;
+
+// Timer1 counts the CPU clock, divided by 8 or 64 when a sample lasts too
+// long for its 16 bits (rates below 245 Hz). TIMER1_TICKS is the rounded
+// number of counts per sample.
+const unsigned long TIMER1_DIVIDER = F_CPU / CLIP_RATE < 65536UL ? 1 : F_CPU / 8 / CLIP_RATE < 65536UL ? 8 : 64;
+const unsigned long TIMER1_TICKS = (F_CPU / TIMER1_DIVIDER + CLIP_RATE / 2) / CLIP_RATE;
+static_assert(CLIP_RATE >= 4 && CLIP_RATE <= 65535, "the clip's rate must lie between 4 and 65535 Hz");
+static_assert(TIMER1_TICKS >= 2 && TIMER1_TICKS <= 65536UL, "the clip's rate does not fit Timer1");
+
+// The index of the next sample; CLIP_LENGTH when the clip has ended.
+volatile uint16_t next_sample = CLIP_LENGTH;
+
+// Once per sample: puts the next sample out, or after the last one the
+// middle level, and stops.
+ISR(TIMER1_COMPA_vect) {
+  uint16_t i = next_sample;
+  if (i < CLIP_LENGTH) {
+    uint8_t sample = pgm_read_byte(&CLIP[i]);
+    OCR2A = CLIP_SIGNED ? sample ^ 0x80 : sample;
+    next_sample = i + 1;
+  } else {
+    OCR2A = SILENCE;
+    TIMSK1 = 0;
+  }
+}
+
+// Starts the clip from its first sample.
+void startClip() {
+  TIMSK1 = 0;
+  next_sample = 0;
+  TCNT1 = 0;
+  TIFR1 = _BV(OCF1A);
+  TIMSK1 = _BV(OCIE1A);
+}
+
+// True while the clip plays (its last sample included).
+bool clipPlaying() {
+  return TIMSK1 & _BV(OCIE1A);
+}
+
+void setup() {
+  // Timer2: fast PWM, no prescaler (16 MHz / 256 = 62.5 kHz), non-inverting
+  // on OC2A, starting at the middle level.
+  OCR2A = SILENCE;
+  TCCR2A = _BV(COM2A1) | _BV(WGM21) | _BV(WGM20);
+  TCCR2B = _BV(CS20);
+  pinMode(11, OUTPUT);
+
+  // Timer1: CTC (clears at OCR1A), one compare match per sample.
+  TCCR1A = 0;
+  TCCR1B = _BV(WGM12) | (TIMER1_DIVIDER == 1 ? _BV(CS10) : TIMER1_DIVIDER == 8 ? _BV(CS11) : _BV(CS11) | _BV(CS10));
+  OCR1A = TIMER1_TICKS - 1;
+  startClip();
+}
+
+void loop() {
+  if (clipPlaying()) {
+    return;
+  }
+#if REPEAT_AFTER_MS > 0
+  delay(REPEAT_AFTER_MS);
+  startClip();
+#else
+  // Idle sleep with interrupts off: the CPU stops for good, Timer2 keeps the
+  // pin at the middle level.
+  set_sleep_mode(SLEEP_MODE_IDLE);
+  cli();
+  sleep_enable();
+  sleep_cpu();
+#endif
+}
