@@ -18,43 +18,44 @@
 // Data-space addresses of the ATmega328P's registers.
 enum { DDRB_ADDR = 0x24, TCCR2A_ADDR = 0xB0, TCCR2B_ADDR = 0xB1, OCR2A_ADDR = 0xB3 };
 
-// Called on each write in place of the store itself, which it then does,
-// so that OCR2A reads back as written (the timer in simavr takes the level
-// from the register when it needs it).
-static void ocr_written(avr_t *avr, avr_io_addr_t addr, uint8_t value, void *param) {
-  (void)param;
-  avr->data[addr] = value;
-  printf("%" PRIu64 " %u\n", (uint64_t)avr->cycle, value);
+// Called on each write to OCR2A, after simavr's own timer handler (simavr
+// chains the two). Stores the value, as every write handler must.
+static void ocr_written(avr_t* avr, avr_io_addr_t addr, uint8_t value, void* param) {
+    (void)param;
+    avr->data[addr] = value;
+    printf("%" PRIu64 " %u\n", (uint64_t)avr->cycle, value);
 }
 
-int main(int argc, char **argv) {
-  if (argc != 3) {
-    fprintf(stderr, "usage: ocr_trace ELF MAX_CYCLES\n");
-    return 2;
-  }
-  static elf_firmware_t firmware;
-  if (elf_read_firmware(argv[1], &firmware) != 0) {
-    fprintf(stderr, "ocr_trace: cannot read %s\n", argv[1]);
-    return 1;
-  }
-  avr_t *avr = avr_make_mcu_by_name("atmega328p");
-  if (avr == NULL) {
-    fprintf(stderr, "ocr_trace: simavr has no atmega328p\n");
-    return 1;
-  }
-  avr_init(avr);
-  avr_load_firmware(avr, &firmware);
-  avr->frequency = 16000000;
-  avr->log = 0;
-  avr_register_io_write(avr, OCR2A_ADDR, ocr_written, NULL);
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: ocr_trace ELF MAX_CYCLES\n");
+        return 2;
+    }
+    static elf_firmware_t firmware;
+    if (elf_read_firmware(argv[1], &firmware) != 0) {
+        fprintf(stderr, "ocr_trace: cannot read %s\n", argv[1]);
+        return 1;
+    }
+    avr_t* avr = avr_make_mcu_by_name("atmega328p");
+    if (avr == NULL) {
+        fprintf(stderr, "ocr_trace: simavr has no atmega328p\n");
+        return 1;
+    }
+    avr_init(avr);
+    avr_load_firmware(avr, &firmware);
+    avr->frequency = 16000000;
+    avr->log = 0;
+    avr_register_io_write(avr, OCR2A_ADDR, ocr_written, NULL);
 
-  uint64_t limit = strtoull(argv[2], NULL, 10);
-  int state = cpu_Running;
-  while (avr->cycle < limit && state != cpu_Done && state != cpu_Crashed) {
-    state = avr_run(avr);
-  }
-  printf("end %s %" PRIu64 " %02x %02x %02x\n",
-         state == cpu_Done ? "done" : state == cpu_Crashed ? "crashed" : "limit", (uint64_t)avr->cycle,
-         avr->data[TCCR2A_ADDR], avr->data[TCCR2B_ADDR], avr->data[DDRB_ADDR]);
-  return 0;
+    uint64_t limit = strtoull(argv[2], NULL, 10);
+    int state = cpu_Running;
+    while (avr->cycle < limit && state != cpu_Done && state != cpu_Crashed) {
+        state = avr_run(avr);
+    }
+    printf("end %s %" PRIu64 " %02x %02x %02x\n",
+           state == cpu_Done      ? "done"
+           : state == cpu_Crashed ? "crashed"
+                                  : "limit",
+           (uint64_t)avr->cycle, avr->data[TCCR2A_ADDR], avr->data[TCCR2B_ADDR], avr->data[DDRB_ADDR]);
+    return 0;
 }

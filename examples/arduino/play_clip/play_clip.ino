@@ -34,7 +34,11 @@ const bool CLIP_SIGNED = (__typeof__(CLIP[0]))-1 < 0;
 // Timer1 counts the CPU clock, divided by 8 or 64 when a sample lasts too
 // long for its 16 bits (rates below 245 Hz). TIMER1_TICKS is the rounded
 // number of counts per sample.
-const unsigned long TIMER1_DIVIDER = F_CPU / CLIP_RATE < 65536UL ? 1 : F_CPU / 8 / CLIP_RATE < 65536UL ? 8 : 64;
+const unsigned long TIMER1_DIVIDER =
+    F_CPU / CLIP_RATE < 65536UL ? 1 : (F_CPU / 8 / CLIP_RATE < 65536UL ? 8 : 64);
+// Timer1's clock select bits for that divider.
+const uint8_t TIMER1_CLOCK =
+    TIMER1_DIVIDER == 1 ? _BV(CS10) : (TIMER1_DIVIDER == 8 ? _BV(CS11) : _BV(CS11) | _BV(CS10));
 const unsigned long TIMER1_TICKS = (F_CPU / TIMER1_DIVIDER + CLIP_RATE / 2) / CLIP_RATE;
 static_assert(CLIP_RATE >= 4 && CLIP_RATE <= 65535, "the clip's rate must lie between 4 and 65535 Hz");
 static_assert(TIMER1_TICKS >= 2 && TIMER1_TICKS <= 65536UL, "the clip's rate does not fit Timer1");
@@ -45,59 +49,57 @@ volatile uint16_t next_sample = CLIP_LENGTH;
 // Once per sample: puts the next sample out, or after the last one the
 // middle level, and stops.
 ISR(TIMER1_COMPA_vect) {
-  uint16_t i = next_sample;
-  if (i < CLIP_LENGTH) {
-    uint8_t sample = pgm_read_byte(&CLIP[i]);
-    OCR2A = CLIP_SIGNED ? sample ^ 0x80 : sample;
-    next_sample = i + 1;
-  } else {
-    OCR2A = SILENCE;
-    TIMSK1 = 0;
-  }
+    uint16_t i = next_sample;
+    if (i < CLIP_LENGTH) {
+        uint8_t sample = pgm_read_byte(&CLIP[i]);
+        OCR2A = CLIP_SIGNED ? sample ^ 0x80 : sample;
+        next_sample = i + 1;
+    } else {
+        OCR2A = SILENCE;
+        TIMSK1 = 0;
+    }
 }
 
 // Starts the clip from its first sample.
 void startClip() {
-  TIMSK1 = 0;
-  next_sample = 0;
-  TCNT1 = 0;
-  TIFR1 = _BV(OCF1A);
-  TIMSK1 = _BV(OCIE1A);
+    TIMSK1 = 0;
+    next_sample = 0;
+    TCNT1 = 0;
+    TIFR1 = _BV(OCF1A);
+    TIMSK1 = _BV(OCIE1A);
 }
 
 // True while the clip plays (its last sample included).
-bool clipPlaying() {
-  return TIMSK1 & _BV(OCIE1A);
-}
+bool clipPlaying() { return TIMSK1 & _BV(OCIE1A); }
 
 void setup() {
-  // Timer2: fast PWM, no prescaler (16 MHz / 256 = 62.5 kHz), non-inverting
-  // on OC2A, starting at the middle level.
-  OCR2A = SILENCE;
-  TCCR2A = _BV(COM2A1) | _BV(WGM21) | _BV(WGM20);
-  TCCR2B = _BV(CS20);
-  pinMode(11, OUTPUT);
+    // Timer2: fast PWM, no prescaler (16 MHz / 256 = 62.5 kHz), non-inverting
+    // on OC2A, starting at the middle level.
+    OCR2A = SILENCE;
+    TCCR2A = _BV(COM2A1) | _BV(WGM21) | _BV(WGM20);
+    TCCR2B = _BV(CS20);
+    pinMode(11, OUTPUT);
 
-  // Timer1: CTC (clears at OCR1A), one compare match per sample.
-  TCCR1A = 0;
-  TCCR1B = _BV(WGM12) | (TIMER1_DIVIDER == 1 ? _BV(CS10) : TIMER1_DIVIDER == 8 ? _BV(CS11) : _BV(CS11) | _BV(CS10));
-  OCR1A = TIMER1_TICKS - 1;
-  startClip();
+    // Timer1: CTC (clears at OCR1A), one compare match per sample.
+    TCCR1A = 0;
+    TCCR1B = _BV(WGM12) | TIMER1_CLOCK;
+    OCR1A = TIMER1_TICKS - 1;
+    startClip();
 }
 
 void loop() {
-  if (clipPlaying()) {
-    return;
-  }
+    if (clipPlaying()) {
+        return;
+    }
 #if REPEAT_AFTER_MS > 0
-  delay(REPEAT_AFTER_MS);
-  startClip();
+    delay(REPEAT_AFTER_MS);
+    startClip();
 #else
-  // Idle sleep with interrupts off: the CPU stops for good, Timer2 keeps the
-  // pin at the middle level.
-  set_sleep_mode(SLEEP_MODE_IDLE);
-  cli();
-  sleep_enable();
-  sleep_cpu();
+    // Idle sleep with interrupts off: the CPU stops for good, Timer2 keeps the
+    // pin at the middle level.
+    set_sleep_mode(SLEEP_MODE_IDLE);
+    cli();
+    sleep_enable();
+    sleep_cpu();
 #endif
 }
