@@ -40,7 +40,9 @@ const unsigned long TIMER1_DIVIDER =
 const uint8_t TIMER1_CLOCK =
     TIMER1_DIVIDER == 1 ? _BV(CS10) : (TIMER1_DIVIDER == 8 ? _BV(CS11) : _BV(CS11) | _BV(CS10));
 const unsigned long TIMER1_TICKS = (F_CPU / TIMER1_DIVIDER + CLIP_RATE / 2) / CLIP_RATE;
-static_assert(CLIP_RATE >= 4 && CLIP_RATE <= 65535, "the clip's rate must lie between 4 and 65535 Hz");
+// Timer2 takes a new level 62,500 times a second: a faster clip would lose
+// samples.
+static_assert(CLIP_RATE >= 4 && CLIP_RATE <= 62500, "play_clip plays rates from 4 to 62500 Hz");
 static_assert(TIMER1_TICKS >= 2 && TIMER1_TICKS <= 65536UL, "the clip's rate does not fit Timer1");
 
 // The index of the next sample; CLIP_LENGTH when the clip has ended.
