@@ -58,8 +58,8 @@ def progmem_header(exe, folder, samples, rate, signed):
                    stdout=subprocess.DEVNULL)
     with open(os.path.join(folder, "clip.h"), "rb") as f:
         text = f.read().decode("ascii")
-    comment = "/* clip_wave: {:,} samples, {:.3f} s at {} Hz, {} */\n".format(
-        len(samples), len(samples) / rate, rate, "signed 8-bit (silence 0)" if signed else "unsigned 8-bit (silence 128)")
+    kind = "signed 8-bit (silence 0)" if signed else "unsigned 8-bit (silence 128)"
+    comment = "/* clip_wave: {:,} samples, {:.3f} s at {} Hz, {} */\n".format(len(samples), len(samples) / rate, rate, kind)
     with open(os.path.join(folder, "clip.h"), "w") as f:
         f.write(comment + "#include <avr/pgmspace.h>\n#define clip_wave_rate %d\n" % rate
                 + text.replace("const", "const PROGMEM", 1))
@@ -74,24 +74,26 @@ def read_header(path):
     if not m:
         return "not in the progmem shape (comment, include, #define <array>_rate, const PROGMEM array)"
     name, rate, signed = m.group(1), int(m.group(2)), m.group(3) == "char"
+    if not name.endswith("_wave"):
+        return "the array's name %s does not end in _wave" % name
     values = [int(v) for v in re.findall(r"-?\d+", text[text.index("{"):])]
     samples = bytes((v + 128 if signed else v) & 0xFF for v in values)
-    tool_text = c_array(name[:-len("_wave")], samples, signed).decode("ascii")
-    if not name.endswith("_wave") or text[m.start(3) - len("const PROGMEM "):] != tool_text.replace(
-            "const", "const PROGMEM", 1):
+    if not samples:
+        return "the array holds no samples"
+    tool_text = c_array(name[:-len("_wave")], samples, signed).decode("ascii").replace("const", "const PROGMEM", 1)
+    if text[m.start(3) - len("const PROGMEM "):] != tool_text:
         return "the array is not clip2c's text for its own values with PROGMEM inserted"
     return name, rate, signed, samples
 
 
-def build(header, folder, extra_flags=""):
+def build(header, name, folder, extra_flags=""):
     """Copies the sketch and the header (as clip.h, the sketch's names set
-    to its array) to folder and builds it. Returns (ELF path, flash bytes,
+    to its array `name`) to folder and builds it. Returns (ELF path, flash bytes,
     RAM bytes) or a string saying what failed."""
     sketch = os.path.join(folder, "play_clip")
     shutil.rmtree(sketch, ignore_errors=True)
     shutil.copytree(SKETCH, sketch)
     shutil.copy(header, os.path.join(sketch, "clip.h"))
-    name = header_name(header)
     ino = os.path.join(sketch, "play_clip.ino")
     with open(ino) as f:
         code = f.read()
@@ -117,12 +119,6 @@ def build(header, folder, extra_flags=""):
     size = subprocess.run(["avr-size", elf], stdout=subprocess.PIPE, check=True).stdout.decode()
     text, data, bss = (int(v) for v in size.splitlines()[1].split()[:3])
     return elf, text + data, data + bss
-
-
-def header_name(path):
-    with open(path, "rb") as f:
-        m = re.search(rb"\bconst PROGMEM (?:unsigned )?char (\w+)\[", f.read())
-    return m.group(1).decode() if m else "clip_wave"
 
 
 def run_trace(tracer, elf, max_cycles):
@@ -172,10 +168,10 @@ def check_clip(tracer, header, rate, folder, extra_flags="", rounds=1):
     found = read_header(header)
     if isinstance(found, str):
         return [found], 0, 0
-    _, declared, _, samples = found
+    name, declared, _, samples = found
     if declared != rate:
         return ["the header declares %d Hz, not %d" % (declared, rate)], 0, 0
-    built = build(header, folder, extra_flags)
+    built = build(header, name, folder, extra_flags)
     if isinstance(built, str):
         return [built], 0, 0
     elf, flash, ram = built
@@ -186,10 +182,11 @@ def check_clip(tracer, header, rate, folder, extra_flags="", rounds=1):
         problems.append("the run ended %s" % (end and end[0]))
     elif end[2:4] != ["83", "01"] or not int(end[4], 16) & 0x08:
         problems.append("Timer2 is not fast PWM on pin 11 at 62.5 kHz: TCCR2A TCCR2B DDRB = %s" % " ".join(end[2:]))
-    if not extra_flags and flash - len(samples) > SKETCH_FLASH:
-        problems.append("the sketch takes %d bytes of flash beside the clip, over %d" % (flash - len(samples), SKETCH_FLASH))
+    own = flash - len(samples)
+    if not extra_flags and own > SKETCH_FLASH:
+        problems.append("the sketch takes %d bytes of flash beside the clip, over %d" % (own, SKETCH_FLASH))
     print("     %d samples at %d Hz: rate %+.4f %%, flash %d bytes (the clip + %d), RAM %d bytes"
-          % (len(samples), rate, error, flash, flash - len(samples), ram), flush=True)
+          % (len(samples), rate, error, flash, own, ram), flush=True)
     return problems, flash, ram
 
 
