@@ -85,6 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     require(converted.status == PageStatus::Converted, "the prepared file does not convert under its name");
     require(converted.samples.size() == frames, "the converted samples are not the file's frames");
     require(converted.sampleRate == rate, "the converted rate is not the prepared one");
+    require(prepared == clip2c::web::makeWaveFile(converted.samples, rate),
+            "the prepared file is not the canonical file of its samples");
     if (info.channels == 1 && info.blockAlign == 1 && frames != 0) {
         require(std::memcmp(converted.samples.data(), info.data, frames) == 0,
                 "an 8-bit mono file did not come back sample for sample");
