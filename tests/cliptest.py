@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 """What the test runners share: the clips they make (a RIFF writer and sample
-patterns), the texts the tool must print and write, the reading of --exe and
---scratch, and one tally of outcomes.
+patterns), the texts the tool must print and write, the reading of their
+command lines (runner_args), and one tally of outcomes.
 
 A runner outside this folder finds it with
   sys.path.insert(0, <path of tests/>)
@@ -104,40 +104,42 @@ def wave_module_file(samples, channels=1, width=1, rate=8000):
 
 # --- Running ------------------------------------------------------------------
 
-def project_args(description, more=lambda parser: None):
-    """Reads --source, --build, --scratch and --config (and whatever `more`
-    adds to the parser), for the scripts that build against the project.
-    Returns the options, the three folders absolute and the scratch folder
-    made anew and empty."""
-    parser = argparse.ArgumentParser(description=description)
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--scratch", required=True)
-    parser.add_argument("--config", default="")
-    more(parser)
+# Every option a runner may take, as argparse reads it; a runner names the
+# ones it takes, and each keeps this one meaning in all of them.
+RUNNER_OPTIONS = {
+    "--exe": {"required": True, "help": "the built clip2c"},
+    "--scratch": {"required": True, "help": "a folder of the runner's own, made anew and empty"},
+    "--source": {"required": True, "help": "the project's source tree"},
+    "--build": {"required": True, "help": "the project's build folder"},
+    "--config": {"default": "", "help": "the build's configuration (multi-config generators)"},
+    "--windows": {"action": "store_true", "help": "the tool is a Windows executable"},
+    "--prefix": {"nargs": "+", "default": [], "help": "a command to run the tool through"},
+    "--dynamic-exe": {"help": "clip2c linked dynamically"},
+    "--close-fails": {"help": "a library to preload whose close() fails"},
+    "--generator": {"action": "append", "default": [], "help": "a CMake generator to use (repeatable)"},
+}
+# The options that name files or folders: made absolute when given.
+PATH_OPTIONS = ("--exe", "--scratch", "--source", "--build", "--dynamic-exe", "--close-fails")
+
+
+def runner_args(description, *options):
+    """Reads the runner's command line, which takes the `options` named (keys
+    of RUNNER_OPTIONS) and no others. Returns argparse's namespace ("--dynamic-exe"
+    as dynamic_exe), with every path absolute and the scratch folder, when
+    there is one, made anew and empty."""
+    parser = argparse.ArgumentParser(description=description,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    for name in options:
+        parser.add_argument(name, **RUNNER_OPTIONS[name])
     args = parser.parse_args()
-    args.source, args.build, args.scratch = map(os.path.abspath, (args.source, args.build, args.scratch))
-    shutil.rmtree(args.scratch, ignore_errors=True)
-    os.makedirs(args.scratch)
+    for name in set(options) & set(PATH_OPTIONS):
+        dest = name[2:].replace("-", "_")
+        if getattr(args, dest) is not None:
+            setattr(args, dest, os.path.abspath(getattr(args, dest)))
+    if "--scratch" in options:
+        shutil.rmtree(args.scratch, ignore_errors=True)
+        os.makedirs(args.scratch)
     return args
-
-
-def exe_and_scratch(description, optional=()):
-    """Reads --exe and --scratch, and the optional path options named in
-    `optional` ("--shim", say). Returns exe, scratch and each optional path
-    in turn (None when not given), all absolute, with the scratch folder
-    made anew and empty."""
-    parser = argparse.ArgumentParser(description=description)
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--scratch", required=True)
-    for name in optional:
-        parser.add_argument(name, dest=name)
-    opts = vars(parser.parse_args())
-    scratch = os.path.abspath(opts["scratch"])
-    shutil.rmtree(scratch, ignore_errors=True)
-    os.makedirs(scratch)
-    paths = [opts[name] and os.path.abspath(opts[name]) for name in optional]
-    return (os.path.abspath(opts["exe"]), scratch, *paths)
 
 
 class Tally:

@@ -23,7 +23,7 @@ import tty
 from dataclasses import dataclass, field
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import BANNER, FAIL, USAGE, Tally, exe_and_scratch  # noqa: E402
+from cliptest import BANNER, FAIL, USAGE, Tally, runner_args  # noqa: E402
 
 HELP_SJIS = BANNER + USAGE
 HELP_UTF8 = HELP_SJIS.decode("cp932").encode("utf-8")
@@ -117,7 +117,8 @@ def run_case(case, exe, root, env):
 
 
 def main():
-    exe, scratch = exe_and_scratch(__doc__.splitlines()[0])
+    args = runner_args(__doc__, "--exe", "--scratch")
+    exe, scratch = args.exe, args.scratch
 
     locpaths = {}
     tally = Tally("console")

@@ -29,7 +29,7 @@ import time
 from dataclasses import dataclass, field
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import BANNER, FAIL, USAGE, Tally, c_array, exe_and_scratch, pcm8, ramp  # noqa: E402
+from cliptest import BANNER, FAIL, USAGE, Tally, c_array, pcm8, ramp, runner_args  # noqa: E402
 
 OK = 0
 
@@ -297,8 +297,9 @@ def run_peak(exe, case, root, switch_user, env):
 
 
 def main():
-    exe, scratch, dynamic_exe, shim = exe_and_scratch(__doc__.splitlines()[0], ("--dynamic-exe", "--close-fails"))
-    close_fails = (dynamic_exe, shim) if dynamic_exe and shim else None
+    args = runner_args(__doc__, "--exe", "--scratch", "--dynamic-exe", "--close-fails")
+    exe, scratch = args.exe, args.scratch
+    close_fails = (args.dynamic_exe, args.close_fails) if args.dynamic_exe and args.close_fails else None
     os.chmod(scratch, 0o755)
 
     nobody_problem = nobody_can_run(exe, scratch) if os.geteuid() == 0 else None

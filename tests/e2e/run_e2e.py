@@ -27,7 +27,6 @@ Shift_JIS; natively, Python takes bytes arguments and paths as UTF-8. Where
 the ANSI code page is not 932 (a Windows of another language), the cases
 with non-ASCII names are skipped.
 """
-import argparse
 import os
 import shutil
 import struct
@@ -37,7 +36,8 @@ from dataclasses import dataclass, field
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from cliptest import (BANNER, EIGHT_BIT_ONLY, FAIL, MONO_ONLY, NO_INPUT, NOT_RAW_OR_WAV,  # noqa: E402
-                      USAGE, Tally, c_array, chunk, fmt, pattern, pcm8, riff, tool_bytes, wave_module_file)
+                      USAGE, Tally, c_array, chunk, fmt, pattern, pcm8, riff, runner_args, tool_bytes,
+                      wave_module_file)
 
 
 @dataclass
@@ -253,13 +253,8 @@ def run_case(case, exe, prefix, windows, scratch):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--scratch", required=True)
-    parser.add_argument("--prefix", nargs="+", default=[])
-    parser.add_argument("--windows", action="store_true")
-    opts = parser.parse_args()
-    exe = os.path.abspath(opts.exe)
+    opts = runner_args(__doc__, "--exe", "--scratch", "--prefix", "--windows")
+    exe = opts.exe
     platform = "windows" if opts.windows else "posix"
     # Natively on Windows the ANSI code page is the system's own; under Wine
     # ctest's locale makes it 932.

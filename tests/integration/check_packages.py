@@ -13,7 +13,6 @@ bytes.
 
   check_packages.py --build build --scratch build/packages-scratch [--windows]
 """
-import argparse
 import datetime
 import email.utils
 import filecmp
@@ -31,7 +30,7 @@ import time
 import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import Tally  # noqa: E402
+from cliptest import Tally, runner_args  # noqa: E402
 
 
 tally = Tally("package")
@@ -284,15 +283,7 @@ def run_cpack(args, out):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--scratch", required=True)
-    parser.add_argument("--windows", action="store_true")
-    parser.add_argument("--config", default="")
-    args = parser.parse_args()
-    args.build, args.scratch = os.path.abspath(args.build), os.path.abspath(args.scratch)
-    shutil.rmtree(args.scratch, ignore_errors=True)
-    os.makedirs(args.scratch)
+    args = runner_args(__doc__, "--build", "--scratch", "--windows", "--config")
     version = cmake_value(os.path.join(args.build, "CPackConfig.cmake"), "CPACK_PACKAGE_VERSION")
     source = cmake_value(os.path.join(args.build, "CMakeCache.txt"), "clip2c_SOURCE_DIR")
 

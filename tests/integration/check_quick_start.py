@@ -10,7 +10,6 @@ convert the example clip. The second command (the whole test suite) is what
 
   check_quick_start.py --source . --scratch build/quick-start-scratch
 """
-import argparse
 import os
 import re
 import shutil
@@ -18,7 +17,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import Tally  # noqa: E402
+from cliptest import Tally, runner_args  # noqa: E402
 
 
 tally = Tally("quick start")
@@ -47,14 +46,9 @@ def copy_clone(source, dest):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--scratch", required=True)
-    args = parser.parse_args()
-    source = os.path.abspath(args.source)
-    shutil.rmtree(args.scratch, ignore_errors=True)
-    clone = os.path.join(os.path.abspath(args.scratch), "clip2c")
-    copy_clone(source, clone)
+    args = runner_args(__doc__, "--source", "--scratch")
+    clone = os.path.join(args.scratch, "clip2c")
+    copy_clone(args.source, clone)
 
     commands = quick_start_commands(open(os.path.join(clone, "README.md"), encoding="utf-8").read())
     if len(commands) != 2:

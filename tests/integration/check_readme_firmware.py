@@ -20,7 +20,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import Tally, project_args  # noqa: E402
+from cliptest import Tally, runner_args  # noqa: E402
 
 tally = Tally("README firmware")
 
@@ -80,7 +80,7 @@ def check_part(title, blocks, folder, env):
 
 
 def main():
-    args = project_args(__doc__)
+    args = runner_args(__doc__, "--source", "--build", "--scratch", "--config")
     if shutil.which("avr-gcc") is None:
         print("README firmware: skipped, no avr-gcc")
         return 0
