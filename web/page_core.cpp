@@ -133,7 +133,12 @@ std::string_view pageMessage(PageStatus status) {
 std::string preparedName(const std::string& name) {
     const std::optional<std::string_view> extension = classifyInput(name);
     std::string base = name;
-    if (extension) {
+    if (extension == ".raw") {
+        // Cut at the first ".raw", not the last: a prepared name that still
+        // held one would classify as raw, and the page would convert the
+        // prepared WAV file, header and all, as raw samples.
+        base.erase(name.find(".raw"));
+    } else if (extension) {
         base = cutAtLastExtension(name, *extension);
     } else if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) {
         base.erase(dot);

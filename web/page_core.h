@@ -42,9 +42,9 @@ PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const
 // reports by its exit status alone.
 std::string_view pageMessage(PageStatus status);
 
-// The name a prepared clip is converted under: `name` cut at the last
-// occurrence of its classifying extension (".raw", else ".wav"), or at its
-// last dot when it has neither, followed by ".wav".
+// The name a prepared clip is converted under: `name` cut at its first
+// ".raw", else at its last ".wav", else at its last dot, followed by ".wav";
+// so it never holds ".raw" and always classifies as a WAV file.
 std::string preparedName(const std::string& name);
 
 // One sample of decoded sound (nominally -1 to 1) as an unsigned 8-bit

@@ -109,9 +109,17 @@ TEST(PreparedName, CutsAtTheClassifyingExtensionElseTheLastDot) {
         const char* name;
         const char* expected;
     } rows[] = {
-        {"clip.wav", "clip.wav"}, {"song.mp3", "song.wav"},   {"take.raw.mp3", "take.wav"},
-        {"a.wav.flac", "a.wav"},  {"x.tar.ogg", "x.tar.wav"}, {"noext", "noext.wav"},
-        {".mp3", ".wav"},         {"CLIP.WAV", "CLIP.wav"},   {"v1.wav.bak.mp3", "v1.wav"},
+        {"clip.wav", "clip.wav"},
+        {"song.mp3", "song.wav"},
+        {"take.raw.mp3", "take.wav"},
+        {"a.wav.flac", "a.wav"},
+        {"x.tar.ogg", "x.tar.wav"},
+        {"noext", "noext.wav"},
+        {".mp3", ".wav"},
+        {"CLIP.WAV", "CLIP.wav"},
+        {"v1.wav.bak.mp3", "v1.wav"},
+        {"take.raw.raw", "take.wav"},
+        {"a.raw.b.raw.mp3", "a.wav"},
     };
     for (const auto& row : rows) EXPECT_EQ(preparedName(row.name), row.expected) << row.name;
 }
