@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 #include "app/selection.h"
@@ -16,9 +15,20 @@ namespace {
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
+// `value` in decimal. By hand: the library's std::to_string goes through
+// printf, which would add a third to the page's module.
+std::string decimal(std::uint64_t value) {
+    std::string reversed;
+    do {
+        reversed += static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return {reversed.rbegin(), reversed.rend()};
+}
+
 // `value` in decimal with a comma between each group of three digits.
 std::string grouped(std::uint64_t value) {
-    const std::string digits = std::to_string(value);
+    const std::string digits = decimal(value);
     std::string text;
     for (std::size_t i = 0; i < digits.size(); ++i) {
         if (i != 0 && (digits.size() - i) % 3 == 0) text += ',';
@@ -29,9 +39,9 @@ std::string grouped(std::uint64_t value) {
 
 // `thousandths` / 1000 with three decimals, as "3.776".
 std::string withThreeDecimals(std::uint64_t thousandths) {
-    std::string fraction = std::to_string(thousandths % 1000);
+    std::string fraction = decimal(thousandths % 1000);
     fraction.insert(0, 3 - fraction.size(), '0');
-    return std::to_string(thousandths / 1000) + "." + fraction;
+    return decimal(thousandths / 1000) + "." + fraction;
 }
 
 // `percent` with two significant digits ("1.8", "0.23", "12"), at most four
@@ -39,9 +49,13 @@ std::string withThreeDecimals(std::uint64_t thousandths) {
 std::string percentText(double percent) {
     if (percent <= 0) return "0";
     const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(percent))), 0, 4);
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, percent);
-    return buffer;
+    std::uint64_t scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const auto scaled = static_cast<std::uint64_t>(std::floor(percent * static_cast<double>(scale) + 0.5));
+    std::string text = decimal(scaled / scale);
+    if (decimals == 0) return text;
+    std::string fraction = decimal(scaled % scale);
+    return text + "." + std::string(static_cast<std::size_t>(decimals) - fraction.size(), '0') + fraction;
 }
 
 std::string_view storageWords(Target target) {
@@ -67,7 +81,7 @@ std::string factsComment(const ClipFacts& facts) {
         }
     }
     std::string line = "/* " + name + ": " + grouped(facts.sampleCount) + " samples, ";
-    const std::string rate = std::to_string(facts.sampleRate);
+    const std::string rate = decimal(facts.sampleRate);
     if (facts.sampleRate == 0) {
         line += "length unknown at 0 Hz";
     } else {
@@ -96,9 +110,10 @@ void appendJsonString(std::string& out, std::string_view text) {
             out += '\\';
             out += c;
         } else if (byte < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(byte));
-            out += escape;
+            constexpr std::string_view kHex = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xFu];
         } else {
             out += c;
         }
@@ -148,7 +163,7 @@ std::string buildTextsJson() {
         first = false;
         std::string_view japanese = pageMessage(entry.status);
         if (!japanese.empty() && japanese.back() == '\n') japanese.remove_suffix(1);
-        json += "{\"status\":" + std::to_string(static_cast<int>(entry.status)) + ",\"key\":";
+        json += "{\"status\":" + decimal(static_cast<std::uint64_t>(entry.status)) + ",\"key\":";
         appendJsonString(json, entry.key);
         json += ",\"ja\":";
         appendJsonString(json, japanese);
@@ -211,7 +226,7 @@ std::string targetText(Target target, std::string_view toolText, const ClipFacts
     if (target == Target::C) return std::string(toolText);
     std::string head = factsComment(facts);
     if (target == Target::Progmem) head += "#include <avr/pgmspace.h>\n";
-    head += "#define " + std::string(facts.arrayName) + "_rate " + std::to_string(facts.sampleRate) + "\n";
+    head += "#define " + std::string(facts.arrayName) + "_rate " + decimal(facts.sampleRate) + "\n";
     constexpr std::string_view kConst = "const";
     const std::string_view words = storageWords(target);
     // The tool's text always begins "const"; anything else keeps its text
@@ -251,7 +266,7 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
         return fit;
     }
     const std::string room = grouped(kBoardRoom);
-    const std::string rate = std::to_string(sampleRate);
+    const std::string rate = decimal(sampleRate);
     fit.fits = sampleCount <= kArrayLimit && sampleCount <= kBoardRoom;
     if (fit.fits) {
         fit.text = "Fits an Arduino Uno or Nano: " + grouped(sampleCount) + " of " + room + " bytes";

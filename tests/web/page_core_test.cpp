@@ -12,46 +12,14 @@
 #include <vector>
 
 #include "input/wave.h"
+#include "riff_builder.h"
 
 namespace clip2c::web {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void putU32(Bytes& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// A WAV file of the given format tag, channels and sample width, at 8000
-// Hz; `extensible` puts the tag in a WAVE_FORMAT_EXTENSIBLE subformat.
-Bytes waveOf(std::uint16_t tag, std::uint16_t channels, std::uint16_t width, const Bytes& data,
-             bool extensible = false) {
-    const auto align = static_cast<std::uint16_t>(channels * width);
-    Bytes fmt = {static_cast<std::uint8_t>(extensible ? 0xFE : tag),
-                 static_cast<std::uint8_t>(extensible ? 0xFF : 0), static_cast<std::uint8_t>(channels), 0};
-    putU32(fmt, 8000);
-    putU32(fmt, 8000u * align);
-    fmt.insert(fmt.end(), {static_cast<std::uint8_t>(align), 0, static_cast<std::uint8_t>(8 * width), 0});
-    if (extensible) {
-        fmt.insert(fmt.end(), {22, 0, static_cast<std::uint8_t>(8 * width), 0, 3, 0, 0, 0});
-        fmt.insert(fmt.end(), {static_cast<std::uint8_t>(tag), 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0,
-                               0x38, 0x9B, 0x71});
-    }
-    Bytes out = {'R', 'I', 'F', 'F'};
-    putU32(out, static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size()));
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    putU32(out, static_cast<std::uint32_t>(fmt.size()));
-    out.insert(out.end(), fmt.begin(), fmt.end());
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
-    putU32(out, static_cast<std::uint32_t>(data.size()));
-    out.insert(out.end(), data.begin(), data.end());
-    return out;
-}
-
-// An integer PCM WAV file of the given channels and block align.
-Bytes wave(std::uint16_t channels, std::uint16_t align, const Bytes& data) {
-    return waveOf(1, channels, static_cast<std::uint16_t>(align / channels), data);
-}
+using test::Bytes;
+using test::wave;
+using test::waveOf;
 
 // Each outcome of the tool's run, with the output name it derives and, for
 // a conversion, the whole text.
