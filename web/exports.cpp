@@ -61,8 +61,8 @@ EMSCRIPTEN_KEEPALIVE void clip2c_release(void* block) { std::free(block); }
 EMSCRIPTEN_KEEPALIVE PageResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length,
                                                 const char* name, int isSigned, int target,
                                                 std::uint32_t chosenRate) {
-    const Target chosen = target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target)
-                                                                                   : Target::C;
+    const Target chosen =
+        target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target) : Target::C;
     return new (std::nothrow)
         PageResult(clip2c::web::convertForPage(bytes, length, name, isSigned != 0, chosen, chosenRate));
 }
@@ -81,7 +81,9 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_count(const PageResult* 
     return static_cast<std::uint32_t>(r->samples.size());
 }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_rate(const PageResult* r) { return r->sampleRate; }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_promised(const PageResult* r) { return r->dataPromised; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_promised(const PageResult* r) {
+    return r->dataPromised;
+}
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_held(const PageResult* r) { return r->dataHeld; }
 EMSCRIPTEN_KEEPALIVE int clip2c_result_riff_wave(const PageResult* r) { return r->isRiffWave ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE int clip2c_result_fits(const PageResult* r) { return r->fit.fits ? 1 : 0; }

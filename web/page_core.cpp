@@ -205,8 +205,8 @@ std::uint8_t quantizeSample(double x) {
 // The counts come as the script reads them off the decoded buffer, named at
 // the one call.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount,
-                                        std::uint32_t frames, PrepareOptions options) {
+std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
+                                        PrepareOptions options) {
     if (channelCount == 0) return {};
     // The mean is taken in double: a sum of float channels is exact there,
     // so equal channels give their own value back, bit for bit.

@@ -31,7 +31,8 @@ struct PageResult {
     std::string outputName;             // the tool's default output path for the name
     std::vector<std::uint8_t> samples;  // the array's bytes, as in the file
     // The rate the clip plays at: the "fmt " chunk's for WAV input (0 when
-    // it has none, or says 0), the page's chosen rate for raw input.
+    // it has none, or says 0), the page's chosen rate for raw input, 0 for
+    // a name the tool does not classify.
     std::uint32_t sampleRate = 0;
     Target target = Target::C;
     Fit fit;  // the clip's fit for the target (fitFor), when Converted
@@ -90,8 +91,8 @@ struct PrepareOptions {
 // starts at planar + c * frames) to mono by their mean and quantizes each
 // frame, as `options` say. Channels that are all equal give exactly that
 // channel.
-std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount,
-                                        std::uint32_t frames, PrepareOptions options = {});
+std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
+                                        PrepareOptions options = {});
 
 // A canonical 8-bit mono PCM WAV file holding `samples` at `sampleRate`;
 // empty when the samples are too many for a WAV file's 32-bit sizes.

@@ -44,11 +44,11 @@ std::string withThreeDecimals(std::uint64_t thousandths) {
     return decimal(thousandths / 1000) + "." + fraction;
 }
 
-// `percent` with two significant digits ("1.8", "0.23", "12"), at most four
-// decimals; "0" for none.
+// `percent` with two significant digits ("1.8", "0.23", "0.000048"), or
+// whole when at least 10 ("12"); "0" for none.
 std::string percentText(double percent) {
     if (percent <= 0) return "0";
-    const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(percent))), 0, 4);
+    const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(percent))), 0, 12);
     std::uint64_t scale = 1;
     for (int i = 0; i < decimals; ++i) scale *= 10;
     const auto scaled = static_cast<std::uint64_t>(std::floor(percent * static_cast<double>(scale) + 0.5));
@@ -267,19 +267,20 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
     }
     const std::string room = grouped(kBoardRoom);
     const std::string rate = decimal(sampleRate);
-    fit.fits = sampleCount <= kArrayLimit && sampleCount <= kBoardRoom;
+    fit.fits = fitsFlash(sampleCount, kBoardRoom);
     if (fit.fits) {
         fit.text = "Fits an Arduino Uno or Nano: " + grouped(sampleCount) + " of " + room + " bytes";
-        fit.text += sampleRate == 0 ? std::string(".")
-                                    : "; up to " + secondsDown(kBoardRoom, sampleRate) + " s fit at " + rate +
-                                          " Hz.";
+        fit.text += sampleRate == 0
+                        ? std::string(".")
+                        : "; up to " + secondsDown(kBoardRoom, sampleRate) + " s fit at " + rate + " Hz.";
         return fit;
     }
     fit.text = "Too big for an Arduino Uno or Nano: " + bytes + ", where " + room + " fit";
     if (sampleRate != 0) fit.text += " (" + secondsDown(kBoardRoom, sampleRate) + " s at " + rate + " Hz)";
-    fit.text += ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes "
-                "at most " +
-                grouped(kArrayLimit) + " bytes in one array.";
+    fit.text +=
+        ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes "
+        "at most " +
+        grouped(kArrayLimit) + " bytes in one array.";
     return fit;
 }
 

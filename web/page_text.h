@@ -72,14 +72,20 @@ inline constexpr std::uint32_t kBoardFlash = 32256;
 inline constexpr std::uint32_t kSketchBytes = 2048;
 inline constexpr std::uint32_t kBoardRoom = kBoardFlash - kSketchBytes;
 
+// Whether `sampleCount` bytes go in one AVR array (at most kArrayLimit) and
+// in `room` bytes of flash.
+constexpr bool fitsFlash(std::uint32_t sampleCount, std::uint32_t room) {
+    return sampleCount <= kArrayLimit && sampleCount <= room;
+}
+
 // Whether a clip fits the target's board, and the sentence that says so.
 struct Fit {
     bool fits = true;
     std::string text;
 };
 
-// For Progmem and Flash, the clip of `sampleCount` bytes fits when it is
-// at most kArrayLimit and at most kBoardRoom bytes; the text says so and
+// For Progmem and Flash, the clip of `sampleCount` bytes fits when
+// fitsFlash(sampleCount, kBoardRoom); the text says so and
 // how many seconds fit at `sampleRate` (rounded down to the millisecond;
 // none said at 0 Hz). For C and Firmware there is no board to judge
 // (`fits` is true): the text puts the size beside common flash sizes.
