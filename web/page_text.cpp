@@ -228,10 +228,23 @@ std::string targetText(Target target, std::string_view toolText, const ClipFacts
     if (target == Target::Progmem) head += "#include <avr/pgmspace.h>\n";
     head += "#define " + std::string(facts.arrayName) + "_rate " + decimal(facts.sampleRate) + "\n";
     constexpr std::string_view kConst = "const";
-    const std::string_view words = storageWords(target);
+    // The tool's signed text declares plain char, which is unsigned on ARM
+    // and most other targets but AVR and x86: there the values read back
+    // wrong (-1 as 255) and C++ rejects the negative ones as narrowing.
+    // A board's text says signed char.
+    constexpr std::string_view kPlainChar = " char ";
+    std::string_view words = storageWords(target);
     // The tool's text always begins "const"; anything else keeps its text
     // whole, with no words put in.
-    const std::size_t split = toolText.substr(0, kConst.size()) == kConst ? kConst.size() : 0;
+    std::size_t split = 0;
+    std::string signedWords;
+    if (toolText.substr(0, kConst.size()) == kConst) {
+        split = kConst.size();
+        if (toolText.substr(split, kPlainChar.size()) == kPlainChar) {
+            signedWords = std::string(words) + " signed";
+            words = signedWords;
+        }
+    }
     std::string text;
     text.reserve(head.size() + words.size() + toolText.size());
     text += head;

@@ -57,7 +57,9 @@ struct ClipFacts {
 //   #include <avr/pgmspace.h>          (Progmem only)
 //   #define beep_wave_rate 8000
 // then `toolText` with " PROGMEM" (Progmem) or " __flash" (Flash) put right
-// after its leading "const". The seconds are the count over the rate,
+// after its leading "const", and, for signed samples ("const char"), the
+// word " signed" after those: plain char is unsigned on ARM, where the
+// values would read back wrong and C++ rejects the negative ones. The seconds are the count over the rate,
 // rounded to the nearest millisecond (halves up); a rate of 0 gives "length
 // unknown at 0 Hz" in their place. Signed samples say "signed 8-bit
 // (silence 0)". A "*/" inside the name is written "* /" in the comment.

@@ -124,7 +124,11 @@ TEST(TargetText, PutsTheFactsRateAndStorageWordsAroundTheToolsText) {
          comment + define + "const __flash unsigned char beep_wave[4800] =\n{\n\t128\n};\n"},
         {"signed __flash", Target::Flash, signedTool, ClipFacts{"beep_wave", 8000, true, 4800},
          "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, signed 8-bit (silence 0) */\n" + define +
-             "const __flash char beep_wave[4800] =\n{\n\t0\n};\n"},
+             "const __flash signed char beep_wave[4800] =\n{\n\t0\n};\n"},
+        {"signed firmware", Target::Firmware, signedTool, ClipFacts{"beep_wave", 8000, true, 4800},
+         "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, signed 8-bit (silence 0) */\n" + define +
+             "const signed char beep_wave[4800] =\n{\n\t0\n};\n"},
+        {"signed C", Target::C, signedTool, ClipFacts{"beep_wave", 8000, true, 4800}, signedTool},
         {"0 Hz", Target::Firmware, tool, ClipFacts{"beep_wave", 0, false, 4800},
          "/* beep_wave: 4,800 samples, length unknown at 0 Hz, unsigned 8-bit (silence 128) */\n"
          "#define beep_wave_rate 0\n" +
