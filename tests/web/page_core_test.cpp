@@ -171,6 +171,15 @@ Bytes floats(std::initializer_list<float> values) {
     return out;
 }
 
+Bytes doubles(std::initializer_list<double> values) {
+    Bytes out;
+    for (const double v : values) {
+        const auto word = std::bit_cast<std::uint64_t>(v);
+        for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
+    }
+    return out;
+}
+
 // PCM at the chosen rate is prepared by the core alone: equal channels give
 // that channel exactly at every width, a multiple of 256 in 16 bits v gives
 // v / 256 + 128, and what the core cannot read exactly is left to a decoder.
@@ -202,6 +211,12 @@ TEST(PrepareWaveFile, MixesPcmAtItsRateExactly) {
         {"24-bit mono", waveOf(1, 1, 3, frames(3, {-8388608, 65536, 8388607})), 8000, {0, 129, 255}},
         {"32-bit mono", waveOf(1, 1, 4, frames(4, {-2147483648LL, 16777216})), 8000, {0, 129}},
         {"float mono", waveOf(3, 1, 4, floats({-1.0f, 0.0f, 0.5f, 1.5f})), 8000, {0, 128, 192, 255}},
+        {"64-bit float stereo, equal channels",
+         waveOf(3, 2, 8, doubles({-1.0, -1.0, 0.25, 0.25, 1.0 / 256, 1.0 / 256, 2.0, 2.0})),
+         8000,
+         {0, 160, 129, 255}},
+        {"64-bit float, opposite channels", waveOf(3, 2, 8, doubles({0.75, -0.75})), 8000, {128}},
+        {"extensible 64-bit float", waveOf(3, 1, 8, doubles({-0.5}), true), 8000, {64}},
         {"extensible 16-bit stereo", waveOf(1, 2, 2, frames(2, {1024, 1024}), true), 8000, {132}},
         {"another rate", waveOf(1, 2, 2, frames(2, {0, 0})), 11025, {}},
         {"mu-law", waveOf(7, 2, 1, {0x10, 0x10}), 8000, {}},
