@@ -197,10 +197,8 @@ std::string clipName(const std::string& fileName) {
 
 bool givesIdentifier(std::string_view name) {
     if (name.empty() || !isAsciiLetter(name.front())) return false;
-    for (const char c : name) {
-        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != '_') return false;
-    }
-    return true;
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return isAsciiLetter(c) || isAsciiDigit(c) || c == '_'; });
 }
 
 std::string proposeName(std::string_view name) {
@@ -254,6 +252,9 @@ std::string targetText(Target target, std::string_view toolText, const ClipFacts
     return text;
 }
 
+// The count and the rate come off the conversion's result, named at the
+// one call.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
     Fit fit;
     const std::string bytes = grouped(sampleCount) + (sampleCount == 1 ? " byte" : " bytes");
