@@ -1,26 +1,49 @@
 // SPDX-License-Identifier: MIT
 // The C functions the page's script calls in the WebAssembly module. Every
 // pointer is into the module's memory; strings are UTF-8. Handles that a
-// function returns are freed with the matching *_free function.
+// function returns are freed with the matching *_free function. Natively
+// (the unit tests) the same functions are plain C functions.
 #include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <vector>
 
+#ifdef __EMSCRIPTEN__
 #include <emscripten/emscripten.h>
+#else
+#define EMSCRIPTEN_KEEPALIVE
+#endif
 
 #include "web/page_core.h"
+#include "web/page_text.h"
 
 using clip2c::web::PageResult;
-using clip2c::web::PageStatus;
-
-namespace {
+using clip2c::web::PrepareOptions;
+using clip2c::web::Target;
 
 // A byte string handed to the script: a prepared WAV file or a name. Its
 // bytes are followed by a NUL, so a name reads as a C string.
-struct Bytes {
+struct Clip2cBytes {
     std::string value;
 };
+
+namespace {
+
+// Bit 0 of a prepare's flags asks to normalize, bit 1 to trim.
+PrepareOptions optionsOf(int flags) {
+    PrepareOptions options;
+    options.normalize = (flags & 1) != 0;
+    options.trim = (flags & 2) != 0;
+    return options;
+}
+
+// A prepared file for the script; null when there is none (empty) or memory
+// runs out.
+Clip2cBytes* fileBytes(const std::vector<std::uint8_t>& file) {
+    if (file.empty()) return nullptr;
+    return new (std::nothrow) Clip2cBytes{std::string(file.begin(), file.end())};
+}
 
 }  // namespace
 
@@ -32,10 +55,16 @@ EMSCRIPTEN_KEEPALIVE void* clip2c_alloc(std::uint32_t size) { return std::malloc
 EMSCRIPTEN_KEEPALIVE void clip2c_release(void* block) { std::free(block); }
 
 // Converts as the tool converts a file called `name` (NUL-terminated) in
-// the current folder. Returns null only when memory runs out.
+// the current folder, into the text for `target` (0 C, 1 firmware, 2
+// PROGMEM, 3 __flash); `chosenRate` is the rate a raw clip plays at.
+// Returns null only when memory runs out.
 EMSCRIPTEN_KEEPALIVE PageResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length,
-                                                const char* name, int isSigned) {
-    return new (std::nothrow) PageResult(clip2c::web::convertForPage(bytes, length, name, isSigned != 0));
+                                                const char* name, int isSigned, int target,
+                                                std::uint32_t chosenRate) {
+    const Target chosen =
+        target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target) : Target::C;
+    return new (std::nothrow)
+        PageResult(clip2c::web::convertForPage(bytes, length, name, isSigned != 0, chosen, chosenRate));
 }
 EMSCRIPTEN_KEEPALIVE int clip2c_result_status(const PageResult* r) { return static_cast<int>(r->status); }
 EMSCRIPTEN_KEEPALIVE const char* clip2c_result_text(const PageResult* r) { return r->text.data(); }
@@ -52,50 +81,67 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_count(const PageResult* 
     return static_cast<std::uint32_t>(r->samples.size());
 }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_rate(const PageResult* r) { return r->sampleRate; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_promised(const PageResult* r) {
+    return r->dataPromised;
+}
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_held(const PageResult* r) { return r->dataHeld; }
+EMSCRIPTEN_KEEPALIVE int clip2c_result_riff_wave(const PageResult* r) { return r->isRiffWave ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int clip2c_result_fits(const PageResult* r) { return r->fit.fits ? 1 : 0; }
+// NUL-terminated UTF-8; empty unless the conversion was made.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_result_fit_text(const PageResult* r) { return r->fit.text.c_str(); }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_channels(const PageResult* r) {
+    return r->sourceChannels;
+}
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_bits(const PageResult* r) { return r->sourceBits; }
 EMSCRIPTEN_KEEPALIVE void clip2c_result_free(PageResult* r) { delete r; }
 
-// The tool's message for a status (NUL-terminated UTF-8, ending "\n");
-// empty when the tool prints none.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_message(int status) {
-    return clip2c::web::pageMessage(static_cast<PageStatus>(status)).data();
-}
-
 // Mixes planar float channels to mono and quantizes them into an 8-bit mono
-// WAV file at `sampleRate`. Returns null only when memory runs out.
-EMSCRIPTEN_KEEPALIVE Bytes* clip2c_prepare(const float* planar, std::uint32_t channelCount,
-                                           std::uint32_t frames, std::uint32_t sampleRate) {
-    const auto samples = clip2c::web::mixToEightBit(planar, channelCount, frames);
-    const auto file = clip2c::web::makeWaveFile(samples, sampleRate);
-    return new (std::nothrow) Bytes{std::string(file.begin(), file.end())};
+// WAV file at `sampleRate`, normalized and trimmed as `flags` say (bit 0,
+// bit 1). Null when the clip is too long for a WAV file, or memory runs out.
+EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare(const float* planar, std::uint32_t channelCount,
+                                                 std::uint32_t frames, std::uint32_t sampleRate, int flags) {
+    const auto samples = clip2c::web::mixToEightBit(planar, channelCount, frames, optionsOf(flags));
+    return fileBytes(clip2c::web::makeWaveFile(samples, sampleRate));
 }
 
-// A PCM WAV file at `sampleRate` prepared by the core alone; null when it is
-// not one the core reads, or memory runs out.
-EMSCRIPTEN_KEEPALIVE Bytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length,
-                                                std::uint32_t sampleRate) {
-    const auto file = clip2c::web::prepareWaveFile(bytes, length, sampleRate);
-    if (file.empty()) return nullptr;
-    return new (std::nothrow) Bytes{std::string(file.begin(), file.end())};
+// A PCM WAV file at `sampleRate` prepared by the core alone, as `flags`
+// say; null when it is not one the core reads, or memory runs out.
+EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length,
+                                                      std::uint32_t sampleRate, int flags) {
+    return fileBytes(clip2c::web::prepareWaveFile(bytes, length, sampleRate, optionsOf(flags)));
 }
 
+// A raw clip as an 8-bit mono WAV file at `sampleRate`, as `flags` say;
+// null when it is too long for a WAV file, or memory runs out.
+EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_raw(const std::uint8_t* bytes, std::uint32_t length,
+                                                     std::uint32_t sampleRate, int flags) {
+    return fileBytes(clip2c::web::prepareRawFile(bytes, length, sampleRate, optionsOf(flags)));
+}
+
+// The array's base name the tool gives a file called `fileName` (clipName).
+EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_clip_name(const char* fileName) {
+    return new (std::nothrow) Clip2cBytes{clip2c::web::clipName(fileName)};
+}
+// `name`, or a name giving a C identifier in its place (proposeName).
+EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_propose_name(const char* name) {
+    return new (std::nothrow) Clip2cBytes{clip2c::web::proposeName(name)};
+}
+// 1 when `<name>_wave` is a C identifier (givesIdentifier), else 0.
+EMSCRIPTEN_KEEPALIVE int clip2c_gives_identifier(const char* name) {
+    return clip2c::web::givesIdentifier(name) ? 1 : 0;
+}
 // The name a prepared clip is converted and offered under ("<name>.wav").
-EMSCRIPTEN_KEEPALIVE Bytes* clip2c_prepared_name(const char* name) {
-    return new (std::nothrow) Bytes{clip2c::web::preparedName(name)};
+EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepared_name(const char* name) {
+    return new (std::nothrow) Clip2cBytes{clip2c::web::preparedName(name)};
 }
-EMSCRIPTEN_KEEPALIVE const char* clip2c_bytes_data(const Bytes* b) { return b->value.c_str(); }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bytes_length(const Bytes* b) {
+EMSCRIPTEN_KEEPALIVE const char* clip2c_bytes_data(const Clip2cBytes* b) { return b->value.c_str(); }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bytes_length(const Clip2cBytes* b) {
     return static_cast<std::uint32_t>(b->value.size());
 }
-EMSCRIPTEN_KEEPALIVE void clip2c_bytes_free(Bytes* b) { delete b; }
+EMSCRIPTEN_KEEPALIVE void clip2c_bytes_free(Clip2cBytes* b) { delete b; }
 
-// What the chunk walk reads of a WAV file's format: stores channels, sample
-// rate and bits per sample at out[0..2], all 0 when it is not a WAV file.
-EMSCRIPTEN_KEEPALIVE void clip2c_source_format(const std::uint8_t* bytes, std::uint32_t length,
-                                               std::uint32_t* out) {
-    const clip2c::web::SourceFormat format = clip2c::web::readSourceFormat(bytes, length);
-    out[0] = format.channels;
-    out[1] = format.sampleRate;
-    out[2] = format.bitsPerSample;
-}
+// The page's texts: the statuses and the notices as one JSON object
+// (textsJson), NUL-terminated, owned by the module.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_texts() { return clip2c::web::textsJson().c_str(); }
 
 }  // extern "C"

@@ -68,11 +68,55 @@ double decodeSample(const std::uint8_t* p, std::uint32_t width, bool isFloat) {
     return static_cast<std::int32_t>(word) / 2147483648.0;
 }
 
+// The mono samples `sampleAt(0)` to `sampleAt(count - 1)`, decoded sound
+// nominally -1 to 1, quantized as `options` say (PrepareOptions). The
+// samples are asked for twice when normalizing, once for the peak and once
+// for the result, so that no copy of a long clip is held in double.
+template <typename SampleAt>
+std::vector<std::uint8_t> prepareSamples(std::uint32_t count, SampleAt sampleAt, PrepareOptions options) {
+    double peak = 0.0;
+    if (options.normalize) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const double magnitude = std::fabs(sampleAt(i));
+            if (std::isfinite(magnitude) && magnitude > peak) peak = magnitude;
+        }
+    }
+    std::vector<std::uint8_t> samples;
+    samples.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const double x = sampleAt(i);
+        samples.push_back(quantizeSample(peak > 0.0 ? x / peak : x));
+    }
+    if (options.trim) {
+        const auto isQuiet = [](std::uint8_t sample) { return sample >= 126 && sample <= 130; };
+        const auto last = std::find_if_not(samples.rbegin(), samples.rend(), isQuiet).base();
+        samples.erase(last, samples.end());
+        samples.erase(samples.begin(), std::find_if_not(samples.begin(), samples.end(), isQuiet));
+    }
+    return samples;
+}
+
+bool startsWith(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t offset, std::string_view id) {
+    return length >= offset + id.size() && std::equal(id.begin(), id.end(), bytes + offset);
+}
+
 }  // namespace
 
+// The target and the rate come as the script passes them, named at the one
+// call.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const std::string& name,
-                          bool isSigned) {
+                          bool isSigned, Target target, std::uint32_t chosenRate) {
+    constexpr std::uint32_t kDataId = 0x61746164;  // "data"
     PageResult result;
+    result.target = target;
+    // What the bytes are, read before any check, so that every outcome can
+    // say it.
+    result.isRiffWave = startsWith(bytes, length, 0, "RIFF") && startsWith(bytes, length, 8, "WAVE");
+    WaveInfo info{};
+    parseWave(bytes, length, info);
+    result.sourceChannels = info.channels;
+    result.sourceBits = info.bitsPerSample;
     // The run's checks, in its order: a path, a classifying name, a file
     // that reads (an empty one does not), then the format of a WAV.
     if (name.empty()) {
@@ -84,12 +128,20 @@ PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const
         result.status = PageStatus::NotRawOrWav;
         return result;
     }
+    const bool isWave = *extension == ".wav";
+    result.sampleRate = isWave ? info.sampleRate : chosenRate;
+    if (isWave) {
+        std::uint64_t available = 0;
+        if (const std::uint8_t* data = findLastChunk(kDataId, bytes, length, available)) {
+            result.dataPromised = readU32le(data + 4);
+            result.dataHeld = info.dataSize;
+        }
+    }
     result.outputName = deriveOutputPath(name, *extension);
     if (length == 0) {
         result.status = PageStatus::Unreadable;
         return result;
     }
-    const bool isWave = *extension == ".wav";
     const SampleSelection selection = selectSamples(bytes, length, isWave);
     if (selection.check == SampleCheck::NotMono) {
         result.status = PageStatus::NotMono;
@@ -99,16 +151,18 @@ PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const
         result.status = PageStatus::NotEightBit;
         return result;
     }
-    const SourceText text =
-        emitArraySource(deriveArrayName(name, *extension), selection.start, selection.count, isSigned);
+    const std::string arrayName = deriveArrayName(name, *extension);
+    const SourceText text = emitArraySource(arrayName, selection.start, selection.count, isSigned);
     if (!text.bytes) {
         result.status = PageStatus::OutOfMemory;
         return result;
     }
     result.status = PageStatus::Converted;
-    result.text.assign(text.bytes.chars(), text.length);
+    const std::string waveName = arrayName + "_wave";
+    const ClipFacts facts{waveName, result.sampleRate, isSigned, selection.count};
+    result.text = targetText(target, std::string_view(text.bytes.chars(), text.length), facts);
     result.samples.assign(selection.start, selection.start + selection.count);
-    if (isWave) result.sampleRate = readSourceFormat(bytes, length).sampleRate;
+    result.fit = fitFor(target, selection.count, result.sampleRate);
     return result;
 }
 
@@ -156,21 +210,21 @@ std::uint8_t quantizeSample(double x) {
 // The counts come as the script reads them off the decoded buffer, named at
 // the one call.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount,
-                                        std::uint32_t frames) {
-    std::vector<std::uint8_t> samples;
-    if (channelCount == 0) return samples;
-    samples.reserve(frames);
+std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
+                                        PrepareOptions options) {
+    if (channelCount == 0) return {};
     // The mean is taken in double: a sum of float channels is exact there,
     // so equal channels give their own value back, bit for bit.
-    for (std::size_t frame = 0; frame < frames; ++frame) {
-        double sum = 0.0;
-        for (std::size_t channel = 0; channel < channelCount; ++channel) {
-            sum += planar[channel * frames + frame];
-        }
-        samples.push_back(quantizeSample(sum / channelCount));
-    }
-    return samples;
+    return prepareSamples(
+        frames,
+        [&](std::size_t frame) {
+            double sum = 0.0;
+            for (std::size_t channel = 0; channel < channelCount; ++channel) {
+                sum += planar[channel * frames + frame];
+            }
+            return sum / channelCount;
+        },
+        options);
 }
 
 std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate) {
@@ -205,7 +259,7 @@ std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
 // the one call.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
-                                          std::uint32_t sampleRate) {
+                                          std::uint32_t sampleRate, PrepareOptions options) {
     constexpr std::uint32_t kPcm = 1;
     constexpr std::uint32_t kFloat = 3;
     WaveInfo info{};
@@ -218,16 +272,27 @@ std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32
     if (!(tag == kPcm && width >= 1 && width <= 4) && !(isFloat && (width == 4 || width == 8))) return {};
 
     const std::uint32_t frames = info.dataSize / info.blockAlign;
-    std::vector<std::uint8_t> samples;
-    samples.reserve(frames);
-    const std::uint8_t* frame = info.data;
-    for (std::uint32_t i = 0; i < frames; ++i, frame += info.blockAlign) {
-        double sum = 0.0;
-        for (std::uint32_t channel = 0; channel < info.channels; ++channel) {
-            sum += decodeSample(frame + std::size_t{channel} * width, width, isFloat);
-        }
-        samples.push_back(quantizeSample(sum / info.channels));
-    }
+    const std::vector<std::uint8_t> samples = prepareSamples(
+        frames,
+        [&](std::uint32_t i) {
+            const std::uint8_t* frame = info.data + std::size_t{i} * info.blockAlign;
+            double sum = 0.0;
+            for (std::uint32_t channel = 0; channel < info.channels; ++channel) {
+                sum += decodeSample(frame + std::size_t{channel} * width, width, isFloat);
+            }
+            return sum / info.channels;
+        },
+        options);
+    return makeWaveFile(samples, sampleRate);
+}
+
+// The length goes with the bytes and the rate with the page's choice, at
+// the one call.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+std::vector<std::uint8_t> prepareRawFile(const std::uint8_t* bytes, std::uint32_t length,
+                                         std::uint32_t sampleRate, PrepareOptions options) {
+    const std::vector<std::uint8_t> samples = prepareSamples(
+        length, [&](std::uint32_t i) { return (bytes[i] - 128) / 128.0; }, options);
     return makeWaveFile(samples, sampleRate);
 }
 

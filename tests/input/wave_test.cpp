@@ -5,59 +5,22 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "riff_builder.h"
 
 namespace clip2c {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void putU16(Bytes& b, std::uint32_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void putU32(Bytes& b, std::uint32_t v) {
-    putU16(b, v & 0xFFFF);
-    putU16(b, v >> 16);
-}
-void putId(Bytes& b, const char* id) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
-}
-
-Bytes riff(std::uint32_t riffSize, const char* form = "WAVE") {
-    Bytes b;
-    putId(b, "RIFF");
-    putU32(b, riffSize);
-    putId(b, form);
-    return b;
-}
-void chunk(Bytes& b, const char* id, std::uint32_t declared, std::size_t bodyBytes,
-           std::uint8_t fill = 0x80) {
-    putId(b, id);
-    putU32(b, declared);
-    b.resize(b.size() + bodyBytes, fill);
-}
-void fmt(Bytes& b, std::uint32_t channels, std::uint32_t rate, std::uint32_t blockAlign, std::uint32_t bits,
-         std::uint32_t declared = 16) {
-    putId(b, "fmt ");
-    putU32(b, declared);
-    putU16(b, 1);
-    putU16(b, channels);
-    putU32(b, rate);
-    putU32(b, rate * blockAlign);
-    putU16(b, blockAlign);
-    putU16(b, bits);
-}
-Bytes withRiffSize(Bytes b, std::uint32_t size) {
-    for (std::size_t i = 0; i < 4; ++i) b[4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
-    return b;
-}
-// Sets the RIFF size field to what the image actually holds.
-Bytes sealed(Bytes b) {
-    const auto size = static_cast<std::uint32_t>(b.size() - 8);
-    return withRiffSize(std::move(b), size);
-}
+using test::Bytes;
+using test::chunk;
+using test::fmt;
+using test::putId;
+using test::putU16;
+using test::putU32;
+using test::riff;
+using test::sealed;
+using test::withRiffSize;
 
 struct Expected {
     bool image;

@@ -12,46 +12,14 @@
 #include <vector>
 
 #include "input/wave.h"
+#include "riff_builder.h"
 
 namespace clip2c::web {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void putU32(Bytes& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// A WAV file of the given format tag, channels and sample width, at 8000
-// Hz; `extensible` puts the tag in a WAVE_FORMAT_EXTENSIBLE subformat.
-Bytes waveOf(std::uint16_t tag, std::uint16_t channels, std::uint16_t width, const Bytes& data,
-             bool extensible = false) {
-    const auto align = static_cast<std::uint16_t>(channels * width);
-    Bytes fmt = {static_cast<std::uint8_t>(extensible ? 0xFE : tag),
-                 static_cast<std::uint8_t>(extensible ? 0xFF : 0), static_cast<std::uint8_t>(channels), 0};
-    putU32(fmt, 8000);
-    putU32(fmt, 8000u * align);
-    fmt.insert(fmt.end(), {static_cast<std::uint8_t>(align), 0, static_cast<std::uint8_t>(8 * width), 0});
-    if (extensible) {
-        fmt.insert(fmt.end(), {22, 0, static_cast<std::uint8_t>(8 * width), 0, 3, 0, 0, 0});
-        fmt.insert(fmt.end(), {static_cast<std::uint8_t>(tag), 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0,
-                               0x38, 0x9B, 0x71});
-    }
-    Bytes out = {'R', 'I', 'F', 'F'};
-    putU32(out, static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size()));
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    putU32(out, static_cast<std::uint32_t>(fmt.size()));
-    out.insert(out.end(), fmt.begin(), fmt.end());
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
-    putU32(out, static_cast<std::uint32_t>(data.size()));
-    out.insert(out.end(), data.begin(), data.end());
-    return out;
-}
-
-// An integer PCM WAV file of the given channels and block align.
-Bytes wave(std::uint16_t channels, std::uint16_t align, const Bytes& data) {
-    return waveOf(1, channels, static_cast<std::uint16_t>(align / channels), data);
-}
+using test::Bytes;
+using test::wave;
+using test::waveOf;
 
 // Each outcome of the tool's run, with the output name it derives and, for
 // a conversion, the whole text.
@@ -211,6 +179,15 @@ Bytes floats(std::initializer_list<float> values) {
     return out;
 }
 
+Bytes doubles(std::initializer_list<double> values) {
+    Bytes out;
+    for (const double v : values) {
+        const auto word = std::bit_cast<std::uint64_t>(v);
+        for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
+    }
+    return out;
+}
+
 // PCM at the chosen rate is prepared by the core alone: equal channels give
 // that channel exactly at every width, a multiple of 256 in 16 bits v gives
 // v / 256 + 128, and what the core cannot read exactly is left to a decoder.
@@ -242,6 +219,12 @@ TEST(PrepareWaveFile, MixesPcmAtItsRateExactly) {
         {"24-bit mono", waveOf(1, 1, 3, frames(3, {-8388608, 65536, 8388607})), 8000, {0, 129, 255}},
         {"32-bit mono", waveOf(1, 1, 4, frames(4, {-2147483648LL, 16777216})), 8000, {0, 129}},
         {"float mono", waveOf(3, 1, 4, floats({-1.0f, 0.0f, 0.5f, 1.5f})), 8000, {0, 128, 192, 255}},
+        {"64-bit float stereo, equal channels",
+         waveOf(3, 2, 8, doubles({-1.0, -1.0, 0.25, 0.25, 1.0 / 256, 1.0 / 256, 2.0, 2.0})),
+         8000,
+         {0, 160, 129, 255}},
+        {"64-bit float, opposite channels", waveOf(3, 2, 8, doubles({0.75, -0.75})), 8000, {128}},
+        {"extensible 64-bit float", waveOf(3, 1, 8, doubles({-0.5}), true), 8000, {64}},
         {"extensible 16-bit stereo", waveOf(1, 2, 2, frames(2, {1024, 1024}), true), 8000, {132}},
         {"another rate", waveOf(1, 2, 2, frames(2, {0, 0})), 11025, {}},
         {"mu-law", waveOf(7, 2, 1, {0x10, 0x10}), 8000, {}},

@@ -1,0 +1,594 @@
+// SPDX-License-Identifier: MIT
+#include "web/page_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/console_texts.h"
+#include "riff_builder.h"
+#include "web/page_core.h"
+
+// The C API as the script calls it (web/exports.cpp).
+struct Clip2cBytes;
+extern "C" {
+clip2c::web::PageResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length, const char* name,
+                                        int isSigned, int target, std::uint32_t chosenRate);
+int clip2c_result_status(const clip2c::web::PageResult* r);
+const char* clip2c_result_text(const clip2c::web::PageResult* r);
+std::uint32_t clip2c_result_text_length(const clip2c::web::PageResult* r);
+const char* clip2c_result_output_name(const clip2c::web::PageResult* r);
+std::uint32_t clip2c_result_sample_count(const clip2c::web::PageResult* r);
+std::uint32_t clip2c_result_sample_rate(const clip2c::web::PageResult* r);
+std::uint32_t clip2c_result_data_promised(const clip2c::web::PageResult* r);
+std::uint32_t clip2c_result_data_held(const clip2c::web::PageResult* r);
+int clip2c_result_riff_wave(const clip2c::web::PageResult* r);
+int clip2c_result_fits(const clip2c::web::PageResult* r);
+const char* clip2c_result_fit_text(const clip2c::web::PageResult* r);
+std::uint32_t clip2c_result_source_channels(const clip2c::web::PageResult* r);
+std::uint32_t clip2c_result_source_bits(const clip2c::web::PageResult* r);
+void clip2c_result_free(clip2c::web::PageResult* r);
+Clip2cBytes* clip2c_prepare(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
+                            std::uint32_t sampleRate, int flags);
+Clip2cBytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t sampleRate,
+                                 int flags);
+Clip2cBytes* clip2c_prepare_raw(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t sampleRate,
+                                int flags);
+Clip2cBytes* clip2c_clip_name(const char* fileName);
+Clip2cBytes* clip2c_propose_name(const char* name);
+int clip2c_gives_identifier(const char* name);
+Clip2cBytes* clip2c_prepared_name(const char* name);
+const char* clip2c_bytes_data(const Clip2cBytes* b);
+std::uint32_t clip2c_bytes_length(const Clip2cBytes* b);
+void clip2c_bytes_free(Clip2cBytes* b);
+const char* clip2c_texts();
+}
+
+namespace clip2c::web {
+namespace {
+
+using test::Bytes;
+
+TEST(ProposeName, KeepsIdentifiersAndMakesOneOfEverythingElse) {
+    const struct {
+        const char* name;
+        bool gives;
+        const char* proposed;
+    } rows[] = {
+        {"beep", true, "beep"},
+        {"Beep_2", true, "Beep_2"},
+        {"a__b", true, "a__b"},
+        {"Z", true, "Z"},
+        {"Bell Ring - final (v2)", false, "Bell_Ring_final_v2"},
+        {"8bit", false, "clip_8bit"},
+        {"my-clip", false, "my_clip"},
+        {"\xE9\x9F\xB3\xE5\xA3\xB0", false, "clip"},  // 音声
+        {"", false, "clip"},
+        {"_hidden", false, "hidden"},
+        {"__", false, "clip"},
+        {"snd.wav", false, "snd_wav"},
+        {"caf\xC3\xA9 au lait", false, "caf_au_lait"},
+        {"-1-", false, "clip_1"},
+        {"x*/y", false, "x_y"},
+        {"take\t2\n", false, "take_2"},
+        {"9", false, "clip_9"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(givesIdentifier(row.name), row.gives) << row.name;
+        EXPECT_EQ(proposeName(row.name), row.proposed) << row.name;
+        EXPECT_TRUE(givesIdentifier(proposeName(row.name))) << row.name;
+    }
+}
+
+TEST(ClipName, IsTheToolsArrayNameElseThePreparedClips) {
+    const struct {
+        const char* fileName;
+        const char* expected;
+    } rows[] = {
+        {"beep.wav", "beep"},       {"dir/take.raw", "take"},
+        {"snd.wav.raw", "snd.wav"}, {"song.mp3", "song"},
+        {"a.raw.mp3", "a"},         {"noext", "noext"},
+        {"C:\\clips\\x.flac", "x"}, {"Bell Ring.ogg", "Bell Ring"},
+        {"CLIP.WAV", "CLIP"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(clipName(row.fileName), row.expected) << row.fileName;
+}
+
+// The whole text of each target, from a stand-in for the tool's text.
+TEST(TargetText, PutsTheFactsRateAndStorageWordsAroundTheToolsText) {
+    const std::string tool = "const unsigned char beep_wave[4800] =\n{\n\t128\n};\n";
+    const std::string signedTool = "const char beep_wave[4800] =\n{\n\t0\n};\n";
+    const std::string comment =
+        "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, unsigned 8-bit (silence 128) */\n";
+    const std::string define = "#define beep_wave_rate 8000\n";
+    const ClipFacts beep{"beep_wave", 8000, false, 4800};
+    const struct {
+        const char* name;
+        Target target;
+        std::string toolText;
+        ClipFacts facts;
+        std::string expected;
+    } rows[] = {
+        {"C", Target::C, tool, beep, tool},
+        {"firmware", Target::Firmware, tool, beep, comment + define + tool},
+        {"PROGMEM", Target::Progmem, tool, beep,
+         comment + "#include <avr/pgmspace.h>\n" + define +
+             "const PROGMEM unsigned char beep_wave[4800] =\n{\n\t128\n};\n"},
+        {"__flash", Target::Flash, tool, beep,
+         comment + define + "const __flash unsigned char beep_wave[4800] =\n{\n\t128\n};\n"},
+        {"signed __flash", Target::Flash, signedTool, ClipFacts{"beep_wave", 8000, true, 4800},
+         "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, signed 8-bit (silence 0) */\n" + define +
+             "const __flash signed char beep_wave[4800] =\n{\n\t0\n};\n"},
+        {"signed firmware", Target::Firmware, signedTool, ClipFacts{"beep_wave", 8000, true, 4800},
+         "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, signed 8-bit (silence 0) */\n" + define +
+             "const signed char beep_wave[4800] =\n{\n\t0\n};\n"},
+        {"signed C", Target::C, signedTool, ClipFacts{"beep_wave", 8000, true, 4800}, signedTool},
+        {"0 Hz", Target::Firmware, tool, ClipFacts{"beep_wave", 0, false, 4800},
+         "/* beep_wave: 4,800 samples, length unknown at 0 Hz, unsigned 8-bit (silence 128) */\n"
+         "#define beep_wave_rate 0\n" +
+             tool},
+        {"seconds rounded half up", Target::Firmware, "const x", ClipFacts{"s_wave", 2000, false, 1},
+         "/* s_wave: 1 samples, 0.001 s at 2000 Hz, unsigned 8-bit (silence 128) */\n"
+         "#define s_wave_rate 2000\nconst x"},
+        {"seconds rounded down", Target::Firmware, "const x", ClipFacts{"s_wave", 3, false, 1},
+         "/* s_wave: 1 samples, 0.333 s at 3 Hz, unsigned 8-bit (silence 128) */\n"
+         "#define s_wave_rate 3\nconst x"},
+        {"a long clip", Target::Firmware, "const x", ClipFacts{"s_wave", 44100, false, 1234567},
+         "/* s_wave: 1,234,567 samples, 27.995 s at 44100 Hz, unsigned 8-bit (silence 128) */\n"
+         "#define s_wave_rate 44100\nconst x"},
+        {"the longest clip", Target::Firmware, "const x", ClipFacts{"s_wave", 1, false, 4294967295u},
+         "/* s_wave: 4,294,967,295 samples, 4294967295.000 s at 1 Hz, unsigned 8-bit (silence 128) */\n"
+         "#define s_wave_rate 1\nconst x"},
+        {"comment end in the name", Target::Firmware, "const x", ClipFacts{"a*/b*//c_wave", 1, false, 1},
+         "/* a* /b* //c_wave: 1 samples, 1.000 s at 1 Hz, unsigned 8-bit (silence 128) */\n"
+         "#define a*/b*//c_wave_rate 1\nconst x"},
+        {"no leading const", Target::Progmem, "int x;", ClipFacts{"s_wave", 1, false, 1},
+         "/* s_wave: 1 samples, 1.000 s at 1 Hz, unsigned 8-bit (silence 128) */\n"
+         "#include <avr/pgmspace.h>\n#define s_wave_rate 1\nint x;"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(targetText(row.target, row.toolText, row.facts), row.expected) << row.name;
+}
+
+// The conversion hands out the target's text for the clip it converted, at
+// the rate the clip plays at, with its fit.
+TEST(ConvertForPage, MakesTheTargetsTextAtTheClipsRate) {
+    const Bytes three = {128, 129, 127};
+    const std::string array = "unsigned char beep_wave[3] =\n{\n\t128, 129, 127\n};\n";
+    const std::string head = "/* beep_wave: 3 samples, 0.375 s at 8 Hz, unsigned 8-bit (silence 128) */\n";
+    const std::string define = "#define beep_wave_rate 8\n";
+    const struct {
+        const char* name;
+        std::string fileName;
+        Bytes bytes;
+        Target target;
+        std::string text;
+        std::string fit;
+    } rows[] = {
+        {"raw as C", "beep.raw", three, Target::C, "const " + array,
+         "3 bytes: 0.0011 % of 256 KB (SAMD21), 0.00057 % of 512 KB, 0.00014 % of 2 MB (RP2040), 0.000072 % of "
+         "4 MB (ESP32)."},
+        {"raw for firmware", "beep.raw", three, Target::Firmware, head + define + "const " + array,
+         "3 bytes: 0.0011 % of 256 KB (SAMD21), 0.00057 % of 512 KB, 0.00014 % of 2 MB (RP2040), 0.000072 % of "
+         "4 MB (ESP32)."},
+        {"raw in PROGMEM", "beep.raw", three, Target::Progmem,
+         head + "#include <avr/pgmspace.h>\n" + define + "const PROGMEM " + array,
+         "Fits an Arduino Uno or Nano: 3 of 30,208 bytes; up to 3776.000 s fit at 8 Hz."},
+        {"WAV keeps its own rate", "beep.wav", test::waveOf(1, 1, 1, three, false, 11025), Target::Flash,
+         "/* beep_wave: 3 samples, 0.000 s at 11025 Hz, unsigned 8-bit (silence 128) */\n"
+         "#define beep_wave_rate 11025\nconst __flash " +
+             array,
+         "Fits an Arduino Uno or Nano: 3 of 30,208 bytes; up to 2.739 s fit at 11025 Hz."},
+    };
+    for (const auto& row : rows) {
+        const PageResult result =
+            convertForPage(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName,
+                           false, row.target, 8);
+        EXPECT_EQ(result.status, PageStatus::Converted) << row.name;
+        EXPECT_EQ(result.target, row.target) << row.name;
+        EXPECT_EQ(result.text, row.text) << row.name;
+        EXPECT_TRUE(result.fit.fits) << row.name;
+        EXPECT_EQ(result.fit.text, row.fit) << row.name;
+    }
+}
+
+TEST(FitFor, JudgesTheUnoAtItsLimitAndScalesTheRest) {
+    const std::string advice =
+        ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes at most "
+        "32,767 bytes in one array.";
+    const struct {
+        const char* name;
+        Target target;
+        std::uint32_t count;
+        std::uint32_t rate;
+        bool fits;
+        std::string text;
+    } rows[] = {
+        {"at the limit", Target::Progmem, 30208, 8000, true,
+         "Fits an Arduino Uno or Nano: 30,208 of 30,208 bytes; up to 3.776 s fit at 8000 Hz."},
+        {"a byte over", Target::Flash, 30209, 8000, false,
+         "Too big for an Arduino Uno or Nano: 30,209 bytes, where 30,208 fit (3.776 s at 8000 Hz)" + advice},
+        {"beyond one array", Target::Progmem, 40000, 8000, false,
+         "Too big for an Arduino Uno or Nano: 40,000 bytes, where 30,208 fit (3.776 s at 8000 Hz)" + advice},
+        {"seconds rounded down", Target::Flash, 0, 44100, true,
+         "Fits an Arduino Uno or Nano: 0 of 30,208 bytes; up to 0.684 s fit at 44100 Hz."},
+        {"fits at 0 Hz", Target::Progmem, 4800, 0, true,
+         "Fits an Arduino Uno or Nano: 4,800 of 30,208 bytes."},
+        {"too big at 0 Hz", Target::Flash, 40000, 0, false,
+         "Too big for an Arduino Uno or Nano: 40,000 bytes, where 30,208 fit" + advice},
+        {"C", Target::C, 4800, 8000, true,
+         "4,800 bytes: 1.8 % of 256 KB (SAMD21), 0.92 % of 512 KB, 0.23 % of 2 MB (RP2040), 0.11 % of 4 MB "
+         "(ESP32)."},
+        {"one byte", Target::Firmware, 1, 8000, true,
+         "1 byte: 0.00038 % of 256 KB (SAMD21), 0.00019 % of 512 KB, 0.000048 % of 2 MB (RP2040), 0.000024 % of "
+         "4 MB (ESP32)."},
+        {"nothing", Target::Firmware, 0, 0, true,
+         "0 bytes: 0 % of 256 KB (SAMD21), 0 % of 512 KB, 0 % of 2 MB (RP2040), 0 % of 4 MB (ESP32)."},
+        {"50 MB", Target::C, 50000000, 8000, true,
+         "50,000,000 bytes: 19073 % of 256 KB (SAMD21), 9537 % of 512 KB, 2384 % of 2 MB (RP2040), 1192 % of 4 "
+         "MB (ESP32)."},
+    };
+    for (const auto& row : rows) {
+        const Fit fit = fitFor(row.target, row.count, row.rate);
+        EXPECT_EQ(fit.fits, row.fits) << row.name;
+        EXPECT_EQ(fit.text, row.text) << row.name;
+    }
+    // The array limit is its own rule, seen on a board with more room.
+    EXPECT_EQ(kBoardRoom, 30208u);
+    EXPECT_TRUE(fitsFlash(kArrayLimit, kArrayLimit + 1000));
+    EXPECT_FALSE(fitsFlash(kArrayLimit + 1, kArrayLimit + 1000));
+    EXPECT_TRUE(fitsFlash(kBoardRoom, kBoardRoom));
+    EXPECT_FALSE(fitsFlash(kBoardRoom + 1, kBoardRoom));
+}
+
+Bytes doubles(std::initializer_list<double> values) {
+    Bytes out;
+    for (const double v : values) {
+        const auto word = std::bit_cast<std::uint64_t>(v);
+        for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
+    }
+    return out;
+}
+
+Bytes pcm16(std::initializer_list<std::int16_t> values) {
+    Bytes out;
+    for (const std::int16_t v : values) test::putU16(out, static_cast<std::uint16_t>(v));
+    return out;
+}
+
+// Normalize and trim, on each way a clip is prepared; each row's prepared
+// WAV file against the one holding the expected samples.
+TEST(PrepareOptions, NormalizesToFullScaleAndTrimsSilence) {
+    constexpr PrepareOptions kNormalize{true, false};
+    constexpr PrepareOptions kTrim{false, true};
+    constexpr PrepareOptions kBoth{true, true};
+    const auto raw = [](const Bytes& bytes, PrepareOptions options) {
+        return prepareRawFile(bytes.data(), static_cast<std::uint32_t>(bytes.size()), 8000, options);
+    };
+    const auto wave = [](const Bytes& file, PrepareOptions options) {
+        return prepareWaveFile(file.data(), static_cast<std::uint32_t>(file.size()), 8000, options);
+    };
+    const auto mixed = [](const std::vector<float>& planar, std::uint32_t channels, PrepareOptions options) {
+        const auto frames = static_cast<std::uint32_t>(planar.size() / channels);
+        return makeWaveFile(mixToEightBit(planar.data(), channels, frames, options), 8000);
+    };
+    Bytes everyByte;
+    for (int u = 0; u < 256; ++u) everyByte.push_back(static_cast<std::uint8_t>(u));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* name;
+        Bytes prepared;
+        Bytes expected;
+    } rows[] = {
+        {"raw, both off: the bytes unchanged", raw(everyByte, {}), everyByte},
+        {"raw, a quiet clip reaches 0 and 255", raw({120, 136, 128, 132}, kNormalize), {0, 255, 128, 192}},
+        {"raw, silence stays silence", raw({128, 128}, kNormalize), {128, 128}},
+        {"raw, trim cuts within 2 steps at both ends",
+         raw({128, 127, 126, 131, 128, 140, 130, 129}, kTrim),
+         {131, 128, 140}},
+        {"raw, all silence trims to nothing", raw({128, 126, 130, 127}, kTrim), {}},
+        {"raw, 125 and 131 are sound", raw({125, 128, 131}, kTrim), {125, 128, 131}},
+        {"raw, normalize before trim", raw({128, 129, 136, 120, 128}, kBoth), {144, 255, 0}},
+        {"decoded, a quiet stereo clip",
+         mixed({0.25f, -0.125f, 0.0f, 0.25f, -0.125f, 0.0f}, 2, kNormalize),
+         {255, 64, 128}},
+        {"decoded, NaN and infinity not the peak",
+         mixed({0.5f, nan, inf, -0.25f}, 1, kNormalize),
+         {255, 128, 255, 64}},
+        {"decoded, both off", mixed({0.25f, -0.125f}, 1, {}), {160, 112}},
+        {"decoded, trim", mixed({0.0f, 0.5f, 0.01f}, 1, kTrim), {192}},
+        {"16-bit WAV, normalized",
+         wave(test::waveOf(1, 1, 2, pcm16({1024, -2048, 0})), kNormalize),
+         {192, 0, 128}},
+        {"16-bit WAV, both", wave(test::waveOf(1, 1, 2, pcm16({0, 1024, -2048, 30})), kBoth), {192, 0}},
+        {"64-bit float WAV, both",
+         wave(test::waveOf(3, 1, 8, doubles({0.001, -0.1, 0.05, 0.0})), kBoth),
+         {0, 192}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(row.prepared, makeWaveFile(row.expected, 8000)) << row.name;
+}
+
+// What a conversion says about the bytes, for every outcome: the data
+// chunk's promise and what the file holds of it, the RIFF form, the format
+// the chunk walk reads, and the rate the clip plays at.
+TEST(ConvertForPage, GivesTheFactsBehindTheNotices) {
+    using test::chunk;
+    using test::fmt;
+    using test::riff;
+    using test::sealed;
+    Bytes cutShort = riff(0);
+    fmt(cutShort, 1, 8000, 1, 8);
+    chunk(cutShort, "data", 1000, 10);
+    Bytes streamed = riff(0xFFFFFFFF - 8 - 1);
+    fmt(streamed, 1, 22050, 1, 8);
+    chunk(streamed, "data", 0xFFFFFFFF, 7);
+    Bytes twoData = riff(0);
+    fmt(twoData, 1, 8000, 1, 8);
+    chunk(twoData, "data", 2, 2);
+    chunk(twoData, "data", 9, 4);
+    Bytes zeroRate = riff(0);
+    fmt(zeroRate, 1, 0, 1, 8);
+    chunk(zeroRate, "data", 2, 2);
+    const Bytes whole = test::waveOf(1, 1, 1, {1, 2, 3});
+    const Bytes stereo16 = test::waveOf(1, 2, 2, {1, 2, 3, 4});
+    const Bytes notWave = riff(4, "WAVX");
+    struct Row {
+        const char* name;
+        const char* fileName;
+        Bytes bytes;
+        PageStatus status;
+        std::uint32_t promised, held;
+        bool riffWave;
+        std::uint32_t channels, bits, rate;
+        std::size_t samples;
+    };
+    const Row rows[] = {
+        {"whole WAV", "a.wav", whole, PageStatus::Converted, 3, 3, true, 1, 8, 8000, 3},
+        {"cut short", "a.wav", sealed(cutShort), PageStatus::Converted, 1000, 10, true, 1, 8, 8000, 10},
+        {"streamed size", "a.wav", streamed, PageStatus::Converted, 0xFFFFFFFF, 7, true, 1, 8, 22050, 7},
+        {"the last data chunk", "a.wav", sealed(twoData), PageStatus::Converted, 9, 4, true, 1, 8, 8000, 4},
+        {"0 Hz", "a.wav", sealed(zeroRate), PageStatus::Converted, 2, 2, true, 1, 8, 0, 2},
+        {"16-bit stereo", "a.wav", stereo16, PageStatus::NotMono, 4, 4, true, 2, 16, 8000, 0},
+        {"not WAVE", "a.wav", notWave, PageStatus::NotMono, 0, 0, false, 0, 0, 0, 0},
+        {"empty WAV", "a.wav", {}, PageStatus::Unreadable, 0, 0, false, 0, 0, 0, 0},
+        {"a WAV named raw", "a.raw", whole, PageStatus::Converted, 0, 0, true, 1, 8, 11025, whole.size()},
+        {"raw", "a.raw", {1, 2, 3}, PageStatus::Converted, 0, 0, false, 0, 0, 11025, 3},
+        {"a WAV the tool does not classify", "a.mp3", stereo16, PageStatus::NotRawOrWav, 0, 0, true, 2, 16, 0,
+         0},
+    };
+    for (const Row& row : rows) {
+        const PageResult result =
+            convertForPage(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName,
+                           false, Target::C, 11025);
+        EXPECT_EQ(result.status, row.status) << row.name;
+        EXPECT_EQ(result.dataPromised, row.promised) << row.name;
+        EXPECT_EQ(result.dataHeld, row.held) << row.name;
+        EXPECT_EQ(result.isRiffWave, row.riffWave) << row.name;
+        EXPECT_EQ(result.sourceChannels, row.channels) << row.name;
+        EXPECT_EQ(result.sourceBits, row.bits) << row.name;
+        EXPECT_EQ(result.sampleRate, row.rate) << row.name;
+        EXPECT_EQ(result.samples.size(), row.samples) << row.name;
+    }
+}
+
+// A small JSON reader for the table of texts: strings, numbers, arrays and
+// objects; anything else, or anything left over, is a failure.
+struct Json {
+    enum class Kind { Invalid, String, Number, Array, Object } kind = Kind::Invalid;
+    std::string text;
+    double number = 0;
+    std::vector<Json> items;
+    std::vector<std::pair<std::string, Json>> members;
+
+    const Json* member(std::string_view key) const {
+        for (const auto& [name, value] : members) {
+            if (name == key) return &value;
+        }
+        return nullptr;
+    }
+};
+
+class JsonReader {
+public:
+    explicit JsonReader(std::string_view text) : text_(text) {}
+
+    Json document() {
+        Json value = read();
+        skipSpace();
+        if (at_ != text_.size()) value.kind = Json::Kind::Invalid;
+        return value;
+    }
+
+private:
+    void skipSpace() {
+        while (at_ < text_.size() && std::string_view(" \t\r\n").find(text_[at_]) != std::string_view::npos)
+            ++at_;
+    }
+    bool take(char c) {
+        skipSpace();
+        if (at_ < text_.size() && text_[at_] == c) {
+            ++at_;
+            return true;
+        }
+        return false;
+    }
+    bool readString(std::string& out) {
+        if (!take('"')) return false;
+        while (at_ < text_.size()) {
+            const char c = text_[at_++];
+            if (c == '"') return true;
+            if (static_cast<unsigned char>(c) < 0x20) return false;
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (at_ >= text_.size()) return false;
+            const char e = text_[at_++];
+            if (e == 'u') {
+                if (at_ + 4 > text_.size()) return false;
+                const unsigned long code = std::stoul(std::string(text_.substr(at_, 4)), nullptr, 16);
+                at_ += 4;
+                if (code >= 0x80) return false;  // the table escapes control bytes only
+                out += static_cast<char>(code);
+            } else if (std::string_view("\"\\/").find(e) != std::string_view::npos) {
+                out += e;
+            } else {
+                return false;
+            }
+        }
+        return false;
+    }
+    Json read() {
+        Json value;
+        skipSpace();
+        if (at_ >= text_.size()) return value;
+        const char c = text_[at_];
+        if (c == '"') {
+            if (readString(value.text)) value.kind = Json::Kind::String;
+        } else if (c == '-' || (c >= '0' && c <= '9')) {
+            std::size_t used = 0;
+            value.number = std::stod(std::string(text_.substr(at_)), &used);
+            at_ += used;
+            value.kind = Json::Kind::Number;
+        } else if (take('[')) {
+            if (take(']')) return Json{Json::Kind::Array, {}, 0, {}, {}};
+            do {
+                value.items.push_back(read());
+                if (value.items.back().kind == Json::Kind::Invalid) return Json{};
+            } while (take(','));
+            if (take(']')) value.kind = Json::Kind::Array;
+        } else if (take('{')) {
+            if (take('}')) return Json{Json::Kind::Object, {}, 0, {}, {}};
+            do {
+                std::string key;
+                if (!readString(key) || !take(':')) return Json{};
+                value.members.emplace_back(key, read());
+                if (value.members.back().second.kind == Json::Kind::Invalid) return Json{};
+            } while (take(','));
+            if (take('}')) value.kind = Json::Kind::Object;
+        }
+        return value;
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
+TEST(TextsJson, IsOneValidTableOfEveryStatusAndNotice) {
+    const Json table = JsonReader(textsJson()).document();
+    ASSERT_EQ(table.kind, Json::Kind::Object);
+    EXPECT_EQ(textsJson().c_str(), clip2c_texts());
+    const Json* statuses = table.member("statuses");
+    ASSERT_NE(statuses, nullptr);
+    ASSERT_EQ(statuses->kind, Json::Kind::Array);
+    const struct {
+        const char* key;
+        std::string_view japanese;
+        const char* english;
+    } expected[] = {
+        {"converted", "", ""},
+        {"no-input-path", kNoInputPath.utf8, "The input file's path name is not specified."},
+        {"not-raw-or-wav", kNotRawOrWav.utf8, "The input file is neither raw nor wav."},
+        {"not-mono", kMonoOnly.utf8, "wav files: only mono is supported."},
+        {"not-eight-bit", kEightBitOnly.utf8, "wav files: only 8 bit is supported."},
+        {"unreadable", "", "The file is empty: there are no samples to convert."},
+        {"out-of-memory", "", "Out of memory: the page could not hold the clip or its text."},
+    };
+    ASSERT_EQ(statuses->items.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const Json& status = statuses->items[i];
+        std::string_view japanese = expected[i].japanese;
+        if (!japanese.empty()) japanese.remove_suffix(1);  // the line end
+        ASSERT_NE(status.member("status"), nullptr) << i;
+        EXPECT_EQ(status.member("status")->number, static_cast<double>(i));
+        EXPECT_EQ(status.member("key")->text, expected[i].key) << i;
+        EXPECT_EQ(status.member("ja")->text, japanese) << expected[i].key;
+        EXPECT_EQ(status.member("en")->text, expected[i].english) << expected[i].key;
+    }
+    const Json* notices = table.member("notices");
+    ASSERT_NE(notices, nullptr);
+    const char* keys[] = {
+        "name-proposed", "rate-kept",           "rate-offer",         "cut-short",          "not-wav",
+        "empty",         "prepared-on-request", "trimmed-to-nothing", "name-not-identifier"};
+    EXPECT_EQ(notices->members.size(), std::size(keys));
+    for (const char* key : keys) {
+        const Json* notice = notices->member(key);
+        ASSERT_NE(notice, nullptr) << key;
+        EXPECT_EQ(notice->kind, Json::Kind::String) << key;
+        EXPECT_FALSE(notice->text.empty()) << key;
+    }
+    EXPECT_EQ(
+        notices->member("name-proposed")->text,
+        "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not compile; it is "
+        "named {name}_wave instead. Edit the name to change it.");
+    EXPECT_EQ(JsonReader("{\"a\":\"\\u0001\\\"\"}").document().member("a")->text, "\x01\"");
+}
+
+std::string taken(Clip2cBytes* bytes) {
+    if (bytes == nullptr) return "(null)";
+    std::string value(clip2c_bytes_data(bytes), clip2c_bytes_length(bytes));
+    clip2c_bytes_free(bytes);
+    return value;
+}
+
+// The C API hands the core's results through unchanged.
+TEST(PageExports, HandTheCoresResultsThrough) {
+    const Bytes clip = test::waveOf(1, 1, 1, {128, 140, 116}, false, 8000);
+    PageResult* result =
+        clip2c_convert(clip.data(), static_cast<std::uint32_t>(clip.size()), "beep.wav", 1, 2, 11025);
+    ASSERT_NE(result, nullptr);
+    const PageResult expected = convertForPage(clip.data(), static_cast<std::uint32_t>(clip.size()),
+                                               "beep.wav", true, Target::Progmem, 11025);
+    EXPECT_EQ(clip2c_result_status(result), 0);
+    EXPECT_EQ(std::string(clip2c_result_text(result), clip2c_result_text_length(result)), expected.text);
+    EXPECT_STREQ(clip2c_result_output_name(result), "beep.h");
+    EXPECT_EQ(clip2c_result_sample_count(result), 3u);
+    EXPECT_EQ(clip2c_result_sample_rate(result), 8000u);
+    EXPECT_EQ(clip2c_result_data_promised(result), 3u);
+    EXPECT_EQ(clip2c_result_data_held(result), 3u);
+    EXPECT_EQ(clip2c_result_riff_wave(result), 1);
+    EXPECT_EQ(clip2c_result_fits(result), 1);
+    EXPECT_EQ(std::string(clip2c_result_fit_text(result)), expected.fit.text);
+    EXPECT_EQ(clip2c_result_source_channels(result), 1u);
+    EXPECT_EQ(clip2c_result_source_bits(result), 8u);
+    clip2c_result_free(result);
+    // A target number the page does not know gives the tool's own text.
+    result = clip2c_convert(clip.data(), static_cast<std::uint32_t>(clip.size()), "beep.wav", 0, 7, 0);
+    EXPECT_EQ(std::string(clip2c_result_text(result), clip2c_result_text_length(result)),
+              "const unsigned char beep_wave[3] =\n{\n\t128, 140, 116\n};\n");
+    clip2c_result_free(result);
+
+    const Bytes quiet = {128, 132, 124, 128};
+    const auto quietLength = static_cast<std::uint32_t>(quiet.size());
+    const auto file = [](const Bytes& samples, std::uint32_t rate) {
+        const Bytes wave = makeWaveFile(samples, rate);
+        return std::string(wave.begin(), wave.end());
+    };
+    EXPECT_EQ(taken(clip2c_prepare_raw(quiet.data(), quietLength, 8000, 0)), file(quiet, 8000));
+    EXPECT_EQ(taken(clip2c_prepare_raw(quiet.data(), quietLength, 8000, 1)), file({128, 255, 0, 128}, 8000));
+    EXPECT_EQ(taken(clip2c_prepare_raw(quiet.data(), quietLength, 8000, 2)), file({132, 124}, 8000));
+    EXPECT_EQ(taken(clip2c_prepare_raw(quiet.data(), quietLength, 8000, 3)), file({255, 0}, 8000));
+    EXPECT_EQ(taken(clip2c_prepare_wave(clip.data(), static_cast<std::uint32_t>(clip.size()), 8000, 1)),
+              file({128, 255, 0}, 8000));
+    EXPECT_EQ(taken(clip2c_prepare_wave(clip.data(), static_cast<std::uint32_t>(clip.size()), 11025, 0)),
+              "(null)");
+    const float planar[] = {0.5f, -0.5f, 0.5f, -0.5f};  // two equal channels of two frames
+    EXPECT_EQ(taken(clip2c_prepare(planar, 2, 2, 22050, 0)), file({192, 64}, 22050));
+    EXPECT_EQ(taken(clip2c_prepare(planar, 1, 4, 22050, 3)), file({255, 0, 255, 0}, 22050));
+
+    EXPECT_EQ(taken(clip2c_clip_name("dir/Bell Ring.mp3")), "Bell Ring");
+    EXPECT_EQ(taken(clip2c_propose_name("Bell Ring")), "Bell_Ring");
+    EXPECT_EQ(taken(clip2c_prepared_name("dir/Bell Ring.mp3")), "dir/Bell Ring.wav");
+    EXPECT_EQ(clip2c_gives_identifier("Bell_Ring"), 1);
+    EXPECT_EQ(clip2c_gives_identifier("Bell Ring"), 0);
+}
+
+}  // namespace
+}  // namespace clip2c::web
