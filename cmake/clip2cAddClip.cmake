@@ -22,10 +22,11 @@
 # or PROGMEM (avr-libc; the header then includes <avr/pgmspace.h>).
 #
 # The files are made again whenever the clip, the clip2c executable or the
-# function's arguments change, and <target> is compiled only after they
-# exist. The tool is clip2c::clip2c: the imported target of an installed
-# package, or the alias that clip2c's own CMakeLists.txt defines when it is
-# added as a subproject.
+# function's arguments change (Make and Ninja run a custom command again
+# when its line changes), and <target> is compiled only after they exist.
+# The tool is clip2c::clip2c: the imported target of an installed package,
+# or the alias that clip2c's own CMakeLists.txt defines when it is added as
+# a subproject.
 include_guard(GLOBAL)
 
 # Run as a script (cmake -P) at build time: converts one clip, quietly. The
@@ -293,19 +294,6 @@ function(clip2c_add_clip target clip)
     endif()
   endif()
 
-  # The command's settings, in a file written only when they change: Make,
-  # unlike Ninja, does not run a command again because its line changed, so
-  # a new SIGNED, RATE or STORAGE reaches the files through this dependency.
-  set(settings "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/clip2c_clips/${target}/${name}.txt")
-  set(wanted "${arguments}\n${source}\n${arg_RATE}\n${arg_STORAGE}\n")
-  set(held "")
-  if(EXISTS "${settings}")
-    file(READ "${settings}" held)
-  endif()
-  if(NOT held STREQUAL wanted)
-    file(WRITE "${settings}" "${wanted}")
-  endif()
-
   add_custom_command(
     OUTPUT "${header}" ${source}
     COMMAND "${CMAKE_COMMAND}"
@@ -313,7 +301,7 @@ function(clip2c_add_clip target clip)
             "-DCLIP2C_ARGUMENTS=${arguments}" "-DCLIP2C_CLIP=${clip_path}" "-DCLIP2C_HEADER=${header}"
             "-DCLIP2C_SOURCE=${source}" "-DCLIP2C_STORAGE=${arg_STORAGE}" "-DCLIP2C_RATE=${arg_RATE}"
             -P "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
-    DEPENDS "${clip_path}" ${tool} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}" "${settings}"
+    DEPENDS "${clip_path}" ${tool} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     WORKING_DIRECTORY "${clip_dir_real}"
     COMMENT "clip2c: ${clip} -> ${made}"
     VERBATIM)
