@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
     static_assert(tone_wave_rate > 0 && ramp_wave_rate > 0, "rates in hertz");
     int failures =
         check_clip("C++ SOURCE tone_wave", argv[1], 1, tone_wave, static_cast<long>(sizeof tone_wave), 1);
-    failures |= check_clip("C++ SOURCE ramp_wave", argv[3], 0, ramp_wave, static_cast<long>(sizeof ramp_wave), 0);
+    failures |=
+        check_clip("C++ SOURCE ramp_wave", argv[3], 0, ramp_wave, static_cast<long>(sizeof ramp_wave), 0);
     failures |= check_rate("tone_wave_rate", tone_wave_rate, argv[2]);
     failures |= check_rate("ramp_wave_rate", ramp_wave_rate, argv[4]);
     if (tone_from_other_cxx() != tone_wave || tone_from_c() != tone_wave) {

@@ -12,14 +12,13 @@ clip, its RATE or the tool changes, and only then. It also checks the
 function's configure-time refusals, the reason (and no CMake warning) a
 rejected clip fails the build with, clips in awkward folders, the rate read
 from WAV files of unusual layouts, the STORAGE words in the generated
-sources and their compiling without warnings under gcc and clang, C and
-C++, the plain-char caveat of signed output, and a cross build that uses the
-installed tool. Firmware: a bare-metal Cortex-M
-build with the installed tool (alone, and with clip2c's source tree added
-after it; one of its arrays shared by two files through SOURCE) and
-ATmega328P programs with their clip in flash, by hand and through STORAGE
-__flash and PROGMEM; each reads the ELF file for where the arrays lie and
-what they hold.
+sources and their compiling without warnings under gcc and clang, C and C++,
+the plain-char caveat of signed output, and a cross build that uses the
+installed tool. Firmware: a bare-metal Cortex-M build with the installed
+tool (alone, and with clip2c's source tree added after it; one of its arrays
+shared by two files through SOURCE) and ATmega328P programs with their clip
+in flash, by hand and through STORAGE __flash and PROGMEM; each reads the
+ELF file for where the arrays lie and what they hold.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
