@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [STORAGE <words>...])
+# clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [RATE <hz>] [STORAGE <words>...])
 #
 # Converts <clip> (a .raw or .wav file; relative to the calling
 # CMakeLists.txt's folder, or absolute) at build time into <name>.h, where
@@ -12,31 +12,74 @@
 # Without SOURCE the header is clip2c's text: it defines the array
 # <name>_wave. With SOURCE the array is defined once, in <name>_wave.c
 # (<name>_wave.cpp when C is not enabled) compiled into <target>: clip2c's
-# text unchanged after an #include of the header, which declares
+# text after an #include of the header, which declares
 # extern const unsigned char <name>_wave[N]; (const char with SIGNED) with
 # an include guard and C linkage for C++, so any number of C and C++ files
-# may include it. STORAGE <words> (SOURCE only) puts the words beside const
-# in both, e.g. __flash (avr-gcc, C) or PROGMEM (avr-libc; the header then
-# includes <avr/pgmspace.h>).
+# may include it. The header also defines <name>_wave_rate, the sample rate
+# in hertz as a plain decimal: RATE <hz> when given (a raw clip needs it),
+# else the rate of the WAV file's "fmt " chunk. STORAGE <words> (SOURCE
+# only) puts the words right after const in both, e.g. __flash (avr-gcc, C)
+# or PROGMEM (avr-libc; the header then includes <avr/pgmspace.h>).
 #
-# The files are made again whenever the clip or the clip2c executable
-# changes, and <target> is compiled only after they exist. The tool is
-# clip2c::clip2c: the imported target of an installed package, or the alias
-# that clip2c's own CMakeLists.txt defines when it is added as a subproject.
+# The files are made again whenever the clip, the clip2c executable or the
+# function's arguments change (Make and Ninja run a custom command again
+# when its line changes), and <target> is compiled only after they exist.
+# The tool is clip2c::clip2c: the imported target of an installed package,
+# or the alias that clip2c's own CMakeLists.txt defines when it is added as
+# a subproject.
 include_guard(GLOBAL)
 
 # Run as a script (cmake -P) at build time: converts one clip, quietly. The
 # banner clip2c prints on every run stays out of the build log; when the
 # conversion fails, the message names the clip and shows what clip2c said.
 # With CLIP2C_SOURCE set, clip2c writes that file, which is then made into
-# the definition, and CLIP2C_HEADER into the declaration.
+# the definition, and CLIP2C_HEADER into the declaration and the rate
+# (CLIP2C_RATE, else read from the WAV file).
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  # Sets <out> to the little-endian 32-bit value of 8 hex digits.
+  macro(clip2c_u32le hex out)
+    string(REGEX REPLACE "^(..)(..)(..)(..)$" "0x\\4\\3\\2\\1" ${out} "${hex}")
+    math(EXPR ${out} "${${out}}")
+  endmacro()
+
+  # Sets <out> to the sample rate of the WAV file's last "fmt " chunk that
+  # is whole up to its block-align field, "" when there is none. The chunks
+  # are walked as clip2c walks them: from offset 12 up to the RIFF size + 8
+  # (in 32-bit arithmetic), each odd body followed by a pad byte, until a
+  # chunk header would pass the file's end.
+  function(clip2c_wave_rate path out)
+    file(SIZE "${path}" length)
+    file(READ "${path}" riff LIMIT 12 HEX)
+    set(rate "")
+    set(limit 0)
+    if(riff MATCHES "^........(........)57415645$") # "WAVE"
+      clip2c_u32le("${CMAKE_MATCH_1}" limit)
+      math(EXPR limit "(${limit} + 8) & 0xFFFFFFFF")
+    endif()
+    set(position 12)
+    math(EXPR remaining "${length} - ${position}")
+    while(position LESS limit AND remaining GREATER_EQUAL 8)
+      file(READ "${path}" chunk OFFSET ${position} LIMIT 16 HEX)
+      string(REGEX MATCH "^(........)(........)........(........)?" chunk "${chunk}")
+      set(id "${CMAKE_MATCH_1}")
+      set(chunk_rate "${CMAKE_MATCH_3}")
+      clip2c_u32le("${CMAKE_MATCH_2}" body)
+      if(id STREQUAL "666d7420" AND remaining GREATER_EQUAL 22) # "fmt ", whole up to its block align
+        clip2c_u32le("${chunk_rate}" rate)
+      endif()
+      math(EXPR position "${position} + 8 + ${body} + (${body} & 1)")
+      math(EXPR remaining "${length} - ${position}")
+    endwhile()
+    set(${out} "${rate}" PARENT_SCOPE)
+  endfunction()
+
   # The folder is made at configure time too, but may have been removed
   # since, and Make does not make an output's folder itself.
   get_filename_component(header_dir "${CLIP2C_HEADER}" DIRECTORY)
   file(MAKE_DIRECTORY "${header_dir}")
   execute_process(COMMAND ${CLIP2C_EMULATOR} "${CLIP2C_TOOL}" ${CLIP2C_ARGUMENTS}
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  set(reason "")
   if(NOT status EQUAL 0)
     # clip2c's messages are Japanese (Shift_JIS); their ASCII words tell
     # which one it printed after its banner line (app/console_texts.h).
@@ -55,20 +98,32 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
     else()
       set(reason "it printed, in Shift_JIS: ${said}")
     endif()
-    # Whatever a failed run left (a header cut short by a full disk) must not
-    # count as up to date in the next build.
-    file(REMOVE "${CLIP2C_HEADER}" "${CLIP2C_SOURCE}")
-    message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: ${reason} (exit status ${status})")
-  endif()
-  if(CLIP2C_SOURCE)
+    string(APPEND reason " (exit status ${status})")
+  elseif(CLIP2C_SOURCE)
     file(READ "${CLIP2C_SOURCE}" text)
     string(REGEX MATCH "^const (unsigned char|char) ([A-Za-z0-9_]+)\\[([0-9]+)\\]" declaration "${text}")
-    if(NOT declaration)
-      file(REMOVE "${CLIP2C_SOURCE}")
-      message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: its text begins with no declaration")
-    endif()
     set(type "${CMAKE_MATCH_1}")
+    set(name "${CMAKE_MATCH_2}")
     set(array "${CMAKE_MATCH_2}[${CMAKE_MATCH_3}]")
+    set(rate "${CLIP2C_RATE}")
+    if(NOT declaration)
+      set(reason "its text begins with no declaration")
+    elseif(rate STREQUAL "")
+      clip2c_wave_rate("${CLIP2C_CLIP}" rate)
+      if(rate STREQUAL "" OR rate EQUAL 0)
+        set(reason "its \"fmt \" chunk gives a sample rate of 0; give the rate with RATE <hz>")
+      endif()
+    endif()
+  endif()
+  # Whatever a failed run left (a header cut short by a full disk) must not
+  # count as up to date in the next build. CLIP2C_SOURCE stays unquoted: when
+  # it is empty, file(REMOVE) gets no name rather than an empty one, which
+  # it would warn about.
+  if(NOT reason STREQUAL "")
+    file(REMOVE "${CLIP2C_HEADER}" ${CLIP2C_SOURCE})
+    message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: ${reason}")
+  endif()
+  if(CLIP2C_SOURCE)
     get_filename_component(header_name "${CLIP2C_HEADER}" NAME)
     get_filename_component(source_name "${CLIP2C_SOURCE}" NAME)
     get_filename_component(clip_name "${CLIP2C_CLIP}" NAME)
@@ -83,34 +138,42 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
       endif()
     endif()
     file(WRITE "${CLIP2C_HEADER}"
-      "/* Made by clip2c_add_clip from ${clip_name}: the array that ${source_name} defines. */\n"
+      "/* Made by clip2c_add_clip from ${clip_name}: the array that ${source_name} defines, and its\n"
+      "   sample rate in hertz. */\n"
       "#ifndef ${guard}\n#define ${guard}\n${include}\n"
+      "#define ${name}_rate ${rate}\n\n"
       "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
       "extern const${words} ${type} ${array};\n\n"
       "#ifdef __cplusplus\n}\n#endif\n\n#endif\n")
     # The header comes first, so the compiler checks that the two agree and,
     # in C++, gives the definition the declaration's external C linkage.
-    # STORAGE reaches the text's one "const" through a macro, which leaves
-    # clip2c's text as it is; clang's warning about the macro is beside the
-    # point here.
-    set(before "/* Made by clip2c_add_clip from ${clip_name}. */\n#include \"${header_name}\"\n\n")
-    set(after "")
-    if(CLIP2C_STORAGE)
-      string(APPEND before "#ifdef __clang__\n#pragma clang diagnostic ignored \"-Wkeyword-macro\"\n"
-                           "#pragma clang diagnostic ignored \"-Wdisabled-macro-expansion\"\n#endif\n"
-                           "#define const const${words}\n")
-      set(after "#undef const\n")
-    endif()
-    file(WRITE "${CLIP2C_SOURCE}" "${before}${text}${after}")
+    # The words go right after the text's one "const", at its start.
+    string(REGEX REPLACE "^const" "const${words}" text "${text}")
+    file(WRITE "${CLIP2C_SOURCE}"
+      "/* Made by clip2c_add_clip from ${clip_name}. */\n#include \"${header_name}\"\n\n${text}")
   endif()
   return()
 endif()
 
 function(clip2c_add_clip target clip)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE" "" "STORAGE")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE" "RATE" "STORAGE")
   if(arg_UNPARSED_ARGUMENTS)
-    message(FATAL_ERROR "clip2c_add_clip: unexpected arguments: ${arg_UNPARSED_ARGUMENTS} "
-                        "(usage: clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [STORAGE <words>]))")
+    message(FATAL_ERROR "clip2c_add_clip: unexpected arguments: ${arg_UNPARSED_ARGUMENTS} (usage: "
+                        "clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [RATE <hz>] [STORAGE <words>]))")
+  endif()
+  if(DEFINED arg_RATE OR "RATE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    if(NOT arg_SOURCE)
+      message(FATAL_ERROR "clip2c_add_clip: RATE needs SOURCE: without it the header is clip2c's text, "
+                          "which holds no rate")
+    endif()
+    # Written into C as it is: no leading 0, which C would read as octal,
+    # and no more than a WAV file's 32-bit field holds.
+    string(LENGTH "${arg_RATE}" digits)
+    if(NOT arg_RATE MATCHES "^[1-9][0-9]*$" OR digits GREATER 10
+       OR (digits EQUAL 10 AND arg_RATE STRGREATER "4294967295"))
+      message(FATAL_ERROR "clip2c_add_clip: RATE \"${arg_RATE}\" is not a sample rate in hertz: give a "
+                          "decimal integer from 1 to 4294967295, e.g. RATE 8000")
+    endif()
   endif()
   if(DEFINED arg_STORAGE OR "STORAGE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     if(NOT arg_SOURCE)
@@ -118,7 +181,7 @@ function(clip2c_add_clip target clip)
                           "array as clip2c writes it, and there is no declaration to put the words in")
     endif()
     if(NOT arg_STORAGE)
-      message(FATAL_ERROR "clip2c_add_clip: STORAGE needs the words to put beside const, e.g. __flash")
+      message(FATAL_ERROR "clip2c_add_clip: STORAGE needs the words to put after const, e.g. __flash")
     endif()
   endif()
   if(NOT TARGET "${target}")
@@ -147,6 +210,11 @@ function(clip2c_add_clip target clip)
                         "which is how clip2c tells a raw clip from a WAV file")
   endif()
   string(SUBSTRING "${clip_file}" 0 ${cut} name)
+  string(SUBSTRING "${clip_file}" ${cut} 4 extension)
+  if(arg_SOURCE AND extension STREQUAL ".raw" AND NOT arg_RATE)
+    message(FATAL_ERROR "clip2c_add_clip: ${clip}: a raw clip holds no sample rate, and with SOURCE "
+                        "the header defines ${name}_wave_rate: give it with RATE <hz>, e.g. RATE 8000")
+  endif()
   if(NOT name MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
     message(FATAL_ERROR "clip2c_add_clip: ${clip}: the array would be named \"${name}_wave\", which is "
                         "not a C identifier, so the header would not compile; give the file a name "
@@ -231,7 +299,7 @@ function(clip2c_add_clip target clip)
     COMMAND "${CMAKE_COMMAND}"
             "-DCLIP2C_EMULATOR=${emulator}" "-DCLIP2C_TOOL=$<TARGET_FILE:${tool}>"
             "-DCLIP2C_ARGUMENTS=${arguments}" "-DCLIP2C_CLIP=${clip_path}" "-DCLIP2C_HEADER=${header}"
-            "-DCLIP2C_SOURCE=${source}" "-DCLIP2C_STORAGE=${arg_STORAGE}"
+            "-DCLIP2C_SOURCE=${source}" "-DCLIP2C_STORAGE=${arg_STORAGE}" "-DCLIP2C_RATE=${arg_RATE}"
             -P "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     DEPENDS "${clip_path}" ${tool} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     WORKING_DIRECTORY "${clip_dir_real}"

@@ -4,19 +4,21 @@
 
 Installs the built clip2c into a scratch prefix and checks the installed
 files; then builds tests/consumer (a C and a C++ program with clips compiled
-in, and a program whose C++ and C files share one array made with SOURCE;
-warnings as errors) against the installed package and as a subproject
-(add_subdirectory and FetchContent), with Ninja and with Make in parallel,
-runs the programs, and checks that a header is made again when its clip or
-the tool changes, and only then. It also checks the function's
-configure-time refusals, the reason a rejected clip fails the build with,
-clips in awkward folders, the plain-char caveat of signed output, and a
-cross build that uses the installed tool. Firmware: a bare-metal Cortex-M
-build with the installed tool (alone, and with clip2c's source tree added
-after it; one of its arrays shared by two files through SOURCE) and
-ATmega328P programs with their clip in flash, by hand and through STORAGE
-__flash and PROGMEM; each reads the ELF file for where the arrays lie and
-what they hold.
+in, and a program whose C++ and C files share arrays made with SOURCE, with
+their rates; warnings as errors) against the installed package and as a
+subproject (add_subdirectory and FetchContent), with Ninja and with Make in
+parallel, runs the programs, and checks that a header is made again when its
+clip, its RATE or the tool changes, and only then. It also checks the
+function's configure-time refusals, the reason (and no CMake warning) a
+rejected clip fails the build with, clips in awkward folders, the rate read
+from WAV files of unusual layouts, the STORAGE words in the generated
+sources and their compiling without warnings under gcc and clang, C and C++,
+the plain-char caveat of signed output, and a cross build that uses the
+installed tool. Firmware: a bare-metal Cortex-M build with the installed
+tool (alone, and with clip2c's source tree added after it; one of its arrays
+shared by two files through SOURCE) and ATmega328P programs with their clip
+in flash, by hand and through STORAGE __flash and PROGMEM; each reads the
+ELF file for where the arrays lie and what they hold.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
@@ -30,7 +32,8 @@ import time
 import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import Tally, c_array, project_args, wave_module_file  # noqa: E402  (expected texts; WAV files as Python writes them)
+from cliptest import (Tally, c_array, chunk, fmt, pcm8, project_args, riff,  # noqa: E402  (expected texts; WAV files)
+                      wave_module_file)
 
 tally = Tally("consumer")
 
@@ -82,17 +85,33 @@ def configure(src, build, generator, extra):
     return run(["cmake", "-S", src, "-B", build, "-G", generator] + extra, expect_ok=False)
 
 
-def build_and_check(name, src, build):
+def configure_and_build(what, src, build, generator, extra, then_build=True):
+    """Configures <src> in <build> with the generator and the extra
+    arguments, then (unless then_build is False) builds all of it. Returns
+    True; a step that fails is recorded under <what>, with CMake's output,
+    and gives False."""
+    step, (code, out) = "configure", configure(src, build, generator, extra)
+    if code == 0 and then_build:
+        step, (code, out) = "build", run(["cmake", "--build", build, "--parallel", "2"], expect_ok=False)
+    if code != 0:
+        tally.fail("%s: the %s failed:\n%s" % (what, step, out))
+    return code == 0
+
+
+def build_and_check(name, src, build, ramp_rate):
     """Builds, runs the programs; returns the generated files: the headers of
-    embed_c (tone, ramp) and embed_cxx (tone), then shared_cxx's header and
-    definition of tone (SOURCE)."""
-    run(["cmake", "--build", build, "--parallel", "4"])
+    embed_c (tone, ramp) and embed_cxx (tone), then shared_cxx's headers and
+    definitions of tone and ramp (SOURCE; ramp's RATE is ramp_rate)."""
+    run(["cmake", "--build", build, "--parallel", "2"])
     headers = [os.path.join(build, "clip2c_clips", t, h)
                for t, h in (("embed_c", "tone.h"), ("embed_c", "ramp.h"), ("embed_cxx", "tone.h"),
-                            ("shared_cxx", "tone.h"), ("shared_cxx", "tone_wave.c"))]
+                            ("shared_cxx", "tone.h"), ("shared_cxx", "tone_wave.c"),
+                            ("shared_cxx", "ramp.h"), ("shared_cxx", "ramp_wave.c"))]
     tone, ramp = os.path.join(src, "clips", "tone.wav"), os.path.join(src, "clips", "ramp.raw")
+    with wave.open(tone) as w:
+        tone_rate = str(w.getframerate())
     for argv in ([os.path.join(build, "embed_c"), tone, ramp], [os.path.join(build, "embed_cxx"), tone],
-                 [os.path.join(build, "shared_cxx"), tone]):
+                 [os.path.join(build, "shared_cxx"), tone, tone_rate, ramp, ramp_rate]):
         code, out = run(argv, expect_ok=False)
         if code != 0:
             tally.fail("%s: %s exited %d: %s" % (name, os.path.basename(argv[0]), code, out.strip()))
@@ -103,34 +122,43 @@ def scenario(args, name, generator, extra, tool_of):
     root = os.path.join(args.scratch, name)
     src, build = os.path.join(root, "src"), os.path.join(root, "build")
     shutil.copytree(os.path.join(args.source, "tests", "consumer"), src)
-    code, out = configure(src, build, generator, extra)
-    if code != 0:
-        tally.fail("%s: configure failed:\n%s" % (name, out))
+    if not configure_and_build(name, src, build, generator, extra, then_build=False):
         return
-    headers = build_and_check(name, src, build)
-    tone_c, ramp_c, tone_cxx, shared_h, shared_c = headers
+    headers = build_and_check(name, src, build, "11025")
+    tone_c, ramp_c, tone_cxx, shared_h, shared_c, shared_ramp_h, shared_ramp_c = headers
 
     before = mtimes(headers)
-    run(["cmake", "--build", build, "--parallel", "4"])
+    run(["cmake", "--build", build, "--parallel", "2"])
     if mtimes(headers) != before:
         tally.fail("%s: a rebuild with nothing changed made headers again" % name)
 
-    # A new clip, written by another tool, of another length: shared_cxx
-    # checks that sizeof, in C and C++, follows it.
+    # A new clip, written by another tool, of another length and rate:
+    # shared_cxx checks that sizeof, in C and C++, and the rate follow it.
     with open(os.path.join(src, "clips", "tone.wav"), "wb") as f:
-        f.write(wave_module_file(bytes((i * 37 + 11) & 0xFF for i in range(777))))
+        f.write(wave_module_file(bytes((i * 37 + 11) & 0xFF for i in range(777)), rate=22050))
     bump(os.path.join(src, "clips", "tone.wav"))
     before = mtimes(headers)
-    build_and_check(name, src, build)
+    build_and_check(name, src, build, "11025")
     after = mtimes(headers)
     if any(after[h] == before[h] for h in (tone_c, tone_cxx, shared_h, shared_c)):
         tally.fail("%s: tone.h or tone_wave.c was not made again after tone.wav changed" % name)
-    if after[ramp_c] != before[ramp_c]:
+    if any(after[h] != before[h] for h in (ramp_c, shared_ramp_h, shared_ramp_c)):
         tally.fail("%s: ramp.h was made again though ramp.raw did not change" % name)
+
+    # A new RATE makes ramp's files in shared_cxx again, and nothing else.
+    before = mtimes(headers)
+    if not configure_and_build(name + ", RATE 16000", src, build, generator,
+                               extra + ["-DCONSUMER_RAMP_RATE=16000"], then_build=False):
+        return
+    build_and_check(name, src, build, "16000")
+    after = mtimes(headers)
+    if any((after[h] == before[h]) != (h not in (shared_ramp_h, shared_ramp_c)) for h in headers):
+        tally.fail("%s: a new RATE for ramp.raw should make ramp.h and ramp_wave.c of shared_cxx again, "
+                   "and nothing else" % name)
 
     bump(tool_of(build))
     before = mtimes(headers)
-    run(["cmake", "--build", build, "--parallel", "4"])
+    run(["cmake", "--build", build, "--parallel", "2"])
     if any(mtimes(headers)[h] == before[h] for h in headers):
         tally.fail("%s: headers were not made again after the clip2c executable changed" % name)
 
@@ -145,19 +173,19 @@ def scenario(args, name, generator, extra, tool_of):
     bump(tone)
     code, out = run(["cmake", "--build", build], expect_ok=False)
     flat = " ".join(out.split())  # CMake wraps its messages
-    if code == 0 or "could not convert" not in flat or "is not mono" not in flat:
-        tally.fail("%s: a stereo clip did not fail the build with its reason:\n%s" % (name, out))
+    if code == 0 or "could not convert" not in flat or "is not mono" not in flat or "CMake Warning" in out:
+        tally.fail("%s: a stereo clip did not fail the build with its reason alone:\n%s" % (name, out))
     for header in (tone_c, tone_cxx, shared_h, shared_c):
         if os.path.exists(header) and os.stat(header).st_mtime_ns >= os.stat(tone).st_mtime_ns:
             tally.fail("%s: a failed conversion left %s newer than its clip" % (name, header))
     with open(tone, "wb") as f:
         f.write(good)
     bump(tone)
-    build_and_check(name, src, build)
+    build_and_check(name, src, build, "16000")
 
     # Headers removed by hand, folder and all, are simply made again.
     shutil.rmtree(os.path.join(build, "clip2c_clips"))
-    build_and_check(name, src, build)
+    build_and_check(name, src, build, "16000")
     return build
 
 
@@ -197,6 +225,22 @@ RULE_ROWS = [
      "STORAGE needs SOURCE"),
     ("STORAGE without words", ["tone.wav"], ["clip2c_add_clip(app tone.wav SOURCE STORAGE)"],
      "STORAGE needs the words"),
+    ("raw clip, SOURCE, no RATE", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE)"],
+     "a raw clip holds no sample rate"),
+    ("RATE without SOURCE", ["tone.raw"], ["clip2c_add_clip(app tone.raw RATE 8000)"], "RATE needs SOURCE"),
+    ("RATE without a value", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE RATE)"],
+     'RATE "" is not a sample rate'),
+    ("RATE 0", ["tone.wav"], ["clip2c_add_clip(app tone.wav SOURCE RATE 0)"], 'RATE "0" is not a sample rate'),
+    ("RATE negative", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE RATE -8000)"],
+     'RATE "-8000" is not a sample rate'),
+    ("RATE with a unit", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE RATE 8kHz)"],
+     'RATE "8kHz" is not a sample rate'),
+    ("RATE with a fraction", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE RATE 8000.5)"],
+     'RATE "8000.5" is not a sample rate'),
+    ("RATE with a leading 0 (octal in C)", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE RATE 08000)"],
+     'RATE "08000" is not a sample rate'),
+    ("RATE beyond 32 bits", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE RATE 4294967296)"],
+     'RATE "4294967296" is not a sample rate'),
 ]
 
 
@@ -215,7 +259,7 @@ def check_rules(args, prefix):
             f.write(PROJECT % "\n".join(calls))
         code, out = configure(root, os.path.join(root, "build"), args.generator[0],
                               ["-DCMAKE_PREFIX_PATH=" + prefix])
-        flat = " ".join(out.split())
+        flat = " ".join(out.split())  # CMake wraps its messages
         if code == 0 or expected not in flat:
             tally.fail("rule '%s': expected a configure error with %r, got exit %d:\n%s" % (name, expected, code, out))
 
@@ -228,12 +272,15 @@ REJECTED_ROWS = [
     ("16-bit WAV", "wide.wav", wave_module_file(bytes(40), width=2), True, "the WAV file is mono but not 8-bit"),
     ("missing clip", "gone.raw", None, False, "the clip is missing, empty or unreadable"),
     ("empty clip", "empty.raw", b"", True, "the clip is missing, empty or unreadable"),
+    ("WAV of rate 0, no RATE", "still.wav", pcm8(bytes(40), rate=0), True,
+     'its "fmt " chunk gives a sample rate of 0; give the rate with RATE <hz>'),
 ]
 
 
 def check_rejected(args, prefix):
     """Each rejected clip fails the build of its target with the clip's path
-    and the reason, and leaves none of the files it would have made."""
+    and the reason, no CMake warning, and leaves none of the files it would
+    have made."""
     root = os.path.join(args.scratch, "rejected")
     os.makedirs(root)
     calls = []
@@ -246,22 +293,23 @@ def check_rejected(args, prefix):
             with open(path, "wb") as f:
                 f.write(data)
         calls += ["add_executable(app%d main.c)" % i,
-                  "clip2c_add_clip(app%d %s%s)" % (i, path, " SOURCE" if source else "")]
+                  "clip2c_add_clip(app%d %s%s)" % (i, path, " SOURCE" + " RATE 8000" * clip.endswith(".raw")
+                                                  if source else "")]
     with open(os.path.join(root, "main.c"), "w") as f:
         f.write("int main(void) { return 0; }\n")
     with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
         f.write((PROJECT % "\n".join(calls)).replace("add_executable(app main.c)\n", ""))
     build = os.path.join(root, "build")
-    code, out = configure(root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix])
-    if code != 0:
-        tally.fail("rejected clips: configure failed:\n" + out)
+    if not configure_and_build("rejected clips", root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix],
+                               then_build=False):
         return
     for i, (name, clip, data, _, reason) in enumerate(REJECTED_ROWS):
         code, out = run(["cmake", "--build", build, "--target", "app%d" % i], expect_ok=False)
         flat = " ".join(out.split())  # CMake wraps its messages
         said = "could not convert %s: %s" % (os.path.join(build if data is None else root, clip), reason)
-        if code == 0 or said not in flat:
-            tally.fail("rejected '%s': expected a failed build saying %r, got exit %d:\n%s" % (name, said, code, out))
+        if code == 0 or said not in flat or "CMake Warning" in out:
+            tally.fail("rejected '%s': expected a failed build saying %r and no warning, got exit %d:\n%s"
+                       % (name, said, code, out))
         left = os.listdir(os.path.join(build, "clip2c_clips", "app%d" % i))
         if left:
             tally.fail("rejected '%s': the failed conversion left %s" % (name, left))
@@ -307,19 +355,87 @@ def check_places(args, prefix):
     with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
         f.write((PROJECT % "\n".join(calls)).replace("VERSION 3.20", "VERSION 3.5"))
     build = os.path.join(root, "-build")  # a build folder whose name begins with "-"
-    code, out = configure(root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix])
-    if code != 0:
-        tally.fail("places: configure failed:\n" + out)
-        return
-    code, out = run(["cmake", "--build", build], expect_ok=False)
-    if code != 0:
-        tally.fail("places: build failed:\n" + out)
+    if not configure_and_build("places", root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix]):
         return
     for name, (header, text) in expected.items():
         path = os.path.join(build, "clip2c_clips", "app", header.decode())
         got = open(path, "rb").read() if os.path.exists(path) else b"(missing)"
         if got != text:
             tally.fail("place '%s': %s holds\n%r\nexpected\n%r" % (name, header.decode(), got[:200], text[:200]))
+
+
+# --- the rate, the STORAGE words, and what compilers say about it all ---------
+
+CLIP = bytes(range(7, 47))  # an even length: no pad byte after "data"
+DATA = chunk(b"data", CLIP)
+
+# Clips with SOURCE: {name, file, its bytes, more arguments, the rate the
+# header must give}. The WAV files' chunks lie as clip2c's walk allows.
+RATE_ROWS = [
+    ("fmt, then data", "plain.wav", pcm8(CLIP, rate=8000), "", "8000"),
+    ("data before fmt", "late.wav", riff(DATA, fmt(rate=11025)), "", "11025"),
+    ("odd-sized chunk before fmt", "padded.wav", riff(chunk(b"LIST", b"abcde"), fmt(rate=22050), DATA), "", "22050"),
+    ("two fmt chunks: the last", "twice.wav", riff(fmt(rate=8000), DATA, fmt(rate=44100)), "", "44100"),
+    ("last fmt cut off by the file's end", "cut.wav", riff(fmt(rate=16000), DATA, fmt(rate=44100, body_size=6)),
+     "", "16000"),
+    ("fmt beyond the RIFF size", "beyond.wav",
+     riff(fmt(rate=12000), DATA, fmt(rate=44100), riff_size=4 + len(fmt()) + len(DATA)), "", "12000"),
+    ("the highest WAV rate", "top.wav", pcm8(CLIP, rate=0xFFFFFFFF), "", "4294967295"),
+    ("RATE over the WAV's", "over.wav", pcm8(CLIP, rate=8000), "RATE 12345", "12345"),
+    ("RATE for a WAV of rate 0", "zero.wav", pcm8(CLIP, rate=0), "RATE 8000", "8000"),
+    ("raw, signed", "beep.raw", CLIP, "SIGNED RATE 4000", "4000"),
+    ("raw, the highest RATE", "peak.raw", CLIP, "RATE 4294967295", "4294967295"),
+    ("raw, STORAGE", "kept.raw", CLIP, "RATE 4000 STORAGE volatile", "4000"),
+]
+
+
+def check_rates(args, prefix):
+    """Each header of RATE_ROWS defines <array>_rate once, with its rate;
+    each source is clip2c's text after the header's #include, with the
+    STORAGE words right after its const; and the sources compile without a
+    warning under each of gcc and clang, as C and as C++."""
+    root = os.path.join(args.scratch, "rates")
+    os.makedirs(root)
+    calls = ["add_executable(app main.c)"]
+    for _, clip, data, more, _ in RATE_ROWS:
+        with open(os.path.join(root, clip), "wb") as f:
+            f.write(data)
+        calls.append("clip2c_add_clip(app %s SOURCE %s)" % (clip, more))
+    with open(os.path.join(root, "main.c"), "w") as f:
+        f.write("int main(void) { return 0; }\n")
+    with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
+        f.write((PROJECT % "\n".join(calls)).replace("add_executable(app main.c)\n", "", 1))
+    build = os.path.join(root, "build")
+    if not configure_and_build("rates", root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix]):
+        return
+    out_dir = os.path.join(build, "clip2c_clips", "app")
+    sources = []
+    for name, clip, data, more, rate in RATE_ROWS:
+        array = clip[:-4].encode()
+        samples = data if clip.endswith(".raw") else CLIP
+        header = open(os.path.join(out_dir, clip[:-4] + ".h"), "rb").read()
+        rates = re.findall(rb"^#define \w+_rate\b.*$", header, re.M)
+        if rates != [b"#define %s_wave_rate %s" % (array, rate.encode())]:
+            tally.fail("rate '%s': the header defines %s, expected %s_wave_rate %s" % (name, rates, array, rate))
+        sources.append(os.path.join(out_dir, clip[:-4] + "_wave.c"))
+        text = c_array(array, samples, "SIGNED" in more)
+        if "STORAGE" in more:
+            text = text.replace(b"const ", b"const %s " % more.split("STORAGE ")[1].encode(), 1)
+        expected = b'/* Made by clip2c_add_clip from %s. */\n#include "%s.h"\n\n' % (clip.encode(), array) + text
+        got = open(sources[-1], "rb").read()
+        if got != expected:
+            tally.fail("rate '%s': %s holds\n%s\nexpected\n%s" % (name, sources[-1], got.decode(), expected.decode()))
+    compilers = [("gcc", "c", "c99"), ("clang", "c", "c99"), ("g++", "c++", "c++11"), ("clang++", "c++", "c++11")]
+    for compiler, language, standard in compilers:
+        if shutil.which(compiler) is None:
+            print("generated sources: %s skipped, not installed" % compiler)
+            continue
+        for source in sources:
+            code, out = run([compiler, "-x", language, "-std=" + standard, "-Wall", "-Wextra", "-pedantic",
+                             "-c", "-o", os.devnull, source], expect_ok=False)
+            if code != 0 or out.strip():
+                tally.fail("%s -x %s -Wall -Wextra -pedantic: %s is not clean:\n%s"
+                           % (compiler, language, os.path.basename(source), out))
 
 
 # --- plain char and signed output --------------------------------------------
@@ -365,12 +481,8 @@ def check_cross_build(args, prefix):
     root = os.path.join(args.scratch, "cross")
     src, build = os.path.join(root, "src"), os.path.join(root, "build")
     shutil.copytree(os.path.join(args.source, "tests", "consumer"), src)
-    code, out = configure(src, build, args.generator[0],
-                          ["-DCMAKE_TOOLCHAIN_FILE=" + toolchain, "-Dclip2c_DIR=" + package_dir(prefix)])
-    if code == 0:
-        code, out = run(["cmake", "--build", build, "--parallel", "4"], expect_ok=False)
-    if code != 0:
-        tally.fail("cross build with the host tool failed:\n" + out)
+    if not configure_and_build("cross build with the host tool", src, build, args.generator[0],
+                               ["-DCMAKE_TOOLCHAIN_FILE=" + toolchain, "-Dclip2c_DIR=" + package_dir(prefix)]):
         return
     for exe in ("embed_c.exe", "embed_cxx.exe"):
         if not os.path.isfile(os.path.join(build, exe)):
@@ -456,11 +568,7 @@ def check_firmware(args, prefix):
                  "-Dclip2c_DIR=" + package_dir(prefix)]
         if with_source:
             extra.append("-DCLIP2C_SOURCE_DIR=" + args.source)
-        code, out = configure(project, build, args.generator[0], extra)
-        if code == 0:
-            code, out = run(["cmake", "--build", build, "--parallel", "2"], expect_ok=False)
-        if code != 0:
-            tally.fail("%s: the build failed:\n%s" % (name, out))
+        if not configure_and_build(name, project, build, args.generator[0], extra):
             continue
         elf = os.path.join(build, "firmware.elf")
         check_array_in_flash(name, "arm-none-eabi-", elf, "tone_wave", ".rodata", flash, tone)
@@ -497,7 +605,7 @@ int main(void) {
 
 def check_avr(args, prefix):
     """An ATmega328P (32 KiB flash, 2 KiB RAM) and a 4000-sample clip: as
-    written, the array fills RAM and the link fails; included under __flash
+    written, the array fills RAM and the link fails; declared __flash
     (tests/consumer/avr), it lies in flash and takes no RAM."""
     if shutil.which("avr-gcc") is None:
         print("avr: skipped, no avr-gcc")
@@ -508,6 +616,10 @@ def check_avr(args, prefix):
     with open(os.path.join(root, "beep.raw"), "wb") as f:
         f.write(samples)
     run([os.path.join(prefix, "bin", "clip2c.exe" if os.name == "nt" else "clip2c"), "beep.raw"], cwd=root)
+    # beep_flash.c includes the tool's text with __flash put after its one
+    # const, at its start, as the README's sed line does.
+    with open(os.path.join(root, "beep.h"), "rb") as f, open(os.path.join(root, "beep_flash.h"), "wb") as out:
+        out.write(re.sub(rb"\Aconst ", b"const __flash ", f.read()))
     with open(os.path.join(root, "ram_player.c"), "wb") as f:
         f.write(AVR_RAM_PLAYER)
     compile_avr = ["avr-gcc", "-mmcu=atmega328p", "-Os", "-std=gnu11", "-Wall", "-Wextra", "-pedantic", "-Werror"]
@@ -528,23 +640,23 @@ def check_avr(args, prefix):
     shutil.copytree(os.path.join(args.source, "tests", "consumer", "avr"), src)
     with open(os.path.join(src, "beep.raw"), "wb") as f:
         f.write(samples)
-    code, out = configure(src, build, args.generator[0], ["-DCMAKE_TOOLCHAIN_FILE=" +
-                          os.path.join(src, "atmega328p.cmake"), "-Dclip2c_DIR=" + package_dir(prefix)])
-    if code == 0:
-        code, out = run(["cmake", "--build", build], expect_ok=False)
-    if code != 0:
-        tally.fail("avr, clip2c_add_clip: the build failed:\n" + out)
+    if not configure_and_build("avr, clip2c_add_clip", src, build, args.generator[0], [
+            "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(src, "atmega328p.cmake"), "-Dclip2c_DIR=" + package_dir(prefix)]):
         return
-    for name, target, definition in AVR_ROWS:
-        if not os.path.isfile(os.path.join(build, "clip2c_clips", target, definition)):
-            tally.fail("%s: the array was not defined in %s" % (name, definition))
+    for name, target, definition, words in AVR_ROWS:
+        path = os.path.join(build, "clip2c_clips", target, definition)
+        text = open(path, "rb").read() if os.path.isfile(path) else b"(missing)"
+        if not text.endswith(c_array(b"beep", samples).replace(b"const ", b"const %s " % words, 1)):
+            tally.fail("%s: %s does not end with clip2c's text, %s after its const:\n%s"
+                       % (name, definition, words.decode(), text[:300].decode()))
         check_avr_elf(name, os.path.join(build, target + ".elf"), samples)
 
 
-# {name, target of tests/consumer/avr, the file that defines beep_wave}
+# {name, target of tests/consumer/avr, the file that defines beep_wave, its
+# STORAGE}
 AVR_ROWS = [
-    ("avr, STORAGE __flash from C", "flash_player", "beep_wave.c"),
-    ("avr, STORAGE PROGMEM from C++", "progmem_player", "beep_wave.cpp"),
+    ("avr, STORAGE __flash from C", "flash_player", "beep_wave.c", b"__flash"),
+    ("avr, STORAGE PROGMEM from C++", "progmem_player", "beep_wave.cpp", b"PROGMEM"),
 ]
 
 
@@ -582,6 +694,7 @@ def main():
     check_rules(args, prefix)
     check_rejected(args, prefix)
     check_places(args, prefix)
+    check_rates(args, prefix)
     check_plain_char(args, prefix)
     check_cross_build(args, prefix)
     check_firmware(args, prefix)
