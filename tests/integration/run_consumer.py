@@ -32,7 +32,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from cliptest import (Tally, c_array, chunk, fmt, pcm8, project_args, riff,  # noqa: E402  (expected texts; WAV files)
+from cliptest import (Tally, c_array, chunk, fmt, pcm8, riff, runner_args,  # noqa: E402  (expected texts; WAV files)
                       wave_module_file)
 
 tally = Tally("consumer")
@@ -671,7 +671,7 @@ def check_avr_elf(what, elf, samples):
 
 
 def main():
-    args = project_args(__doc__, lambda parser: parser.add_argument("--generator", action="append", default=[]))
+    args = runner_args(__doc__, "--source", "--build", "--scratch", "--config", "--generator")
     if not args.generator:
         args.generator = (["Ninja"] if shutil.which("ninja") else []) + ["Unix Makefiles"]
 
