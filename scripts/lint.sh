@@ -42,7 +42,7 @@ fi
 
 echo "== clang-tidy (native)"
 product=(app/*.cpp input/*.cpp csource/*.cpp platform/platform_posix.cpp platform/large_block_heap.cpp
-         web/page_core.cpp)
+         web/page_core.cpp web/page_text.cpp)
 [ -f "${product[0]}" ] || fail "no product source under app/"
 cmake -S . -B build-lint -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 tidy -p build-lint "${product[@]}" || status=1

@@ -22,22 +22,13 @@ bash scripts/build-web.sh
 cmake -S . -B build-web/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-web/native --target clip2c -j "$(nproc)" >/dev/null
 
-# The driver lives in the build folder, out of the source tree; npm ci runs
-# again only when the lock file changed. Chromium is Debian's: nothing is
-# downloaded but the pinned packages.
-driver=build-web/driver
-if ! cmp -s tests/web/package-lock.json "$driver/package-lock.json" || [ ! -d "$driver/node_modules" ]; then
-  rm -rf "$driver"
-  mkdir -p "$driver"
-  cp tests/web/package.json tests/web/package-lock.json "$driver/"
-  (cd "$driver" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
-fi
+modules=$(bash scripts/web-driver.sh)
 
 python3 tests/web/make_fixtures.py build-web/fixtures
 
-NODE_PATH="$PWD/$driver/node_modules" node tests/web/run_web_test.js \
+NODE_PATH="$modules" node tests/web/run_web_test.js \
   --site build-web/site --cases build-web/fixtures/cases.json --exe build-web/native/clip2c \
-  --scratch build-web/scratch --screenshot build-web/web-page.png
+  --scratch build-web/scratch --screenshot build-web/web-page.png --sketch tests/arduino/check_play_clip.py
 
 if [ "$update_screenshot" = 1 ]; then
   cp build-web/web-page.png doc/web-page.png

@@ -86,6 +86,7 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_promised(const PageResult*
 }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_held(const PageResult* r) { return r->dataHeld; }
 EMSCRIPTEN_KEEPALIVE int clip2c_result_riff_wave(const PageResult* r) { return r->isRiffWave ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int clip2c_result_is_raw(const PageResult* r) { return r->isRaw ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE int clip2c_result_fits(const PageResult* r) { return r->fit.fits ? 1 : 0; }
 // NUL-terminated UTF-8; empty unless the conversion was made.
 EMSCRIPTEN_KEEPALIVE const char* clip2c_result_fit_text(const PageResult* r) { return r->fit.text.c_str(); }
@@ -131,6 +132,11 @@ EMSCRIPTEN_KEEPALIVE int clip2c_gives_identifier(const char* name) {
     return clip2c::web::givesIdentifier(name) ? 1 : 0;
 }
 // The name a prepared clip is converted and offered under ("<name>.wav").
+// The name to convert a file called `fileName` under when it is renamed
+// to `name` (convertName).
+EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_convert_name(const char* fileName, const char* name) {
+    return new (std::nothrow) Clip2cBytes{clip2c::web::convertName(fileName, name)};
+}
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepared_name(const char* name) {
     return new (std::nothrow) Clip2cBytes{clip2c::web::preparedName(name)};
 }

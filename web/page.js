@@ -1,463 +1,445 @@
 // SPDX-License-Identifier: MIT
-// The page's script: it takes the chosen file, hands it to the WebAssembly
-// core (which converts, mixes and quantizes) and shows what comes back.
-// Decoding other formats is the browser's; everything else is the core's.
-(function () {
-  'use strict';
+// The page's script: it hands the chosen file to the worker (web/worker.js,
+// which runs the WebAssembly core), decodes sound when the worker asks, and
+// shows what comes back. It holds no rule of the conversion and no text of
+// the tool's: those come from the core.
+'use strict';
 
-  // Statuses of _clip2c_convert (web/page_core.h, PageStatus).
-  var CONVERTED = 0, NO_INPUT_PATH = 1, NOT_RAW_OR_WAV = 2, NOT_MONO = 3, NOT_EIGHT_BIT = 4,
-      UNREADABLE = 5, OUT_OF_MEMORY = 6;
+const $ = (id) => document.getElementById(id);
+const clipInput = $('clip'), nameInput = $('name'), nameShown = $('name-shown'), targetSelect = $('target'),
+  rateSelect = $('rate'), signedBox = $('signed'), normalizeBox = $('normalize'), trimBox = $('trim'),
+  stateLine = $('state'), busy = $('busy'), progressBar = $('progress'), cancelButton = $('cancel'),
+  messageBox = $('message'), noticeBox = $('notice'), preparedLine = $('prepared'), resultBox = $('result'),
+  fitLine = $('fit'), source = $('source'), sourceNote = $('source-note'), download = $('download'),
+  clipDownload = $('clip-download'), canvas = $('wave'), playButton = $('play'), copyButton = $('copy'),
+  actionNote = $('action-note');
 
-  var ENGLISH = {};
-  ENGLISH[NO_INPUT_PATH] = 'The input file\'s path name is not specified.';
-  ENGLISH[NOT_RAW_OR_WAV] = 'The input file is neither raw nor wav.';
-  ENGLISH[NOT_MONO] = 'wav files: only mono is supported.';
-  ENGLISH[NOT_EIGHT_BIT] = 'wav files: only 8 bit is supported.';
-  ENGLISH[UNREADABLE] = 'The file is empty or cannot be read. The tool prints only its banner ' +
-      'and exits with status \u22121; there is no text.';
-  ENGLISH[OUT_OF_MEMORY] = 'Out of memory: the page could not hold the clip or its text.';
+// Work that takes longer than this shows its progress and can be stopped.
+const PROGRESS_AFTER_MS = 300;
 
-  // Texts longer than this are shown cut at a line end; the download always
-  // holds the whole text.
-  var SHOWN_BYTES = 256 * 1024;
+let worker = null;    // the worker, and its promise of readiness
+let ready = null;
+let run = 0;          // the current run; an older one stops at its next step
+let chosenFile = null;
+let usedName = null;   // the name the shown result was converted under
+let shown = null;     // {result, run} on show
+let blobUrls = [];
+let player = null;    // {context, node} while playing
 
-  var $ = function (id) { return document.getElementById(id); };
-  var clipInput = $('clip'), signedBox = $('signed'), rateSelect = $('rate'), stateLine = $('state'),
-      messageBox = $('message'), preparedLine = $('prepared'), resultBox = $('result'),
-      source = $('source'), sourceNote = $('source-note'), download = $('download'),
-      clipDownload = $('clip-download'), canvas = $('wave'), playButton = $('play'),
-      copyButton = $('copy'), actionNote = $('action-note');
+// --- The worker --------------------------------------------------------------------
 
-  var corePromise = typeof createClip2cCore === 'function'
-      ? createClip2cCore()
-      : Promise.reject(new Error('clip2c-core.js is missing'));
-
-  var chosenFile = null;  // the File the page shows, re-run when an option changes
-  var run = 0;            // the current run; an older one stops at its next step
-  var shown = null;       // {text, samples, rate} of the result on show
-  var blobUrls = [];
-  var player = null;      // {context, node} while playing
-
-  // --- Talking to the core ---------------------------------------------------
-
-  function copyIn(core, bytes) {
-    var ptr = core._clip2c_alloc(bytes.length);
-    if (ptr) core.HEAPU8.set(bytes, ptr);
-    return ptr;
-  }
-
-  function stringIn(core, text) {
-    var size = core.lengthBytesUTF8(text) + 1;
-    var ptr = core._clip2c_alloc(size);
-    if (ptr) core.stringToUTF8(text, ptr, size);
-    return ptr;
-  }
-
-  function bytesOut(core, ptr, length) {
-    ptr >>>= 0;
-    return core.HEAPU8.slice(ptr, ptr + (length >>> 0));
-  }
-
-  // Converts as the tool converts a file called `name`. The text comes back
-  // as a Blob of its bytes (copied once, straight from the module's memory)
-  // and its beginning, cut at a line end, as a string to show.
-  function convert(core, bytes, name, isSigned) {
-    var data = copyIn(core, bytes), namePtr = stringIn(core, name), handle = 0;
-    if (data && namePtr) handle = core._clip2c_convert(data, bytes.length, namePtr, isSigned ? 1 : 0);
-    core._clip2c_release(data);
-    core._clip2c_release(namePtr);
-    if (!handle) return {status: OUT_OF_MEMORY};
-    try {
-      var status = core._clip2c_result_status(handle);
-      if (status !== CONVERTED) return {status: status};
-      var at = core._clip2c_result_text(handle) >>> 0, length = core._clip2c_result_text_length(handle) >>> 0;
-      var text = core.HEAPU8.subarray(at, at + length), shown = length;
-      if (length > SHOWN_BYTES) shown = text.lastIndexOf(10, SHOWN_BYTES - 1) + 1;
-      return {
-        status: status,
-        text: new Blob([text], {type: 'text/plain'}),
-        head: new TextDecoder().decode(text.subarray(0, shown)),
-        headLength: shown,
-        outputName: core.UTF8ToString(core._clip2c_result_output_name(handle)),
-        samples: bytesOut(core, core._clip2c_result_samples(handle), core._clip2c_result_sample_count(handle)),
-        sampleRate: core._clip2c_result_sample_rate(handle) >>> 0
-      };
-    } finally {
-      core._clip2c_result_free(handle);
+// Starts a worker from the core and the worker's script, both inline in the
+// page, so that it works from file:// as from any host.
+function startWorker() {
+  const code = [$('core-js').textContent, '\n', $('worker-js').textContent];
+  const url = URL.createObjectURL(new Blob(code, {type: 'text/javascript'}));
+  worker = new Worker(url);
+  URL.revokeObjectURL(url);
+  const handlers = new Map();
+  worker.onmessage = (event) => {
+    const msg = event.data;
+    if (msg.op === 'ready') {
+      window.clip2cTexts = msg.texts;  // the core's one table of statuses and notes
+      handlers.get('ready')?.resolve(msg.texts);
+    } else if (msg.op === 'failed' && msg.id === 0) {
+      handlers.get('ready')?.reject(new Error(msg.error));
+    } else {
+      handlers.get(msg.id)?.(msg);
     }
-  }
-
-  function takeBytes(core, handle) {
-    if (!handle) return null;
-    try {
-      return bytesOut(core, core._clip2c_bytes_data(handle), core._clip2c_bytes_length(handle));
-    } finally {
-      core._clip2c_bytes_free(handle);
+  };
+  worker.onerror = (event) => {
+    event.preventDefault();
+    for (const [key, handler] of handlers) {
+      if (key === 'ready') handler.reject(new Error(event.message));
+      else handler({op: 'failed', id: key, outOfMemory: true, error: event.message});
     }
-  }
+  };
+  worker.handlers = handlers;
+  ready = new Promise((resolve, reject) => handlers.set('ready', {resolve, reject}));
+  return ready;
+}
 
-  // The decoded sound as an 8-bit mono WAV file at `rate`, or null when
-  // memory runs out.
-  function prepare(core, audio, rate) {
-    var channels = audio.numberOfChannels, frames = audio.length;
-    var planar = core._clip2c_alloc(channels * frames * 4);
-    if (!planar) return null;
-    for (var c = 0; c < channels; c++) {
-      core.HEAPF32.set(audio.getChannelData(c), (planar >>> 2) + c * frames);
-    }
-    var wav = takeBytes(core, core._clip2c_prepare(planar, channels, frames, rate));
-    core._clip2c_release(planar);
-    return wav;
-  }
+function stopWorker() {
+  worker.terminate();
+  startWorker().catch(loadFailed);
+}
 
-  // A PCM WAV file at `rate` prepared by the core alone, as an 8-bit mono
-  // WAV file; null when it is not one the core reads that way.
-  function prepareWave(core, bytes, rate) {
-    var data = copyIn(core, bytes);
-    if (!data) return null;
-    var wav = takeBytes(core, core._clip2c_prepare_wave(data, bytes.length, rate));
-    core._clip2c_release(data);
-    return wav;
-  }
+// Runs the chosen file in the worker; resolves with the worker's result.
+// Progress goes to the bar; a request to decode is answered here, where an
+// audio context is.
+function runInWorker(mine, file, bytes, request) {
+  return new Promise((resolve) => {
+    worker.handlers.set(mine, async (msg) => {
+      if (msg.op === 'progress') {
+        showProgress(mine, msg.value, msg.phase);
+      } else if (msg.op === 'decode') {
+        showProgress(mine, 50, 'Decoding');
+        const channels = await decode(file, request.rate);
+        if (mine !== run) return;
+        worker.postMessage({op: 'decoded', id: mine, channels}, channels ? channels.map((c) => c.buffer) : []);
+      } else if (msg.op === 'pcm') {
+        worker.handlers.get('pcm-' + mine)?.(msg);
+      } else {
+        worker.handlers.delete(mine);
+        resolve(msg);
+      }
+    });
+    worker.postMessage(Object.assign({op: 'run', id: mine, bytes}, request), [bytes]);
+  });
+}
 
-  function preparedName(core, name) {
-    var ptr = stringIn(core, name);
-    if (!ptr) return null;
-    var bytes = takeBytes(core, core._clip2c_prepared_name(ptr));
-    core._clip2c_release(ptr);
-    return bytes && new TextDecoder().decode(bytes);
-  }
-
-  // {channels, rate, bits} as the chunk walk reads them; channels 0 when
-  // the bytes are no WAV file it can read.
-  function sourceFormat(core, bytes) {
-    var data = copyIn(core, bytes), out = core._clip2c_alloc(12);
-    var format = {channels: 0, rate: 0, bits: 0};
-    if (data && out) {
-      core._clip2c_source_format(data, bytes.length, out);
-      var words = core.HEAPU32.subarray(out >>> 2, (out >>> 2) + 3);
-      format = {channels: words[0], rate: words[1], bits: words[2]};
-    }
-    core._clip2c_release(data);
-    core._clip2c_release(out);
-    return format;
-  }
-
-  function toolMessage(core, status) {
-    return core.UTF8ToString(core._clip2c_message(status));
-  }
-
-  // --- One run: convert as it is, else prepare, else refuse ---------------------
-
-  function decode(buffer, rate) {
+// The file decoded and resampled to `rate` by the browser, as one copy of
+// each channel; null when the browser cannot decode it.
+async function decode(file, rate) {
+  try {
     // A one-channel context of one frame: only its rate matters, and
     // decodeAudioData resamples to it (not at all when the clip has it).
-    return new OfflineAudioContext(1, 1, rate).decodeAudioData(buffer).catch(function () { return null; });
+    const audio = await new OfflineAudioContext(1, 1, rate).decodeAudioData(await file.arrayBuffer());
+    const channels = [];
+    for (let c = 0; c < audio.numberOfChannels; c++) channels.push(audio.getChannelData(c).slice());
+    return channels;
+  } catch (error) {
+    return null;
   }
+}
 
-  function start(file, startedAt) {
-    var mine = ++run;
-    chosenFile = file;
-    var isSigned = signedBox.checked, rate = Number(rateSelect.value);
-    setState('working', 'Converting ' + file.name + '\u2026', mine);
-    clearResult();
+// --- One run -------------------------------------------------------------------------
 
-    var core, bytes;
-    return corePromise.then(function (c) {
-      core = c;
-      return file.arrayBuffer();
-    }).then(function (buffer) {
-      if (mine !== run) return null;
-      bytes = new Uint8Array(buffer);
-      var result = convert(core, bytes, file.name, isSigned);
-      if (result.status === CONVERTED) {
-        return show(result, rate, null, startedAt, mine);
-      }
-      if (result.status !== NOT_RAW_OR_WAV && result.status !== NOT_MONO &&
-          result.status !== NOT_EIGHT_BIT) {
-        return refuse(core, result.status, false, mine);
-      }
-      // PCM WAV at the chosen rate is the core's alone, exact at every
-      // width; everything else goes through the browser's decoder.
-      var exact = prepareWave(core, bytes, rate);
-      var decoded = exact ? Promise.resolve(null) : decode(buffer.slice(0), rate);
-      return decoded.then(function (audio) {
-        if (mine !== run) return null;
-        if (!exact && !audio) return refuse(core, result.status, true, mine);
-        var wav = exact || prepare(core, audio, rate), name = preparedName(core, file.name);
-        if (!wav || !name) return refuse(core, OUT_OF_MEMORY, false, mine);
-        var prepared = convert(core, wav, name, isSigned);
-        if (prepared.status !== CONVERTED) return refuse(core, prepared.status, false, mine);
-        var what = describeSource(core, bytes, file.name, audio) + ' \u2192 8-bit mono ' + rate + ' Hz';
-        return show(prepared, rate, {what: what, wav: wav, name: name}, startedAt, mine);
-      });
-    }).catch(function (error) {
-      if (mine !== run) return;
-      messageBox.textContent = 'The page failed: ' + (error && error.message ? error.message : error);
-      if (error instanceof WebAssembly.RuntimeError) {
-        // The module stops for good when memory runs out inside it; a fresh
-        // one serves the next run.
-        messageBox.textContent = ENGLISH[OUT_OF_MEMORY];
-        corePromise = createClip2cCore();
-      }
-      setState('error', 'Not converted.', mine);
+// Converts `file` with the page's options. `name` is the name to convert
+// under, or null for a newly chosen file, whose name the core proposes.
+async function start(file, name, startedAt, forcePrepare = false) {
+  const mine = ++run;
+  if (chosenFile && stateLine.dataset.state === 'working') stopWorker();
+  chosenFile = file;
+  if (name !== null) usedName = name;
+  clearResult();
+  setState('working', 'Converting ' + file.name + '\u2026', mine);
+  const timer = setTimeout(() => { if (mine === run) busy.hidden = false; }, PROGRESS_AFTER_MS);
+  try {
+    await ready;
+    if (mine !== run) return;
+    const bytes = await file.arrayBuffer();
+    if (mine !== run) return;
+    const msg = await runInWorker(mine, file, bytes, {
+      fileName: file.name, name, signed: signedBox.checked, target: targetSelect.value,
+      rate: Number(rateSelect.value), normalize: normalizeBox.checked, trim: trimBox.checked, forcePrepare,
     });
-  }
-
-  // What the clip was before the prepare, e.g. "16-bit stereo 44100 Hz" or
-  // "MP3 stereo".
-  function describeSource(core, bytes, name, audio) {
-    var format = sourceFormat(core, bytes);
-    if (format.channels) {
-      return format.bits + '-bit ' + channelWord(format.channels) + ' ' + format.rate + ' Hz';
-    }
-    return containerName(bytes, name) + ' ' + channelWord(audio.numberOfChannels);
-  }
-
-  function channelWord(n) {
-    return n === 1 ? 'mono' : n === 2 ? 'stereo' : n + '-channel';
-  }
-
-  function containerName(bytes, name) {
-    var head = String.fromCharCode.apply(null, bytes.subarray(0, 4));
-    if (head === 'OggS') return 'OGG';
-    if (head === 'fLaC') return 'FLAC';
-    if (head.slice(0, 3) === 'ID3' || (bytes[0] === 0xFF && (bytes[1] & 0xE0) === 0xE0)) return 'MP3';
-    if (head === 'RIFF') return 'WAV';
-    var dot = name.lastIndexOf('.');
-    var ext = dot >= 0 ? name.slice(dot + 1) : '';
-    return /^[A-Za-z0-9]{1,5}$/.test(ext) ? ext.toUpperCase() : 'decoded';
-  }
-
-  function refuse(core, status, undecodable, mine) {
     if (mine !== run) return;
-    messageBox.textContent = '';
-    var ja = status === OUT_OF_MEMORY || status === UNREADABLE ? '' : toolMessage(core, status);
-    if (ja) {
-      var jaSpan = document.createElement('span');
-      jaSpan.lang = 'ja';
-      jaSpan.className = 'ja';
-      jaSpan.textContent = ja;
-      messageBox.appendChild(jaSpan);
-    }
-    var en = document.createElement('span');
+    if (msg.op === 'failed') return failed(mine, msg);
+    setName(msg.result.name);
+    showNotices(msg.result);
+    if (msg.result.converted) show(mine, msg.result, startedAt);
+    else refuse(mine, msg.result);
+  } catch (error) {
+    if (mine === run) failed(mine, {error: error && error.message ? error.message : String(error)});
+  } finally {
+    clearTimeout(timer);
+    if (mine === run) busy.hidden = true;
+  }
+}
+
+function rerun() {
+  if (chosenFile) start(chosenFile, nameInput.value, performance.now());
+}
+
+function cancel() {
+  if (stateLine.dataset.state !== 'working') return;
+  const mine = ++run;
+  stopWorker();
+  busy.hidden = true;
+  setState('idle', 'Stopped. Choose a clip, or change an option to convert it again.', mine);
+}
+
+function failed(mine, msg) {
+  messageBox.textContent = '';
+  const line = document.createElement('span');
+  line.className = 'en';
+  line.textContent = msg.outOfMemory ? window.clip2cTexts.statuses.find((s) => s.key === 'out-of-memory').en
+                                     : 'The page failed: ' + msg.error;
+  messageBox.appendChild(line);
+  // A module that ran out of memory stops for good; a fresh worker serves
+  // the next run.
+  if (msg.outOfMemory) stopWorker();
+  setState('error', 'Not converted.', mine);
+}
+
+function loadFailed(error) {
+  messageBox.textContent = 'The converter could not be loaded: ' + (error && error.message ? error.message : error);
+  setState('error', 'Not ready.', run);
+}
+
+// --- Showing a run -----------------------------------------------------------------
+
+function setName(name) {
+  usedName = name;
+  nameInput.value = name;
+  nameShown.textContent = name;
+}
+
+function showNotices(result) {
+  noticeBox.textContent = '';
+  for (const text of result.notices) {
+    const line = document.createElement('p');
+    line.textContent = text;
+    noticeBox.appendChild(line);
+  }
+  if (result.offer) {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.id = 'prepare-at-rate';
+    button.textContent = window.clip2cTexts.notices['rate-offer'].replace('{rate}', rateSelect.value);
+    button.addEventListener('click', () => start(chosenFile, nameInput.value, performance.now(), true));
+    noticeBox.appendChild(button);
+  }
+}
+
+function refuse(mine, result) {
+  messageBox.textContent = '';
+  if (result.ja) {
+    const ja = document.createElement('span');
+    ja.lang = 'ja';
+    ja.className = 'ja';
+    ja.textContent = result.ja;
+    messageBox.appendChild(ja);
+  }
+  if (result.en) {
+    const en = document.createElement('span');
     en.className = 'en';
-    en.textContent = ENGLISH[status] || 'Not converted (status ' + status + ').';
+    en.textContent = result.en;
     messageBox.appendChild(en);
-    if (undecodable) {
-      var hint = document.createElement('span');
-      hint.className = 'en hint';
-      hint.textContent = 'Your browser cannot decode it as sound either, so it cannot be prepared.';
-      messageBox.appendChild(hint);
+  }
+  if (result.undecodable) {
+    const hint = document.createElement('span');
+    hint.className = 'en hint';
+    hint.textContent = 'Your browser cannot decode it as sound either, so it cannot be prepared.';
+    messageBox.appendChild(hint);
+  }
+  setState('error', 'Not converted.', mine);
+}
+
+function show(mine, result, startedAt) {
+  shown = {result, run: mine};
+  download.href = blobUrl(result.text);
+  download.download = result.outputName;
+  download.textContent = 'Download ' + result.outputName;
+
+  if (result.prepared) {
+    preparedLine.textContent = result.prepared.what;
+    clipDownload.href = blobUrl(result.prepared.wav);
+    clipDownload.download = result.prepared.name;
+    clipDownload.textContent = 'Download ' + result.prepared.name;
+    clipDownload.hidden = false;
+  }
+
+  const {count, rate} = result;
+  $('sample-count').textContent = formatNumber(count);
+  $('duration').textContent = rate ? (count / rate).toFixed(3) + ' s at ' + rate + ' Hz'
+                                   : 'unknown (the WAV says 0 Hz)';
+  $('flash').textContent = formatNumber(count) + ' bytes';
+  fitLine.textContent = result.fitText;
+  fitLine.dataset.fits = result.fits ? 'yes' : 'no';
+  playButton.disabled = !canPlay(rate) || count === 0;
+  playButton.title = canPlay(rate) ? '' : 'Your browser cannot play sound at ' + rate + ' Hz.';
+
+  // The waveform first: its size is read from the layout, which is quick
+  // while the text is not in it yet.
+  resultBox.hidden = false;
+  drawWave();
+  if (result.headLength < result.textSize) {
+    sourceNote.textContent = 'Showing the first ' + formatNumber(result.headLength) + ' of ' +
+        formatNumber(result.textSize) + ' bytes; the download holds the whole text.';
+  }
+  source.textContent = result.head;
+  stateLine.dataset.elapsedMs = (performance.now() - startedAt).toFixed(1);
+  const seconds = rate ? ', ' + (count / rate).toFixed(3) + ' s' : '';
+  const done = result.prepared ? 'Prepared and converted' : 'Converted as it is';
+  setState('done', done + ': ' + formatNumber(count) + ' samples' + seconds + ', ' + formatNumber(count) +
+      ' bytes of flash. ' + result.fitText, mine);
+}
+
+// --- Page state --------------------------------------------------------------------
+
+function setState(state, text, mine) {
+  stateLine.dataset.state = state;
+  stateLine.dataset.run = String(mine);
+  stateLine.textContent = text;
+}
+
+function showProgress(mine, value, phase) {
+  if (mine !== run) return;
+  progressBar.value = value;
+  progressBar.textContent = value + ' %';
+  stateLine.textContent = phase + ' ' + chosenFile.name + '\u2026';
+}
+
+function clearResult() {
+  stop();
+  blobUrls.forEach((url) => URL.revokeObjectURL(url));
+  blobUrls = [];
+  shown = null;
+  for (const box of [messageBox, noticeBox, preparedLine, source, sourceNote, actionNote, fitLine]) {
+    box.textContent = '';
+  }
+  delete fitLine.dataset.fits;
+  progressBar.value = 0;
+  for (const link of [download, clipDownload]) {
+    link.removeAttribute('href');
+    link.removeAttribute('download');
+  }
+  clipDownload.hidden = true;
+  resultBox.hidden = true;
+}
+
+function blobUrl(blob) {
+  const url = URL.createObjectURL(blob);
+  blobUrls.push(url);
+  return url;
+}
+
+function formatNumber(n) {
+  return n.toLocaleString('en-US');
+}
+
+// --- Waveform ----------------------------------------------------------------------
+
+// One vertical stroke per pixel column from its lowest to its highest
+// sample; 0 at the bottom, 255 at the top. The worker's outline holds the
+// extremes of at most a few thousand columns; each pixel takes those of
+// the columns it covers.
+function drawWave() {
+  if (!shown) return;
+  const ratio = window.devicePixelRatio || 1;
+  const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+  const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+  canvas.width = width;
+  canvas.height = height;
+  const g = canvas.getContext('2d'), style = getComputedStyle(canvas);
+  g.clearRect(0, 0, width, height);
+  g.fillStyle = style.getPropertyValue('--axis') || '#999';
+  g.fillRect(0, Math.round(height / 2), width, Math.max(1, Math.round(ratio)));
+  const {low, high} = shown.result.outline, n = low.length;
+  if (n === 0) return;
+  g.fillStyle = style.color;
+  const scale = (height - 1) / 255;
+  for (let x = 0; x < width; x++) {
+    const from = Math.floor(x * n / width), to = Math.max(from + 1, Math.floor((x + 1) * n / width));
+    if (from >= n) break;
+    let lo = 255, hi = 0;
+    for (let i = from; i < to && i < n; i++) {
+      if (low[i] < lo) lo = low[i];
+      if (high[i] > hi) hi = high[i];
     }
-    setState('error', 'Not converted.', mine);
+    g.fillRect(x, (255 - hi) * scale, 1, Math.max(1, (hi - lo) * scale));
   }
+}
 
-  function show(result, rate, prepared, startedAt, mine) {
-    if (mine !== run) return;
-    var playRate = result.sampleRate || rate;
-    shown = {text: result.text, samples: result.samples, rate: playRate};
+// --- Play and copy -----------------------------------------------------------------
 
-    download.href = blobUrl(result.text);
-    download.download = result.outputName;
-    download.textContent = 'Download ' + result.outputName;
+function canPlay(rate) {
+  return rate >= 3000 && rate <= 768000;
+}
 
-    if (prepared) {
-      preparedLine.textContent = prepared.what;
-      clipDownload.href = blobUrl(new Blob([prepared.wav], {type: 'audio/wav'}));
-      clipDownload.download = prepared.name;
-      clipDownload.textContent = 'Download ' + prepared.name;
-      clipDownload.hidden = false;
-    }
+function stop() {
+  if (!player) return;
+  const old = player;
+  player = null;
+  old.node.onended = null;
+  try { old.node.stop(); } catch (e) { /* already ended */ }
+  old.context.close();
+  playButton.textContent = 'Play';
+}
 
-    var count = result.samples.length;
-    $('sample-count').textContent = formatNumber(count);
-    $('duration').textContent = playRate
-        ? (count / playRate).toFixed(3) + ' s at ' + playRate + ' Hz' + (result.sampleRate ? '' : ' (chosen rate)')
-        : 'unknown (the WAV says 0 Hz)';
-    $('flash').textContent = formatNumber(count) + ' bytes';
-    playButton.disabled = !canPlay(playRate) || count === 0;
-    playButton.title = canPlay(playRate) ? '' : 'Your browser cannot play sound at ' + playRate + ' Hz.';
-
-    // The waveform first: its size is read from the layout, which is quick
-    // while the text is not in it yet.
-    resultBox.hidden = false;
-    drawWave();
-    if (result.headLength < result.text.size) {
-      sourceNote.textContent = 'Showing the first ' + formatNumber(result.headLength) + ' of ' +
-          formatNumber(result.text.size) + ' bytes; the download holds the whole text.';
-    }
-    source.textContent = result.head;
-    var ms = performance.now() - startedAt;
-    stateLine.dataset.elapsedMs = ms.toFixed(1);
-    setState('done', prepared ? 'Prepared and converted.' : 'Converted as it is.', mine);
-  }
-
-  // --- Page state --------------------------------------------------------------
-
-  function setState(state, text, mine) {
-    stateLine.dataset.state = state;
-    stateLine.dataset.run = String(mine);
-    stateLine.textContent = text;
-  }
-
-  function clearResult() {
-    stop();
-    blobUrls.forEach(function (url) { URL.revokeObjectURL(url); });
-    blobUrls = [];
-    shown = null;
-    messageBox.textContent = '';
-    preparedLine.textContent = '';
-    source.textContent = '';
-    sourceNote.textContent = '';
-    actionNote.textContent = '';
-    download.removeAttribute('href');
-    download.removeAttribute('download');
-    clipDownload.removeAttribute('href');
-    clipDownload.removeAttribute('download');
-    clipDownload.hidden = true;
-    resultBox.hidden = true;
-  }
-
-  function blobUrl(blob) {
-    var url = URL.createObjectURL(blob);
-    blobUrls.push(url);
-    return url;
-  }
-
-  function formatNumber(n) {
-    return n.toLocaleString('en-US');
-  }
-
-  // --- Waveform ----------------------------------------------------------------
-
-  // One vertical stroke per pixel column from its lowest to its highest
-  // sample; 0 at the bottom, 255 at the top.
-  function drawWave() {
-    if (!shown) return;
-    var ratio = window.devicePixelRatio || 1;
-    var width = Math.max(1, Math.round(canvas.clientWidth * ratio));
-    var height = Math.max(1, Math.round(canvas.clientHeight * ratio));
-    canvas.width = width;
-    canvas.height = height;
-    var g = canvas.getContext('2d'), style = getComputedStyle(canvas);
-    g.clearRect(0, 0, width, height);
-    g.fillStyle = style.getPropertyValue('--axis') || '#999';
-    g.fillRect(0, Math.round(height / 2), width, Math.max(1, Math.round(ratio)));
-    var samples = shown.samples, n = samples.length;
-    if (n === 0) return;
-    g.fillStyle = style.color;
-    var scale = (height - 1) / 255;
-    for (var x = 0; x < width; x++) {
-      var from = Math.floor(x * n / width), to = Math.max(from + 1, Math.floor((x + 1) * n / width));
-      if (from >= n) break;
-      var low = 255, high = 0;
-      for (var i = from; i < to && i < n; i++) {
-        var v = samples[i];
-        if (v < low) low = v;
-        if (v > high) high = v;
-      }
-      var top = (255 - high) * scale;
-      g.fillRect(x, top, 1, Math.max(1, (high - low) * scale));
-    }
-  }
-
-  // --- Play and copy -------------------------------------------------------
-
-  function canPlay(rate) {
-    return rate >= 3000 && rate <= 768000;
-  }
-
-  function stop() {
-    if (!player) return;
-    var old = player;
-    player = null;
-    old.node.onended = null;
-    try { old.node.stop(); } catch (e) { /* already ended */ }
-    old.context.close();
-    playButton.textContent = 'Play';
-  }
-
-  // Plays the 8-bit samples at the clip's rate, as the firmware would.
-  function play() {
-    if (player) { stop(); return; }
-    if (!shown || !canPlay(shown.rate) || shown.samples.length === 0) return;
-    var context = new AudioContext();
-    var buffer = context.createBuffer(1, shown.samples.length, shown.rate);
-    var channel = buffer.getChannelData(0), samples = shown.samples;
-    for (var i = 0; i < samples.length; i++) channel[i] = (samples[i] - 128) / 128;
-    var node = context.createBufferSource();
-    node.buffer = buffer;
-    node.connect(context.destination);
-    node.onended = stop;
-    player = {context: context, node: node};
-    playButton.textContent = 'Stop';
-    node.start();
-  }
-
-  function copyText() {
-    if (!shown) return;
-    shown.text.text().then(function (text) { copy(text); });
-  }
-
-  function copy(text) {
-    var done = function () { actionNote.textContent = 'Copied the whole text.'; };
-    var fallback = function () {
-      var area = document.createElement('textarea');
-      area.value = text;
-      area.setAttribute('readonly', '');
-      area.style.position = 'fixed';
-      area.style.opacity = '0';
-      document.body.appendChild(area);
-      area.select();
-      var ok = false;
-      try { ok = document.execCommand('copy'); } catch (e) { ok = false; }
-      document.body.removeChild(area);
-      actionNote.textContent = ok ? 'Copied the whole text.' : 'Copying is not allowed here; use the download.';
-      copyButton.focus();
-    };
-    if (navigator.clipboard && navigator.clipboard.writeText) {
-      navigator.clipboard.writeText(text).then(done, fallback);
-    } else {
-      fallback();
-    }
-  }
-
-  // --- Wiring ------------------------------------------------------------------
-
-  clipInput.addEventListener('change', function () {
-    var startedAt = performance.now();
-    if (clipInput.files && clipInput.files.length) start(clipInput.files[0], startedAt);
+// Plays the 8-bit samples at the clip's rate, as the firmware would. The
+// worker turns them into floats, so a long clip does not hold up the page.
+async function play() {
+  if (player) return stop();
+  if (!shown || !canPlay(shown.result.rate) || shown.result.count === 0) return;
+  const mine = shown.run;
+  // The context is made at the click, where the browser allows sound.
+  const context = new AudioContext();
+  player = {context, node: {stop() {}}};
+  playButton.textContent = 'Stop';
+  const msg = await new Promise((resolve) => {
+    worker.handlers.set('pcm-' + mine, resolve);
+    worker.postMessage({op: 'pcm', id: mine});
   });
+  worker.handlers.delete('pcm-' + mine);
+  if (!player || player.context !== context || !msg.floats) return;
+  const buffer = context.createBuffer(1, msg.floats.length, msg.rate);
+  buffer.copyToChannel(msg.floats, 0);
+  const node = context.createBufferSource();
+  node.buffer = buffer;
+  node.connect(context.destination);
+  node.onended = stop;
+  player.node = node;
+  node.start();
+}
 
-  var rerun = function () {
-    if (chosenFile) start(chosenFile, performance.now());
-  };
-  signedBox.addEventListener('change', rerun);
-  rateSelect.addEventListener('change', rerun);
+async function copyText() {
+  if (!shown) return;
+  const text = await shown.result.text.text();
+  try {
+    await navigator.clipboard.writeText(text);
+    actionNote.textContent = 'Copied the whole text.';
+  } catch (error) {
+    actionNote.textContent = copyByCommand(text) ? 'Copied the whole text.'
+                                                 : 'Copying is not allowed here; use the download.';
+  }
+}
 
-  var drop = $('drop');
-  document.addEventListener('dragover', function (e) {
-    e.preventDefault();
-    drop.classList.add('over');
-  });
-  document.addEventListener('dragleave', function (e) {
-    if (!e.relatedTarget) drop.classList.remove('over');
-  });
-  document.addEventListener('drop', function (e) {
-    e.preventDefault();
-    drop.classList.remove('over');
-    var files = e.dataTransfer && e.dataTransfer.files;
-    if (files && files.length) start(files[0], performance.now());
-  });
+// The older way to copy, where the clipboard API is refused (file://).
+function copyByCommand(text) {
+  const area = document.createElement('textarea');
+  area.value = text;
+  area.setAttribute('readonly', '');
+  area.style.position = 'fixed';
+  area.style.opacity = '0';
+  document.body.appendChild(area);
+  area.select();
+  let ok = false;
+  try { ok = document.execCommand('copy'); } catch (e) { ok = false; }
+  document.body.removeChild(area);
+  copyButton.focus();
+  return ok;
+}
 
-  playButton.addEventListener('click', play);
-  copyButton.addEventListener('click', copyText);
-  window.addEventListener('resize', drawWave);
+// --- Wiring ------------------------------------------------------------------------
 
-  corePromise.catch(function (error) {
-    messageBox.textContent = 'The converter could not be loaded: ' + (error && error.message ? error.message : error);
-    setState('error', 'Not ready.', run);
-  });
-})();
+clipInput.addEventListener('change', () => {
+  const startedAt = performance.now();
+  if (clipInput.files && clipInput.files.length) start(clipInput.files[0], null, startedAt);
+});
+for (const control of [signedBox, targetSelect, rateSelect, normalizeBox, trimBox]) {
+  control.addEventListener('change', rerun);
+}
+// A name is taken when it is complete: on Enter or on leaving the field.
+const takeName = () => {
+  if (chosenFile && nameInput.value !== usedName) rerun();
+};
+nameInput.addEventListener('keydown', (e) => {
+  if (e.key === 'Enter') takeName();
+});
+nameInput.addEventListener('change', takeName);
+nameInput.addEventListener('input', () => { nameShown.textContent = nameInput.value; });
+cancelButton.addEventListener('click', cancel);
+
+const drop = $('drop');
+document.addEventListener('dragover', (e) => {
+  e.preventDefault();
+  drop.classList.add('over');
+});
+document.addEventListener('dragleave', (e) => {
+  if (!e.relatedTarget) drop.classList.remove('over');
+});
+document.addEventListener('drop', (e) => {
+  e.preventDefault();
+  drop.classList.remove('over');
+  const files = e.dataTransfer && e.dataTransfer.files;
+  if (files && files.length) start(files[0], null, performance.now());
+});
+
+playButton.addEventListener('click', play);
+copyButton.addEventListener('click', copyText);
+window.addEventListener('resize', drawWave);
+
+startWorker().catch(loadFailed);

@@ -128,6 +128,7 @@ PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const
         result.status = PageStatus::NotRawOrWav;
         return result;
     }
+    result.isRaw = *extension == ".raw";
     const bool isWave = *extension == ".wav";
     result.sampleRate = isWave ? info.sampleRate : chosenRate;
     if (isWave) {

@@ -40,6 +40,7 @@ struct PageResult {
     // "RIFF" and hold "WAVE" at offset 8, and the channels and bits per
     // sample that the chunk walk reads (0 when it reads none).
     bool isRiffWave = false;
+    bool isRaw = false;  // whether the name classified the input as raw
     std::uint32_t sourceChannels = 0;
     std::uint32_t sourceBits = 0;
     // For WAV input, the size that the data chunk the walk takes (its last

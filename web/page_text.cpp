@@ -180,7 +180,10 @@ std::string buildTextsJson() {
         json += ':';
         appendJsonString(json, notice[1]);
     }
-    json += "}}";
+    // The figures behind the fit, for whoever wants to say them.
+    json += "},\"limits\":{\"arrayLimit\":" + decimal(kArrayLimit) + ",\"boardFlash\":" + decimal(kBoardFlash) +
+            ",\"sketchBytes\":" + decimal(kSketchBytes) + ",\"unoClip\":" + decimal(std::min(kArrayLimit, kBoardRoom)) +
+            "}}";
     return json;
 }
 
@@ -193,6 +196,11 @@ std::string clipName(const std::string& fileName) {
     // A prepared name always ends ".wav", and holds no ".raw" when the file
     // name did not classify.
     return deriveArrayName(preparedName(fileName), ".wav");
+}
+
+std::string convertName(const std::string& fileName, const std::string& name) {
+    const std::optional<std::string_view> extension = classifyInput(fileName);
+    return extension ? name + std::string(*extension) : fileName;
 }
 
 bool givesIdentifier(std::string_view name) {

@@ -15,6 +15,12 @@ namespace clip2c::web {
 // does not classify, the name of the clip prepared from it (preparedName).
 std::string clipName(const std::string& fileName);
 
+// The name the tool sees for a file called `fileName` renamed to `name`:
+// `name` followed by the extension that classifies `fileName` (".raw",
+// else ".wav"); `fileName` itself when neither does, so that the name is
+// refused as the file's own would be.
+std::string convertName(const std::string& fileName, const std::string& name);
+
 // Whether `<name>_wave` is a C identifier on every compiler the text is
 // meant for: `name` holds only ASCII letters, digits and "_", and starts
 // with a letter (so an empty name fails, and so does a leading "_", which
@@ -71,7 +77,7 @@ std::string targetText(Target target, std::string_view toolText, const ClipFacts
 // player sketch takes kSketchBytes.
 inline constexpr std::uint32_t kArrayLimit = 32767;
 inline constexpr std::uint32_t kBoardFlash = 32256;
-inline constexpr std::uint32_t kSketchBytes = 2048;
+inline constexpr std::uint32_t kSketchBytes = 768;
 inline constexpr std::uint32_t kBoardRoom = kBoardFlash - kSketchBytes;
 
 // Whether `sampleCount` bytes go in one AVR array (at most kArrayLimit) and
