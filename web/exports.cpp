@@ -94,6 +94,7 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_channels(const PageResul
     return r->sourceChannels;
 }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_bits(const PageResult* r) { return r->sourceBits; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_rate(const PageResult* r) { return r->sourceRate; }
 EMSCRIPTEN_KEEPALIVE void clip2c_result_free(PageResult* r) { delete r; }
 
 // Mixes planar float channels to mono and quantizes them into an 8-bit mono

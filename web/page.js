@@ -251,18 +251,25 @@ function show(mine, result, startedAt) {
   }
   source.textContent = result.head;
   stateLine.dataset.elapsedMs = (performance.now() - startedAt).toFixed(1);
+  // The status line says the outcome; screen readers also hear the
+  // figures, which the page shows just below it.
   const seconds = rate ? ', ' + (count / rate).toFixed(3) + ' s' : '';
-  const done = result.prepared ? 'Prepared and converted' : 'Converted as it is';
-  setState('done', done + ': ' + formatNumber(count) + ' samples' + seconds + ', ' + formatNumber(count) +
-      ' bytes of flash. ' + result.fitText, mine);
+  setState('done', result.prepared ? 'Prepared and converted.' : 'Converted as it is.', mine,
+      formatNumber(count) + ' samples' + seconds + ', ' + formatNumber(count) + ' bytes of flash. ' + result.fitText);
 }
 
 // --- Page state --------------------------------------------------------------------
 
-function setState(state, text, mine) {
+function setState(state, text, mine, figures = '') {
   stateLine.dataset.state = state;
   stateLine.dataset.run = String(mine);
   stateLine.textContent = text;
+  if (figures) {
+    const spoken = document.createElement('span');
+    spoken.className = 'spoken';
+    spoken.textContent = ' ' + figures;
+    stateLine.appendChild(spoken);
+  }
 }
 
 function showProgress(mine, value, phase) {

@@ -117,6 +117,7 @@ PageResult convertForPage(const std::uint8_t* bytes, std::uint32_t length, const
     parseWave(bytes, length, info);
     result.sourceChannels = info.channels;
     result.sourceBits = info.bitsPerSample;
+    result.sourceRate = info.sampleRate;
     // The run's checks, in its order: a path, a classifying name, a file
     // that reads (an empty one does not), then the format of a WAV.
     if (name.empty()) {

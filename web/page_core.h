@@ -43,6 +43,7 @@ struct PageResult {
     bool isRaw = false;  // whether the name classified the input as raw
     std::uint32_t sourceChannels = 0;
     std::uint32_t sourceBits = 0;
+    std::uint32_t sourceRate = 0;  // the "fmt " chunk's rate, whatever the name
     // For WAV input, the size that the data chunk the walk takes (its last
     // one) declares, and the bytes of it that the file holds: equal when the
     // chunk is whole, fewer when the file is cut short. 0 for raw input.

@@ -113,6 +113,7 @@ function convert(bytes, name, options) {
       riffWave: core._clip2c_result_riff_wave(handle) === 1,
       channels: core._clip2c_result_source_channels(handle) >>> 0,
       bits: core._clip2c_result_source_bits(handle) >>> 0,
+      sourceRate: core._clip2c_result_source_rate(handle) >>> 0,
       isRaw: core._clip2c_result_is_raw(handle) === 1,
     };
     if (r.status !== statusByKey.converted) return r;
@@ -166,6 +167,11 @@ function formatNumber(n) {
 
 function channelWord(n) {
   return n === 1 ? 'mono' : n === 2 ? 'stereo' : n + '-channel';
+}
+
+// A WAV file's format as the chunk walk reads it, e.g. "16-bit stereo 44100 Hz".
+function describeWave(r) {
+  return r.bits + '-bit ' + channelWord(r.channels) + ' ' + r.sourceRate + ' Hz';
 }
 
 function containerName(bytes, fileName) {
@@ -256,7 +262,7 @@ async function run(msg) {
   let wav = prepareExact(bytes, isRaw, msg.rate, flags);
   let what;
   if (wav) {
-    what = isRaw ? 'raw 8-bit' : asIs.bits + '-bit ' + channelWord(asIs.channels) + ' ' + asIs.fileRate + ' Hz';
+    what = isRaw ? 'raw 8-bit' : describeWave(asIs);
   } else {
     const channels = await askToDecode(id);
     if (!channels) {
@@ -265,8 +271,7 @@ async function run(msg) {
     }
     progress(id, 70, 'Preparing');
     wav = prepareDecoded(channels, msg.rate, flags);
-    what = asIs.channels ? asIs.bits + '-bit ' + channelWord(asIs.channels) + ' ' + asIs.fileRate + ' Hz'
-                         : containerName(bytes, fileName) + ' ' + channelWord(channels.length);
+    what = asIs.channels ? describeWave(asIs) : containerName(bytes, fileName) + ' ' + channelWord(channels.length);
   }
   if (!wav) return refusal(id, {name, status: statusByKey['out-of-memory'], notices});
   progress(id, 85, 'Writing the text');

@@ -175,7 +175,7 @@ def main():
     m = multiples_of_256(600, 19)
     exact("16-bit WAV named .mp3.wav.bak: cut at .wav", "take.mp3.wav.bak",
           wave_module_file(pcm16(m), 1, 2, 8000), 8000,
-          [x // 256 + 128 for x in m], "16-bit mono 8000 Hz \u2192 8-bit mono 8000 Hz", "take.mp3.wav")
+          [x // 256 + 128 for x in m], "16-bit mono 8000 Hz \u2192 8-bit mono 8000 Hz", "take_mp3.wav")
     k = [b - 128 for b in pattern(600, 20)]
     exact("32-bit float mono", "float.wav",
           riff(fmt(bits=32, tag=3), chunk(b"data", struct.pack("<%df" % len(k), *[x / 128 for x in k]))), 8000,
