@@ -7,8 +7,10 @@
 # CORE. Fails, naming the reason, when a NAME is missing or is not a plain
 # file name, when a text holds its element's end tag (which would end the
 # element early), and when the result still names a file (a src or href
-# attribute that is not data:, blob: or #...). The same inputs give the same
-# bytes.
+# attribute that is not data:, blob: or #...), and when a file holds a NUL
+# byte, where CMake would cut its text short. The same inputs give the same
+# bytes; every text is copied as it is but for its CR LF line ends, which
+# are written as LF (as HTML, CSS and JavaScript read them alike).
 #
 #   cmake -DPAGE=web/index.html -DWEB_DIR=web -DCORE=<clip2c-core.js> -DOUTPUT=<out.html> -P inline_page.cmake
 cmake_minimum_required(VERSION 3.20)
@@ -18,6 +20,18 @@ foreach(var IN ITEMS PAGE WEB_DIR CORE OUTPUT)
                         "-DOUTPUT=<page.html> -P inline_page.cmake")
   endif()
 endforeach()
+
+# Sets ${out} to the text of the file at PATH.
+function(read_text path out)
+  file(READ "${path}" hex HEX)
+  string(REGEX MATCHALL ".." bytes "${hex}")
+  list(FIND bytes "00" at)
+  if(at GREATER -1)
+    message(FATAL_ERROR "inline_page: ${path} holds a NUL byte (at ${at}), which a page's text cannot hold")
+  endif()
+  file(READ "${path}" text)
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
 
 # Sets ${out} to the text of the file the page names NAME.
 function(read_named name out)
@@ -32,7 +46,7 @@ function(read_named name out)
   if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
     message(FATAL_ERROR "inline_page: ${PAGE} names ${name}, but there is no ${path}")
   endif()
-  file(READ "${path}" text)
+  read_text("${path}" text)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
@@ -54,7 +68,7 @@ function(check_inside tag name text)
   endif()
 endfunction()
 
-file(READ "${PAGE}" rest)
+read_text("${PAGE}" rest)
 set(page "")
 # The markup alone, lower-cased, without the inlined texts: what the final
 # check reads for file names.
