@@ -5,10 +5,10 @@
 #
 # Every rule names one of these install components, since the packages
 # carry the documentation each in its own way:
-#   tool      bin/clip2c and the CMake package: every package
-#   page      the browser page, when the build makes it (cmake/page.cmake):
-#             share/clip2c/clip2c.html; on Windows clip2c.html beside
-#             clip2c.exe, where a user finds it. Every package
+#   tool      bin/clip2c, the CMake package and the browser page when the
+#             build makes it (cmake/page.cmake): share/clip2c/clip2c.html,
+#             on Windows bin/clip2c.html beside clip2c.exe, where a user
+#             finds it. Every package
 #   docs      README.md, CHANGELOG.md, LICENSE and the man page as they are:
 #             "cmake --install" and the .tar.gz
 #   deb_docs  what Debian's policy asks for instead (packaging/debian/):
@@ -46,7 +46,7 @@ if(CLIP2C_PAGE_FILE)
   else()
     set(page_dir "${CMAKE_INSTALL_DATADIR}/clip2c")
   endif()
-  install(FILES "${CLIP2C_PAGE_FILE}" DESTINATION "${page_dir}" COMPONENT page)
+  install(FILES "${CLIP2C_PAGE_FILE}" DESTINATION "${page_dir}" COMPONENT tool)
 endif()
 
 install(FILES README.md CHANGELOG.md LICENSE DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT docs)

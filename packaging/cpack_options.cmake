@@ -4,19 +4,19 @@
 # generator.
 #
 # Which install components (see cmake/install.cmake) each package holds:
-#   .tar.gz  tool + page + docs: the tree "cmake --install" makes
-#   .deb     tool + page + deb_docs: copyright, changelog.gz, the manual page
+#   .tar.gz  tool + docs: the tree "cmake --install" makes
+#   .deb     tool + deb_docs: copyright, changelog.gz, the manual page
 #            gzipped and the lintian override, as Debian's policy wants them
-#   .zip     tool + page + zip_docs: LICENSE, README.md and CHANGELOG.md at
-#            the top, beside bin/ (clip2c.exe and clip2c.html)
+#   .zip     tool + zip_docs: LICENSE, README.md and CHANGELOG.md at the top,
+#            beside bin/ (clip2c.exe and clip2c.html)
 # Each package is still one file (CPACK_COMPONENTS_GROUPING
 # ALL_COMPONENTS_IN_ONE).
 if(CPACK_GENERATOR STREQUAL "DEB")
   set(CPACK_DEB_COMPONENT_INSTALL ON)
-  set(CPACK_COMPONENTS_ALL tool page deb_docs)
+  set(CPACK_COMPONENTS_ALL tool deb_docs)
 elseif(CPACK_GENERATOR STREQUAL "ZIP")
   set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
-  set(CPACK_COMPONENTS_ALL tool page zip_docs)
+  set(CPACK_COMPONENTS_ALL tool zip_docs)
   # Everything inside clip2c-<version>-win64/, as without components.
   set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
