@@ -19,7 +19,7 @@ if(CLIP2C_PAGE)
     set(CLIP2C_PAGE_FILE "${PROJECT_BINARY_DIR}/page/clip2c.html")
   elseif(CLIP2C_PAGE STREQUAL "AUTO")
     message(STATUS "clip2c: the browser page is left out: emscripten's emcmake was not found "
-                   "(-DCLIP2C_PAGE=OFF says so quietly)")
+                   "(-DCLIP2C_PAGE=OFF leaves it out without this message)")
   else()
     message(FATAL_ERROR "CLIP2C_PAGE is ON, but emscripten's emcmake was not found: install emscripten, "
                         "name it with -DCLIP2C_EMCMAKE=PATH, or configure with -DCLIP2C_PAGE=OFF")
@@ -50,7 +50,8 @@ ExternalProject_Add(clip2c_page_module
   CONFIGURE_COMMAND ${CMAKE_COMMAND} -E env NODE_PATH=${node_path}
     ${CLIP2C_EMCMAKE} ${CMAKE_COMMAND} -S <SOURCE_DIR> -B <BINARY_DIR> -DCMAKE_BUILD_TYPE=MinSizeRel
     -DCLIP2C_INSTALL=OFF -DCLIP2C_WARNINGS_AS_ERRORS=${CLIP2C_WARNINGS_AS_ERRORS}
-  BUILD_COMMAND ${CMAKE_COMMAND} -E env --unset=MAKEFLAGS --unset=MAKELEVEL NODE_PATH=${node_path} ${CMAKE_COMMAND} --build <BINARY_DIR>
+  BUILD_COMMAND ${CMAKE_COMMAND} -E env --unset=MAKEFLAGS --unset=MAKELEVEL NODE_PATH=${node_path}
+    ${CMAKE_COMMAND} --build <BINARY_DIR>
   BUILD_BYPRODUCTS "${core}"
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
