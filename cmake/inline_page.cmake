@@ -4,13 +4,15 @@
 #   <script ATTRIBUTES src="NAME"></script> becomes <script ATTRIBUTES>NAME's text</script>
 # (the script's other attributes kept, in their order). NAME is a file of
 # WEB_DIR, but for clip2c-core.js, the WebAssembly module's script, which is
-# CORE. Fails, naming the reason, when a NAME is missing or is not a plain
-# file name, when a text holds its element's end tag (which would end the
-# element early), and when the result still names a file (a src or href
-# attribute that is not data:, blob: or #...), and when a file holds a NUL
-# byte, where CMake would cut its text short. The same inputs give the same
-# bytes; every text is copied as it is but for its CR LF line ends, which
-# are written as LF (as HTML, CSS and JavaScript read them alike).
+# CORE. The same inputs give the same bytes: every text is copied as it is,
+# but for its CR LF line ends, written as LF (HTML, CSS and JavaScript read
+# the two alike). Fails, naming the reason and writing nothing, when
+#   - a NAME is missing, or is not a plain file name;
+#   - a file holds a NUL byte (CMake would cut its text short there);
+#   - a text holds what would end its element early: its end tag in any
+#     case, or in a script "<!--";
+#   - the markup still names a file: a src or href attribute that is not
+#     data:, blob: or #... (the inlined texts are not markup).
 #
 #   cmake -DPAGE=web/index.html -DWEB_DIR=web -DCORE=<clip2c-core.js> -DOUTPUT=<out.html> -P inline_page.cmake
 cmake_minimum_required(VERSION 3.20)
