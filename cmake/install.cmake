@@ -5,7 +5,10 @@
 #
 # Every rule names one of these install components, since the packages
 # carry the documentation each in its own way:
-#   tool      bin/clip2c and the CMake package: every package
+#   tool      bin/clip2c, the CMake package and the browser page when the
+#             build makes it (cmake/page.cmake): share/clip2c/clip2c.html,
+#             on Windows bin/clip2c.html beside clip2c.exe, where a user
+#             finds it. Every package
 #   docs      README.md, CHANGELOG.md, LICENSE and the man page as they are:
 #             "cmake --install" and the .tar.gz
 #   deb_docs  what Debian's policy asks for instead (packaging/debian/):
@@ -37,6 +40,15 @@ write_basic_package_version_file("${CMAKE_CURRENT_BINARY_DIR}/clip2cConfigVersio
 install(FILES cmake/clip2cConfig.cmake cmake/clip2cAddClip.cmake
   "${CMAKE_CURRENT_BINARY_DIR}/clip2cConfigVersion.cmake" DESTINATION "${CLIP2C_PACKAGE_DIR}" COMPONENT tool)
 
+if(CLIP2C_PAGE_FILE)
+  if(WIN32)
+    set(page_dir "${CMAKE_INSTALL_BINDIR}")
+  else()
+    set(page_dir "${CMAKE_INSTALL_DATADIR}/clip2c")
+  endif()
+  install(FILES "${CLIP2C_PAGE_FILE}" DESTINATION "${page_dir}" COMPONENT tool)
+endif()
+
 install(FILES README.md CHANGELOG.md LICENSE DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT docs)
 install(FILES doc/clip2c.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT docs)
 
@@ -54,9 +66,25 @@ else()
   mark_as_advanced(CLIP2C_GZIP)
   configure_file(packaging/debian/install_docs.cmake.in debian/install_docs.cmake @ONLY)
   install(SCRIPT "${CMAKE_CURRENT_BINARY_DIR}/debian/install_docs.cmake" COMPONENT deb_docs EXCLUDE_FROM_ALL)
-  # The override tells lintian that a static executable is on purpose.
+  # The overrides tell lintian that a static executable is on purpose and
+  # that the page is no documentation; each only when it applies, since
+  # lintian reports an override that matches nothing.
+  set(overrides "")
   if(CLIP2C_LINKED_STATICALLY)
-    install(FILES packaging/debian/lintian-overrides RENAME ${PROJECT_NAME}
+    list(APPEND overrides packaging/debian/lintian-overrides)
+  endif()
+  if(CLIP2C_PAGE_FILE)
+    list(APPEND overrides packaging/debian/lintian-overrides-page)
+  endif()
+  if(overrides)
+    set(text "")
+    foreach(file IN LISTS overrides)
+      file(READ ${file} part)
+      string(APPEND text "${part}")
+      set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+    endforeach()
+    file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/debian/lintian-overrides" "${text}")
+    install(FILES "${CMAKE_CURRENT_BINARY_DIR}/debian/lintian-overrides" RENAME ${PROJECT_NAME}
             DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides" COMPONENT deb_docs EXCLUDE_FROM_ALL)
   endif()
 endif()

@@ -8,7 +8,7 @@
 #   .deb     tool + deb_docs: copyright, changelog.gz, the manual page
 #            gzipped and the lintian override, as Debian's policy wants them
 #   .zip     tool + zip_docs: LICENSE, README.md and CHANGELOG.md at the top,
-#            beside bin/clip2c.exe
+#            beside bin/ (clip2c.exe and clip2c.html)
 # Each package is still one file (CPACK_COMPONENTS_GROUPING
 # ALL_COMPONENTS_IN_ONE).
 if(CPACK_GENERATOR STREQUAL "DEB")

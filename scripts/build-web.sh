@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the browser page into build-web/site/: index.html at its root, its
-# stylesheet and script, and clip2c-core.js (the tool's conversion compiled
-# to WebAssembly, in one file). Every path in the site is relative, so the
-# folder opens from file:// or from any static host as it is.
+# Builds the browser page as one self-contained file,
+# build-web/site/index.html: web/index.html with its stylesheet, its scripts
+# and clip2c-core.js (the tool's conversion compiled to WebAssembly, the
+# module inside) written into it by cmake/inline_page.cmake. It names no
+# other file, so it opens from file:// or from any static host as it is.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -18,5 +19,6 @@ cmake --build build-web/wasm
 site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/index.html web/style.css web/page.js build-web/wasm/web/clip2c-core.js "$site/"
-echo "site: $site ($(wc -c <"$site/clip2c-core.js") bytes of module)"
+cmake -DPAGE=web/index.html -DWEB_DIR=web -DCORE=build-web/wasm/web/clip2c-core.js -DOUTPUT="$site/index.html" \
+  -P cmake/inline_page.cmake
+echo "site: $site/index.html ($(wc -c <"$site/index.html") bytes; $(wc -c <build-web/wasm/web/clip2c-core.js) bytes of module)"

@@ -4,8 +4,8 @@
 # page from file:// in headless Chromium (/usr/bin/chromium, through
 # puppeteer-core as pinned in tests/web/package-lock.json): clips converted
 # as the tool converts them, refusals, prepared clips, the options, the speed
-# of a 1 MiB clip, and no request outside the site. Prints the speed figure
-# and the module's size, and saves a screenshot as build-web/web-page.png.
+# of a 1 MiB clip, and no request but the page's own. Prints the speed figure
+# and the page's size, and saves a screenshot as build-web/web-page.png.
 #
 #   bash scripts/test-web.sh [--update-screenshot]   # also copies it to doc/web-page.png
 #

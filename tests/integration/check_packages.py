@@ -7,9 +7,11 @@ package the build makes: a .tar.gz and a .deb natively, a .zip for Windows.
 Every package carries the licence; the .deb carries what Debian's policy
 asks for (a DEP-5 copyright file, changelog.gz, the manual page compressed
 with gzip -9n, a stripped executable) and passes lintian with no error or
-warning. The version comes from project() (through CPackConfig.cmake) and
-must be CHANGELOG.md's newest entry. A second cpack run must give the same
-bytes.
+warning. When the build makes the browser page (CLIP2C_PAGE_FILE in its
+cache), every package carries it at its place, byte for byte; when it does
+not, no package holds one. The version comes from project() (through
+CPackConfig.cmake) and must be CHANGELOG.md's newest entry. A second cpack
+run must give the same bytes.
 
   check_packages.py --build build --scratch build/packages-scratch [--windows]
 """
@@ -42,20 +44,22 @@ MAN = "share/man/man1/clip2c.1"
 
 # {package file pattern, files it must hold (below its top folder or prefix;
 #  the executable first), files it must not hold, {file it holds: the source
-#  file it is a copy of}}
+#  file it is a copy of}, where it carries the browser page}
 NATIVE = [
     ("clip2c-{version}-Linux.tar.gz",
      ["bin/clip2c", DOC + "README.md", DOC + "CHANGELOG.md", DOC + "LICENSE", MAN] + PACKAGE,
      [],
      {DOC + "LICENSE": "LICENSE", DOC + "README.md": "README.md", DOC + "CHANGELOG.md": "CHANGELOG.md",
-      MAN: "doc/clip2c.1"}),
+      MAN: "doc/clip2c.1"},
+     "share/clip2c/clip2c.html"),
     # Debian: the licence as copyright, the changelog as changelog.gz (the
     # name for a native package), the manual page compressed only.
     ("clip2c_{version}_*.deb",
      ["usr/bin/clip2c", "usr/" + DOC + "README.md", "usr/" + DOC + "copyright", "usr/" + DOC + "changelog.gz",
       "usr/" + MAN + ".gz"] + ["usr/" + f for f in PACKAGE],
      ["usr/" + MAN, "usr/" + DOC + "LICENSE", "usr/" + DOC + "changelog.Debian.gz"],
-     {"usr/" + DOC + "README.md": "README.md"}),
+     {"usr/" + DOC + "README.md": "README.md"},
+     "usr/share/clip2c/clip2c.html"),
 ]
 WINDOWS = [
     # What a Windows user sees on opening the .zip: the licence and the
@@ -63,7 +67,8 @@ WINDOWS = [
     ("clip2c-{version}-win64.zip",
      ["bin/clip2c.exe", "LICENSE", "README.md", "CHANGELOG.md"] + PACKAGE,
      [MAN],
-     {"LICENSE": "LICENSE", "README.md": "README.md", "CHANGELOG.md": "CHANGELOG.md"}),
+     {"LICENSE": "LICENSE", "README.md": "README.md", "CHANGELOG.md": "CHANGELOG.md"},
+     "bin/clip2c.html"),
 ]
 
 LINTIAN = ["lintian", "--fail-on", "error,warning", "--display-info"]
@@ -226,7 +231,21 @@ def check_lintian(label, deb):
         print("%s: lintian: no error, no warning%s" % (label, "; " + "; ".join(tags) if tags else ""))
 
 
-def check_package(path, expected, forbidden, copies, args, source, version):
+def check_page(label, root, held, place, built_page):
+    """The package carries the build's page at its place, the same bytes,
+    or, when the build made none, no page at all."""
+    if not built_page:
+        print("%s: the build makes no browser page (CLIP2C_PAGE), so none is expected" % label)
+        if place in held:
+            tally.fail("%s holds %s, but the build made no page" % (label, place))
+        return
+    if place not in held:
+        tally.fail("%s lacks the browser page, %s" % (label, place))
+    elif not filecmp.cmp(os.path.join(root, place), built_page, shallow=False):
+        tally.fail("%s: %s is not the build's page, %s" % (label, place, built_page))
+
+
+def check_package(path, expected, forbidden, copies, page, args, source, version):
     label = os.path.basename(path)
     held = members(path)
     for rel in expected:
@@ -239,6 +258,8 @@ def check_package(path, expected, forbidden, copies, args, source, version):
     for rel, original in copies.items():
         if rel in held and not filecmp.cmp(os.path.join(root, rel), os.path.join(source, original), shallow=False):
             tally.fail("%s: %s is not a copy of the source tree's %s" % (label, rel, original))
+    built_page = cmake_value(os.path.join(args.build, "CMakeCache.txt"), "CLIP2C_PAGE_FILE")
+    check_page(label, root, held, page, built_page)
 
     exe_rel = expected[0]
     if exe_rel in held:
@@ -295,14 +316,14 @@ def main():
     if not run_cpack(args, first):
         return tally.finish()
     packages = []
-    for pattern, expected, forbidden, copies in WINDOWS if args.windows else NATIVE:
+    for pattern, expected, forbidden, copies, page in WINDOWS if args.windows else NATIVE:
         pattern = pattern.format(version=version)
         found = glob.glob(os.path.join(first, pattern))
         if len(found) != 1:
             tally.fail("%s: cpack made %d such packages: %s" % (pattern, len(found), os.listdir(first)))
             continue
         packages.append(os.path.basename(found[0]))
-        check_package(found[0], expected, forbidden, copies, args, source, version)
+        check_package(found[0], expected, forbidden, copies, page, args, source, version)
 
     # The same sources give the same bytes, whenever they are packaged (a
     # second apart at least, as archives keep whole seconds).
