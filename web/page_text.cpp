@@ -287,22 +287,27 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
         fit.text += ".";
         return fit;
     }
-    const std::string room = grouped(kBoardRoom);
+    // Judged for the Uno; a Nano's bootloader keeps 2 KB more of the same
+    // chip, which the text says beside it.
     const std::string rate = decimal(sampleRate);
+    const auto room = [&](std::uint32_t bytesFree) {
+        std::string text = grouped(bytesFree) + " bytes";
+        if (sampleRate != 0) text += " (" + secondsDown(bytesFree, sampleRate) + " s at " + rate + " Hz)";
+        return text;
+    };
     fit.fits = fitsFlash(sampleCount, kBoardRoom);
-    if (fit.fits) {
-        fit.text = "Fits an Arduino Uno or Nano: " + grouped(sampleCount) + " of " + room + " bytes";
-        fit.text += sampleRate == 0
-                        ? std::string(".")
-                        : "; up to " + secondsDown(kBoardRoom, sampleRate) + " s fit at " + rate + " Hz.";
-        return fit;
+    if (fit.fits && fitsFlash(sampleCount, kNanoRoom)) {
+        fit.text = "Fits an Arduino Uno or Nano: " + bytes + ", where the Uno holds " + room(kBoardRoom) +
+                   " and the Nano " + room(kNanoRoom) + ".";
+    } else if (fit.fits) {
+        fit.text = "Fits an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
+                   "; too big for a Nano, which holds " + room(kNanoRoom) + ".";
+    } else {
+        fit.text = "Too big for an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
+                   ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes "
+                   "at most " +
+                   grouped(kArrayLimit) + " bytes in one array.";
     }
-    fit.text = "Too big for an Arduino Uno or Nano: " + bytes + ", where " + room + " fit";
-    if (sampleRate != 0) fit.text += " (" + secondsDown(kBoardRoom, sampleRate) + " s at " + rate + " Hz)";
-    fit.text +=
-        ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes "
-        "at most " +
-        grouped(kArrayLimit) + " bytes in one array.";
     return fit;
 }
 

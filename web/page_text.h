@@ -71,14 +71,17 @@ struct ClipFacts {
 // (silence 0)". A "*/" inside the name is written "* /" in the comment.
 std::string targetText(Target target, std::string_view toolText, const ClipFacts& facts);
 
-// The figures behind the fit of a clip in an Arduino Uno or Nano
-// (ATmega328P): avr-gcc takes at most kArrayLimit bytes in one array; the
-// board has kBoardFlash bytes of flash beside its bootloader, of which the
-// player sketch takes kSketchBytes.
+// The figures behind the fit of a clip in an Arduino Uno (ATmega328P):
+// avr-gcc takes at most kArrayLimit bytes in one array; the board has
+// kBoardFlash bytes of flash beside its bootloader, of which the player
+// sketch (examples/arduino/play_clip) takes at most kSketchBytes.
 inline constexpr std::uint32_t kArrayLimit = 32767;
 inline constexpr std::uint32_t kBoardFlash = 32256;
 inline constexpr std::uint32_t kSketchBytes = 768;
 inline constexpr std::uint32_t kBoardRoom = kBoardFlash - kSketchBytes;
+// A Nano (ATmega328P too) keeps 2 KB for its bootloader: 30,720 bytes.
+inline constexpr std::uint32_t kNanoFlash = 30720;
+inline constexpr std::uint32_t kNanoRoom = kNanoFlash - kSketchBytes;
 
 // Whether `sampleCount` bytes go in one AVR array (at most kArrayLimit) and
 // in `room` bytes of flash.
@@ -93,7 +96,8 @@ struct Fit {
 };
 
 // For Progmem and Flash, the clip of `sampleCount` bytes fits when
-// fitsFlash(sampleCount, kBoardRoom); the text says so and
+// fitsFlash(sampleCount, kBoardRoom), judged for the Uno; the text says so,
+// and whether it fits a Nano's kNanoRoom, and
 // how many seconds fit at `sampleRate` (rounded down to the millisecond;
 // none said at 0 Hz). For C and Firmware there is no board to judge
 // (`fits` is true): the text puts the size beside common flash sizes.
