@@ -12,7 +12,7 @@ build="$repo/build-fuzz"
 seconds="${FUZZ_SECONDS:-30}"
 
 CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLIP2C_FUZZ=ON -DCLIP2C_BUILD_TESTS=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLIP2C_FUZZ=ON -DCLIP2C_BUILD_TESTS=OFF -DCLIP2C_PAGE=OFF \
   -DCLIP2C_WARNINGS_AS_ERRORS=ON
 cmake --build "$build"
 

@@ -617,7 +617,7 @@ def check_avr(args, prefix):
         f.write(samples)
     run([os.path.join(prefix, "bin", "clip2c.exe" if os.name == "nt" else "clip2c"), "beep.raw"], cwd=root)
     # beep_flash.c includes the tool's text with __flash put after its one
-    # const, at its start, as the README's sed line does.
+    # const, at its start, as the sed line of doc/firmware.md does.
     with open(os.path.join(root, "beep.h"), "rb") as f, open(os.path.join(root, "beep_flash.h"), "wb") as out:
         out.write(re.sub(rb"\Aconst ", b"const __flash ", f.read()))
     with open(os.path.join(root, "ram_player.c"), "wb") as f:
