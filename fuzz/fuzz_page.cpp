@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             "more samples than the file has bytes");
 
     if (rate == kOwnRate) rate = clip2c::web::readSourceFormat(file.get(), length).sampleRate;
-    const std::vector<std::uint8_t> prepared = clip2c::web::prepareWaveFile(file.get(), length, rate, options);
+    const std::vector<std::uint8_t> prepared =
+        clip2c::web::prepareWaveFile(file.get(), length, rate, options);
     if (prepared.empty()) return 0;
 
     clip2c::WaveInfo info{};
@@ -83,14 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             "the prepared file is not 8-bit mono at the rate asked for");
 
     const std::unique_ptr<std::uint8_t[]> preparedCopy = exactCopy(prepared.data(), preparedLength);
-    const PageResult converted = clip2c::web::convertForPage(preparedCopy.get(), preparedLength,
-                                                             clip2c::web::preparedName(name), isSigned, target, rate);
+    const PageResult converted = clip2c::web::convertForPage(
+        preparedCopy.get(), preparedLength, clip2c::web::preparedName(name), isSigned, target, rate);
     require(converted.status == PageStatus::Converted, "the prepared file does not convert under its name");
     const std::size_t count = converted.samples.size();
-    require(options.trim ? count <= frames : count == frames, "the converted samples are not the file's frames");
+    require(options.trim ? count <= frames : count == frames,
+            "the converted samples are not the file's frames");
     require(prepared.size() == 44u + count + (count & 1u), "the prepared file is not the canonical one");
     const auto silent = [](std::uint8_t v) { return v >= 126 && v <= 130; };
-    require(!options.trim || count == 0 || (!silent(converted.samples.front()) && !silent(converted.samples.back())),
+    require(!options.trim || count == 0 ||
+                (!silent(converted.samples.front()) && !silent(converted.samples.back())),
             "a trimmed clip begins or ends in silence");
     require(converted.sampleRate == rate, "the converted rate is not the prepared one");
     require(prepared == clip2c::web::makeWaveFile(converted.samples, rate),

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "app/selection.h"
 #include "csource/array_source.h"
@@ -181,9 +182,20 @@ std::string buildTextsJson() {
         appendJsonString(json, notice[1]);
     }
     // The figures behind the fit, for whoever wants to say them.
-    json += "},\"limits\":{\"arrayLimit\":" + decimal(kArrayLimit) + ",\"boardFlash\":" + decimal(kBoardFlash) +
-            ",\"sketchBytes\":" + decimal(kSketchBytes) + ",\"unoClip\":" + decimal(std::min(kArrayLimit, kBoardRoom)) +
-            "}}";
+    json += "},\"limits\":{";
+    const std::pair<std::string_view, std::uint32_t> limits[] = {
+        {"arrayLimit", kArrayLimit},
+        {"boardFlash", kBoardFlash},
+        {"sketchBytes", kSketchBytes},
+        {"unoClip", std::min(kArrayLimit, kBoardRoom)}};
+    first = true;
+    for (const auto& [key, value] : limits) {
+        if (!first) json += ',';
+        first = false;
+        appendJsonString(json, key);
+        json += ':' + decimal(value);
+    }
+    json += "}}";
     return json;
 }
 
@@ -303,10 +315,11 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
         fit.text = "Fits an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
                    "; too big for a Nano, which holds " + room(kNanoRoom) + ".";
     } else {
-        fit.text = "Too big for an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
-                   ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes "
-                   "at most " +
-                   grouped(kArrayLimit) + " bytes in one array.";
+        fit.text =
+            "Too big for an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
+            ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes "
+            "at most " +
+            grouped(kArrayLimit) + " bytes in one array.";
     }
     return fit;
 }

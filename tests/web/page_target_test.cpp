@@ -222,9 +222,11 @@ TEST(FitFor, JudgesTheUnoAtItsLimitAndScalesTheRest) {
          "Fits an Arduino Uno: 31,488 bytes, where it holds 31,488 bytes (3.936 s at 8000 Hz); too big for a Nano, "
          "which holds 29,952 bytes (3.744 s at 8000 Hz)."},
         {"a byte over the Uno's", Target::Flash, 31489, 8000, false,
-         "Too big for an Arduino Uno: 31,489 bytes, where it holds 31,488 bytes (3.936 s at 8000 Hz)" + advice},
+         "Too big for an Arduino Uno: 31,489 bytes, where it holds 31,488 bytes (3.936 s at 8000 Hz)" +
+             advice},
         {"beyond one array", Target::Progmem, 40000, 8000, false,
-         "Too big for an Arduino Uno: 40,000 bytes, where it holds 31,488 bytes (3.936 s at 8000 Hz)" + advice},
+         "Too big for an Arduino Uno: 40,000 bytes, where it holds 31,488 bytes (3.936 s at 8000 Hz)" +
+             advice},
         {"seconds rounded down", Target::Flash, 0, 44100, true,
          "Fits an Arduino Uno or Nano: 0 bytes, where the Uno holds 31,488 bytes (0.714 s at 44100 Hz) and the "
          "Nano 29,952 bytes (0.679 s at 44100 Hz)."},
