@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the page (scripts/build-web.sh) and the native tool, then drives the
-# page from file:// in headless Chromium (/usr/bin/chromium, through
-# puppeteer-core as pinned in tests/web/package-lock.json): clips converted
-# as the tool converts them, refusals, prepared clips, the options, the speed
-# of a 1 MiB clip, and no request but the page's own. Prints the speed figure
-# and the page's size, and saves a screenshot as build-web/web-page.png.
+# Builds the page (scripts/build-web.sh) and the native tool, copies the one
+# file alone into an empty folder and drives it from file:// in headless
+# Chromium (/usr/bin/chromium, through puppeteer-core and axe-core as pinned
+# in tests/web/package-lock.json): clips converted as the tool converts them
+# under the page's names, refusals, prepared clips, each target's text
+# compiled by its board's toolchain (the progmem one played by the Arduino
+# sketch in simavr), the fit, normalize and trim, the notes, the options,
+# 375 px, accessibility, the privacy policy, long runs off the main thread,
+# cancel, and no request but the page's own. Prints the speed figures and
+# the page's size, and saves a screenshot as build-web/web-page.png.
 #
 #   bash scripts/test-web.sh [--update-screenshot]   # also copies it to doc/web-page.png
 #
@@ -18,6 +22,14 @@ update_screenshot=0
 if [ "${1:-}" = "--update-screenshot" ]; then update_screenshot=1; fi
 
 bash scripts/build-web.sh
+# The page the native build installs and packages (build/, when the test
+# command's native suite made it) is this very file, so the test holds for
+# the page a user gets from a package.
+packaged=build/page/clip2c.html
+if [ -f "$packaged" ] && ! cmp -s "$packaged" build-web/site/index.html; then
+  echo "test-web.sh: $packaged differs from build-web/site/index.html" >&2
+  exit 1
+fi
 
 cmake -S . -B build-web/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-web/native --target clip2c -j "$(nproc)" >/dev/null
