@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The C functions the page's script calls in the WebAssembly module. Every
 // pointer is into the module's memory; strings are UTF-8. Handles that a
-// function returns are freed with the matching *_free function. Natively
-// (the unit tests) the same functions are plain C functions.
+// function returns are freed with the matching *_free function. A handle
+// that cannot be allocated stops the module (it is built without
+// exceptions, so a failed new aborts), which the page reports as running
+// out of memory before it loads a fresh one. Natively (the unit tests) the
+// same functions are plain C functions.
 #include <cstdint>
 #include <cstdlib>
-#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef __EMSCRIPTEN__
@@ -15,6 +18,7 @@
 #define EMSCRIPTEN_KEEPALIVE
 #endif
 
+#include "web/exports.h"
 #include "web/page_core.h"
 #include "web/page_text.h"
 
@@ -38,11 +42,12 @@ PrepareOptions optionsOf(int flags) {
     return options;
 }
 
-// A prepared file for the script; null when there is none (empty) or memory
-// runs out.
+Clip2cBytes* handOut(std::string value) { return new Clip2cBytes{std::move(value)}; }
+
+// A prepared file for the script; null when there is none (empty).
 Clip2cBytes* fileBytes(const std::vector<std::uint8_t>& file) {
     if (file.empty()) return nullptr;
-    return new (std::nothrow) Clip2cBytes{std::string(file.begin(), file.end())};
+    return handOut(std::string(file.begin(), file.end()));
 }
 
 }  // namespace
@@ -50,21 +55,20 @@ Clip2cBytes* fileBytes(const std::vector<std::uint8_t>& file) {
 extern "C" {
 
 // Memory for the script to copy a file or decoded sound into; null when it
-// cannot be had.
+// cannot be had (a plain malloc, which does not stop the module).
 EMSCRIPTEN_KEEPALIVE void* clip2c_alloc(std::uint32_t size) { return std::malloc(size == 0 ? 1 : size); }
 EMSCRIPTEN_KEEPALIVE void clip2c_release(void* block) { std::free(block); }
 
 // Converts as the tool converts a file called `name` (NUL-terminated) in
 // the current folder, into the text for `target` (0 C, 1 firmware, 2
 // PROGMEM, 3 __flash); `chosenRate` is the rate a raw clip plays at.
-// Returns null only when memory runs out.
 EMSCRIPTEN_KEEPALIVE PageResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length,
                                                 const char* name, int isSigned, int target,
                                                 std::uint32_t chosenRate) {
     const Target chosen =
         target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target) : Target::C;
-    return new (std::nothrow)
-        PageResult(clip2c::web::convertForPage(bytes, length, name, isSigned != 0, chosen, chosenRate));
+    return new PageResult(
+        clip2c::web::convertForPage(bytes, length, name, isSigned != 0, chosen, chosenRate));
 }
 EMSCRIPTEN_KEEPALIVE int clip2c_result_status(const PageResult* r) { return static_cast<int>(r->status); }
 EMSCRIPTEN_KEEPALIVE const char* clip2c_result_text(const PageResult* r) { return r->text.data(); }
@@ -85,9 +89,11 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_promised(const PageResult*
     return r->dataPromised;
 }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_held(const PageResult* r) { return r->dataHeld; }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_riff_wave(const PageResult* r) { return r->isRiffWave ? 1 : 0; }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_is_raw(const PageResult* r) { return r->isRaw ? 1 : 0; }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_fits(const PageResult* r) { return r->fit.fits ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int clip2c_result_riff_wave(const PageResult* r) {
+    return static_cast<int>(r->isRiffWave);
+}
+EMSCRIPTEN_KEEPALIVE int clip2c_result_is_raw(const PageResult* r) { return static_cast<int>(r->isRaw); }
+EMSCRIPTEN_KEEPALIVE int clip2c_result_fits(const PageResult* r) { return static_cast<int>(r->fit.fits); }
 // NUL-terminated UTF-8; empty unless the conversion was made.
 EMSCRIPTEN_KEEPALIVE const char* clip2c_result_fit_text(const PageResult* r) { return r->fit.text.c_str(); }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_channels(const PageResult* r) {
@@ -99,7 +105,7 @@ EMSCRIPTEN_KEEPALIVE void clip2c_result_free(PageResult* r) { delete r; }
 
 // Mixes planar float channels to mono and quantizes them into an 8-bit mono
 // WAV file at `sampleRate`, normalized and trimmed as `flags` say (bit 0,
-// bit 1). Null when the clip is too long for a WAV file, or memory runs out.
+// bit 1). Null when the clip is too long for a WAV file.
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare(const float* planar, std::uint32_t channelCount,
                                                  std::uint32_t frames, std::uint32_t sampleRate, int flags) {
     const auto samples = clip2c::web::mixToEightBit(planar, channelCount, frames, optionsOf(flags));
@@ -107,14 +113,14 @@ EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare(const float* planar, std::uint3
 }
 
 // A PCM WAV file at `sampleRate` prepared by the core alone, as `flags`
-// say; null when it is not one the core reads, or memory runs out.
+// say; null when it is not one the core reads.
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length,
                                                       std::uint32_t sampleRate, int flags) {
     return fileBytes(clip2c::web::prepareWaveFile(bytes, length, sampleRate, optionsOf(flags)));
 }
 
 // A raw clip as an 8-bit mono WAV file at `sampleRate`, as `flags` say;
-// null when it is too long for a WAV file, or memory runs out.
+// null when it is too long for a WAV file.
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_raw(const std::uint8_t* bytes, std::uint32_t length,
                                                      std::uint32_t sampleRate, int flags) {
     return fileBytes(clip2c::web::prepareRawFile(bytes, length, sampleRate, optionsOf(flags)));
@@ -122,24 +128,24 @@ EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_raw(const std::uint8_t* bytes, 
 
 // The array's base name the tool gives a file called `fileName` (clipName).
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_clip_name(const char* fileName) {
-    return new (std::nothrow) Clip2cBytes{clip2c::web::clipName(fileName)};
+    return handOut(clip2c::web::clipName(fileName));
 }
 // `name`, or a name giving a C identifier in its place (proposeName).
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_propose_name(const char* name) {
-    return new (std::nothrow) Clip2cBytes{clip2c::web::proposeName(name)};
+    return handOut(clip2c::web::proposeName(name));
 }
 // 1 when `<name>_wave` is a C identifier (givesIdentifier), else 0.
 EMSCRIPTEN_KEEPALIVE int clip2c_gives_identifier(const char* name) {
-    return clip2c::web::givesIdentifier(name) ? 1 : 0;
+    return static_cast<int>(clip2c::web::givesIdentifier(name));
 }
 // The name a prepared clip is converted and offered under ("<name>.wav").
 // The name to convert a file called `fileName` under when it is renamed
 // to `name` (convertName).
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_convert_name(const char* fileName, const char* name) {
-    return new (std::nothrow) Clip2cBytes{clip2c::web::convertName(fileName, name)};
+    return handOut(clip2c::web::convertName(fileName, name));
 }
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepared_name(const char* name) {
-    return new (std::nothrow) Clip2cBytes{clip2c::web::preparedName(name)};
+    return handOut(clip2c::web::preparedName(name));
 }
 EMSCRIPTEN_KEEPALIVE const char* clip2c_bytes_data(const Clip2cBytes* b) { return b->value.c_str(); }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bytes_length(const Clip2cBytes* b) {

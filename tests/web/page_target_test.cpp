@@ -13,42 +13,8 @@
 
 #include "app/console_texts.h"
 #include "riff_builder.h"
+#include "web/exports.h"
 #include "web/page_core.h"
-
-// The C API as the script calls it (web/exports.cpp).
-struct Clip2cBytes;
-extern "C" {
-clip2c::web::PageResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length, const char* name,
-                                        int isSigned, int target, std::uint32_t chosenRate);
-int clip2c_result_status(const clip2c::web::PageResult* r);
-const char* clip2c_result_text(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_text_length(const clip2c::web::PageResult* r);
-const char* clip2c_result_output_name(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_sample_count(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_sample_rate(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_data_promised(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_data_held(const clip2c::web::PageResult* r);
-int clip2c_result_riff_wave(const clip2c::web::PageResult* r);
-int clip2c_result_fits(const clip2c::web::PageResult* r);
-const char* clip2c_result_fit_text(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_source_channels(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_source_bits(const clip2c::web::PageResult* r);
-void clip2c_result_free(clip2c::web::PageResult* r);
-Clip2cBytes* clip2c_prepare(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
-                            std::uint32_t sampleRate, int flags);
-Clip2cBytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t sampleRate,
-                                 int flags);
-Clip2cBytes* clip2c_prepare_raw(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t sampleRate,
-                                int flags);
-Clip2cBytes* clip2c_clip_name(const char* fileName);
-Clip2cBytes* clip2c_propose_name(const char* name);
-int clip2c_gives_identifier(const char* name);
-Clip2cBytes* clip2c_prepared_name(const char* name);
-const char* clip2c_bytes_data(const Clip2cBytes* b);
-std::uint32_t clip2c_bytes_length(const Clip2cBytes* b);
-void clip2c_bytes_free(Clip2cBytes* b);
-const char* clip2c_texts();
-}
 
 namespace clip2c::web {
 namespace {
@@ -570,12 +536,29 @@ TEST(PageExports, HandTheCoresResultsThrough) {
     EXPECT_EQ(std::string(clip2c_result_fit_text(result)), expected.fit.text);
     EXPECT_EQ(clip2c_result_source_channels(result), 1u);
     EXPECT_EQ(clip2c_result_source_bits(result), 8u);
+    EXPECT_EQ(clip2c_result_source_rate(result), 8000u);
+    EXPECT_EQ(clip2c_result_is_raw(result), 0);
+    EXPECT_EQ(Bytes(clip2c_result_samples(result), clip2c_result_samples(result) + 3),
+              Bytes({128, 140, 116}));
+    clip2c_result_free(result);
+    // The same bytes under a raw name: samples, header and all.
+    result = clip2c_convert(clip.data(), static_cast<std::uint32_t>(clip.size()), "beep.raw", 0, 0, 11025);
+    EXPECT_EQ(clip2c_result_is_raw(result), 1);
+    EXPECT_EQ(clip2c_result_sample_rate(result), 11025u);
+    EXPECT_EQ(clip2c_result_sample_count(result), clip.size());
     clip2c_result_free(result);
     // A target number the page does not know gives the tool's own text.
     result = clip2c_convert(clip.data(), static_cast<std::uint32_t>(clip.size()), "beep.wav", 0, 7, 0);
     EXPECT_EQ(std::string(clip2c_result_text(result), clip2c_result_text_length(result)),
               "const unsigned char beep_wave[3] =\n{\n\t128, 140, 116\n};\n");
     clip2c_result_free(result);
+
+    // The script's own blocks: even an empty one is a block to release.
+    for (const std::uint32_t size : {0u, 1u, 4096u}) {
+        void* block = clip2c_alloc(size);
+        EXPECT_NE(block, nullptr) << size;
+        clip2c_release(block);
+    }
 
     const Bytes quiet = {128, 132, 124, 128};
     const auto quietLength = static_cast<std::uint32_t>(quiet.size());
@@ -598,6 +581,9 @@ TEST(PageExports, HandTheCoresResultsThrough) {
     EXPECT_EQ(taken(clip2c_clip_name("dir/Bell Ring.mp3")), "Bell Ring");
     EXPECT_EQ(taken(clip2c_propose_name("Bell Ring")), "Bell_Ring");
     EXPECT_EQ(taken(clip2c_prepared_name("dir/Bell Ring.mp3")), "dir/Bell Ring.wav");
+    EXPECT_EQ(taken(clip2c_convert_name("Bell Ring.raw.wav", "bell")), "bell.raw");
+    EXPECT_EQ(taken(clip2c_convert_name("Bell Ring.wav", "bell")), "bell.wav");
+    EXPECT_EQ(taken(clip2c_convert_name("Bell Ring.mp3", "bell")), "Bell Ring.mp3");
     EXPECT_EQ(clip2c_gives_identifier("Bell_Ring"), 1);
     EXPECT_EQ(clip2c_gives_identifier("Bell Ring"), 0);
 }
