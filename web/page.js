@@ -249,13 +249,37 @@ function show(mine, result, startedAt) {
     sourceNote.textContent = 'Showing the first ' + formatNumber(result.headLength) + ' of ' +
         formatNumber(result.textSize) + ' bytes; the download holds the whole text.';
   }
-  source.textContent = result.head;
+  showText(result.head);
   stateLine.dataset.elapsedMs = (performance.now() - startedAt).toFixed(1);
   // The status line says the outcome; screen readers also hear the
   // figures, which the page shows just below it.
   const seconds = rate ? ', ' + (count / rate).toFixed(3) + ' s' : '';
   setState('done', result.prepared ? 'Prepared and converted.' : 'Converted as it is.', mine,
       formatNumber(count) + ' samples' + seconds + ', ' + formatNumber(count) + ' bytes of flash. ' + result.fitText);
+}
+
+// The text in blocks of a few hundred lines: the browser lays out only the
+// blocks in view (content-visibility), so a long text shows as fast as a
+// short one; the whole of it is in the page, to scroll, select and find.
+const LINES_PER_BLOCK = 256;
+
+function showText(text) {
+  source.textContent = '';
+  let from = 0;
+  while (from < text.length) {
+    let to = from, lines = 0;
+    while (lines < LINES_PER_BLOCK && to < text.length) {
+      const end = text.indexOf('\n', to);
+      to = end < 0 ? text.length : end + 1;
+      lines++;
+    }
+    const block = document.createElement('span');
+    block.className = 'block';
+    block.style.containIntrinsicBlockSize = 'auto ' + (lines * 1.45) + 'em';
+    block.textContent = text.slice(from, to);
+    source.appendChild(block);
+    from = to;
+  }
 }
 
 // --- Page state --------------------------------------------------------------------
