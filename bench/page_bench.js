@@ -65,7 +65,9 @@ async function main() {
   });
   try {
     const page = await browser.newPage();
-    await page.setViewport({width: 1000, height: 800});
+    // Tall enough that the text's first lines are in view: they are part of
+    // the frame that is timed.
+    await page.setViewport({width: 1000, height: 1600});
     await page.goto(pathToFileURL(opts.page).href);
     await page.waitForFunction(() => window.clip2cTexts !== undefined, {timeout: 10000});
     for (const [name, size] of CLIPS) {

@@ -67,14 +67,14 @@ function stopWorker() {
 // Runs the chosen file in the worker; resolves with the worker's result.
 // Progress goes to the bar; a request to decode is answered here, where an
 // audio context is.
-function runInWorker(mine, file, bytes, request) {
+function runInWorker(mine, bytes, request) {
   return new Promise((resolve) => {
     worker.handlers.set(mine, async (msg) => {
       if (msg.op === 'progress') {
         showProgress(mine, msg.value, msg.phase);
       } else if (msg.op === 'decode') {
         showProgress(mine, 50, 'Decoding');
-        const channels = await decode(file, request.rate);
+        const channels = await decode(msg.bytes, request.rate);
         if (mine !== run) return;
         worker.postMessage({op: 'decoded', id: mine, channels}, channels ? channels.map((c) => c.buffer) : []);
       } else if (msg.op === 'pcm') {
@@ -88,13 +88,13 @@ function runInWorker(mine, file, bytes, request) {
   });
 }
 
-// The file decoded and resampled to `rate` by the browser, as one copy of
-// each channel; null when the browser cannot decode it.
-async function decode(file, rate) {
+// The file's bytes decoded and resampled to `rate` by the browser, as one
+// copy of each channel; null when the browser cannot decode them.
+async function decode(bytes, rate) {
   try {
     // A one-channel context of one frame: only its rate matters, and
     // decodeAudioData resamples to it (not at all when the clip has it).
-    const audio = await new OfflineAudioContext(1, 1, rate).decodeAudioData(await file.arrayBuffer());
+    const audio = await new OfflineAudioContext(1, 1, rate).decodeAudioData(bytes);
     const channels = [];
     for (let c = 0; c < audio.numberOfChannels; c++) channels.push(audio.getChannelData(c).slice());
     return channels;
@@ -120,7 +120,7 @@ async function start(file, name, startedAt, forcePrepare = false) {
     if (mine !== run) return;
     const bytes = await file.arrayBuffer();
     if (mine !== run) return;
-    const msg = await runInWorker(mine, file, bytes, {
+    const msg = await runInWorker(mine, bytes, {
       fileName: file.name, name, signed: signedBox.checked, target: targetSelect.value,
       rate: Number(rateSelect.value), normalize: normalizeBox.checked, trim: trimBox.checked, forcePrepare,
     });

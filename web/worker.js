@@ -10,7 +10,7 @@
 //               {op: 'decoded', id, channels: [Float32Array] | null}
 //               {op: 'pcm', id}
 // Messages out: {op: 'ready', texts} once, then for a run: {op: 'progress', id, value, phase},
-//               {op: 'decode', id} at most once, {op: 'done', id, result}, or {op: 'failed', id, error}
+//               {op: 'decode', id, bytes} at most once (the file's bytes handed back), {op: 'done', id, result}, or {op: 'failed', id, error}
 'use strict';
 
 const TARGETS = {c: 0, firmware: 1, progmem: 2, flash: 3};
@@ -210,10 +210,12 @@ function progress(id, value, phase) {
   postMessage({op: 'progress', id, value, phase});
 }
 
-function askToDecode(id) {
+// Hands the file's bytes back to the page to decode (the worker needs them
+// no more), so that the page holds no second copy of a long file.
+function askToDecode(id, bytes) {
   return new Promise((resolve) => {
     waiting.set(id, resolve);
-    postMessage({op: 'decode', id});
+    postMessage({op: 'decode', id, bytes: bytes.buffer}, [bytes.buffer]);
   });
 }
 
@@ -264,14 +266,15 @@ async function run(msg) {
   if (wav) {
     what = isRaw ? 'raw 8-bit' : describeWave(asIs);
   } else {
-    const channels = await askToDecode(id);
+    const container = containerName(bytes, fileName);
+    const channels = await askToDecode(id, bytes);
     if (!channels) {
       if (isWave && !asIs.riffWave) notices.push(fill('not-wav', {}));
       return refusal(id, {name, status: asIs.status, notices, undecodable: true});
     }
     progress(id, 70, 'Preparing');
     wav = prepareDecoded(channels, msg.rate, flags);
-    what = asIs.channels ? describeWave(asIs) : containerName(bytes, fileName) + ' ' + channelWord(channels.length);
+    what = asIs.channels ? describeWave(asIs) : container + ' ' + channelWord(channels.length);
   }
   if (!wav) return refusal(id, {name, status: statusByKey['out-of-memory'], notices});
   progress(id, 85, 'Writing the text');

@@ -786,6 +786,7 @@ async function main() {
       rate === '8000' ? '' : 'rate ' + rate, target === 'c c' ? '' : 'target ' + target].filter(Boolean));
 
     await accessible(page, siteUrl, cases);
+    await longRuns(page, cases.long, cases);
     await convertsAsTheTool(page, opts, cases.converts);
     await refusesWithTheToolsMessage(page, opts, cases.refusals);
     const outcomes = await prepareAll(page, cases.prepares);
@@ -801,14 +802,18 @@ async function main() {
     await controls(page, cases);
     await narrow(page, cases);
     await speed(page, opts, cases.speed.file);
-    await longRuns(page, cases.long, cases);
 
     // The screenshot: a prepared speech clip for an Uno, its fit, its
     // waveform and the text.
     const shot = cases.prepares.find((row) => row.count !== undefined && row.rate === 8000);
     await setOptions(page, false, 8000, {target: 'progmem'});
     await choose(page, shot.file);
-    await page.screenshot({path: opts.screenshot, fullPage: true});
+    // The whole page in view (the text is laid out only where it is seen).
+    const height = await page.evaluate(() => document.documentElement.scrollHeight);
+    await page.setViewport({width: 1000, height});
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    await page.screenshot({path: opts.screenshot});
+    await page.setViewport({width: 1000, height: 800});
     console.log('screenshot: ' + opts.screenshot);
 
     await privacy(page, cases);
