@@ -8,7 +8,7 @@
 const fs = require('fs');
 const path = require('path');
 const {pathToFileURL} = require('url');
-const puppeteer = require('puppeteer-core');
+const {launchChromium} = require('../tests/web/chromium.js');
 
 const CLIPS = [['1 MiB raw clip', 1 << 20], ['32 MiB raw clip', 32 << 20]];
 
@@ -56,13 +56,7 @@ async function main() {
   const opts = options();
   fs.rmSync(opts.scratch, {recursive: true, force: true});
   fs.mkdirSync(opts.scratch, {recursive: true});
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    userDataDir: path.join(opts.scratch, 'profile'),
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync'],
-  });
+  const browser = await launchChromium(opts.scratch);
   try {
     const page = await browser.newPage();
     // Tall enough that the text's first lines are in view: they are part of

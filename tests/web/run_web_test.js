@@ -14,7 +14,7 @@ const {spawnSync} = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const {pathToFileURL} = require('url');
-const puppeteer = require('puppeteer-core');
+const {launchChromium} = require('./chromium.js');
 
 // A generous limit: the figures to aim for are the benchmark's.
 const SPEED_LIMIT_MS = 250;
@@ -755,13 +755,7 @@ async function main() {
   fs.copyFileSync(path.join(opts.site, 'index.html'), path.join(alone, 'clip2c.html'));
   const siteUrl = pathToFileURL(path.join(alone, 'clip2c.html')).href;
 
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    userDataDir: path.join(opts.scratch, 'profile'),
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync'],
-  });
+  const browser = await launchChromium(opts.scratch);
   const outside = [], errors = [];
   try {
     await browser.defaultBrowserContext().overridePermissions('file://', ['clipboard-read', 'clipboard-write',
