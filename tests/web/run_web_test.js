@@ -537,6 +537,23 @@ async function targets(page, opts, cases) {
     record('targets: ' + target + ' compiles' + (target === 'progmem' && opts.sketch ? ' and plays in the sketch' : ''),
         problems);
   }
+
+  // Signed samples on ARM, where a plain char is unsigned: declared
+  // signed char, so C++ takes the negative values and C reads them back.
+  const problems = [];
+  await setOptions(page, true, 8000, {target: 'firmware'});
+  await choose(page, clip.file);
+  const got = await outcome(page);
+  const folder = path.join(opts.scratch, 'target-signed');
+  fs.mkdirSync(folder, {recursive: true});
+  fs.writeFileSync(path.join(folder, 'kept.h'), got.text || '');
+  const main = path.join(folder, 'main.cpp');
+  fs.writeFileSync(main, '#include "kept.h"\nstatic_assert(sizeof kept_wave == 300, "length");\n' +
+      'int first() { return kept_wave[0]; }\n');
+  check(problems, /const signed char kept_wave\[300\]/.test(got.text || ''), 'not declared signed char');
+  compile(problems, 'arm-none-eabi-g++ -std=c++17', 'arm-none-eabi-g++', ['-std=c++17', '-pedantic-errors',
+    '-mcpu=cortex-m4', '-mthumb', '-Wall', '-Werror', '-c', main, '-o', path.join(folder, 'main.o')]);
+  record('targets: signed firmware compiles on ARM', problems);
 }
 
 // #fit for progmem at both sides of what an Uno holds; the other targets
@@ -754,6 +771,13 @@ async function longRuns(page, rows, cases) {
   }, {timeout: 5000}, before).catch(() => problems.push('not stopped'));
   const got = await outcome(page, false);
   check(problems, !got.downloadHref && got.state === 'idle', 'a text after cancel');
+  // Choosing another file stops the run that is on.
+  await page.$eval('#clip', (input) => { input.value = ''; });
+  await (await page.$('#clip')).uploadFile(rows[0].file);
+  await choose(page, cases.converts[0].file);
+  const next = await outcome(page, false);
+  check(problems, next.state === 'done' && next.downloadName === cases.converts[0].page_name + '.h',
+      'after another file: ' + next.state + ', ' + next.downloadName);
   await choose(page, cases.converts[0].file);
   check(problems, (await outcome(page)).state === 'done', 'the next run after cancel failed');
   record('progress and cancel', problems);
