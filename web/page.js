@@ -44,7 +44,9 @@ function startWorker() {
     } else if (msg.op === 'failed' && msg.id === 0) {
       handlers.get('ready')?.reject(new Error(msg.error));
     } else {
-      handlers.get(msg.id)?.(msg);
+      // Play's samples answer a handler of their own: the run that made
+      // them has ended by then.
+      handlers.get(msg.op === 'pcm' ? 'pcm-' + msg.id : msg.id)?.(msg);
     }
   };
   worker.onerror = (event) => {
@@ -77,8 +79,6 @@ function runInWorker(mine, bytes, request) {
         const channels = await decode(msg.bytes, request.rate);
         if (mine !== run) return;
         worker.postMessage({op: 'decoded', id: mine, channels}, channels ? channels.map((c) => c.buffer) : []);
-      } else if (msg.op === 'pcm') {
-        worker.handlers.get('pcm-' + mine)?.(msg);
       } else {
         worker.handlers.delete(mine);
         resolve(msg);
@@ -378,6 +378,7 @@ function stop() {
   try { old.node.stop(); } catch (e) { /* already ended */ }
   old.context.close();
   playButton.textContent = 'Play';
+  delete playButton.dataset.playing;
 }
 
 // Plays the 8-bit samples at the clip's rate, as the firmware would. The
@@ -404,6 +405,7 @@ async function play() {
   node.onended = stop;
   player.node = node;
   node.start();
+  playButton.dataset.playing = 'yes';
 }
 
 async function copyText() {

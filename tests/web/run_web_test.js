@@ -393,6 +393,9 @@ async function controls(page, cases) {
   const label = () => page.$eval('#play', (b) => b.textContent);
   await page.click('#play');
   const playing = await label();
+  // The sound itself starts once the worker has handed over the samples.
+  await page.waitForFunction(() => document.getElementById('play').dataset.playing === 'yes', {timeout: 5000})
+      .catch(() => problems.push('the sound never started'));
   await page.click('#play');
   const stopped = await label();
   check(problems, playing === 'Stop' && stopped === 'Play', 'the button read ' + playing + ', then ' + stopped);
