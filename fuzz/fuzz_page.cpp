@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     require(direct.status != PageStatus::Converted || direct.samples.size() <= length,
             "more samples than the file has bytes");
 
-    if (rate == kOwnRate) rate = clip2c::web::readSourceFormat(file.get(), length).sampleRate;
+    if (rate == kOwnRate) rate = direct.sourceRate;
     const std::vector<std::uint8_t> prepared =
         clip2c::web::prepareWaveFile(file.get(), length, rate, options);
     if (prepared.empty()) return 0;
@@ -79,14 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::uint32_t frames = info.dataSize / info.blockAlign;
 
     const auto preparedLength = static_cast<std::uint32_t>(prepared.size());
-    const clip2c::web::SourceFormat format = clip2c::web::readSourceFormat(prepared.data(), preparedLength);
-    require(format.channels == 1 && format.bitsPerSample == 8 && format.sampleRate == rate,
-            "the prepared file is not 8-bit mono at the rate asked for");
 
     const std::unique_ptr<std::uint8_t[]> preparedCopy = exactCopy(prepared.data(), preparedLength);
     const PageResult converted = clip2c::web::convertForPage(
         preparedCopy.get(), preparedLength, clip2c::web::preparedName(name), isSigned, target, rate);
     require(converted.status == PageStatus::Converted, "the prepared file does not convert under its name");
+    require(converted.sourceChannels == 1 && converted.sourceBits == 8 && converted.sourceRate == rate,
+            "the prepared file is not 8-bit mono at the rate asked for");
     const std::size_t count = converted.samples.size();
     require(options.trim ? count <= frames : count == frames,
             "the converted samples are not the file's frames");

@@ -4,8 +4,10 @@
 // order).
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -100,6 +102,34 @@ inline Bytes waveOf(std::uint16_t tag, std::uint16_t channels, std::uint16_t wid
 // An integer PCM WAV file at 8000 Hz of the given channels and block align.
 inline Bytes wave(std::uint16_t channels, std::uint16_t align, const Bytes& data) {
     return waveOf(1, channels, static_cast<std::uint16_t>(align / channels), data);
+}
+
+// Sample data for a WAV file's data chunk.
+
+// The low `width` bytes of `word`, least significant first.
+inline void putLe(Bytes& out, std::uint64_t word, int width) {
+    for (int i = 0; i < width; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
+}
+
+// Each frame's channels, as samples of `width` bytes holding `values`
+// (little-endian two's complement; 8-bit as unsigned).
+inline Bytes frames(std::uint16_t width, std::initializer_list<std::int64_t> values) {
+    Bytes out;
+    for (const std::int64_t v : values)
+        putLe(out, static_cast<std::uint64_t>(width == 1 ? v + 128 : v), width);
+    return out;
+}
+
+// Little-endian 32-bit and 64-bit floats.
+inline Bytes floats(std::initializer_list<float> values) {
+    Bytes out;
+    for (const float v : values) putLe(out, std::bit_cast<std::uint32_t>(v), 4);
+    return out;
+}
+inline Bytes doubles(std::initializer_list<double> values) {
+    Bytes out;
+    for (const double v : values) putLe(out, std::bit_cast<std::uint64_t>(v), 8);
+    return out;
 }
 
 }  // namespace clip2c::test

@@ -298,10 +298,4 @@ std::vector<std::uint8_t> prepareRawFile(const std::uint8_t* bytes, std::uint32_
     return makeWaveFile(samples, sampleRate);
 }
 
-SourceFormat readSourceFormat(const std::uint8_t* bytes, std::uint32_t length) {
-    WaveInfo info{};
-    parseWave(bytes, length, info);
-    return {info.channels, info.sampleRate, info.bitsPerSample};
-}
-
 }  // namespace clip2c::web

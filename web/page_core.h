@@ -34,8 +34,8 @@ struct PageResult {
     // it has none, or says 0), the page's chosen rate for raw input, 0 for
     // a name the tool does not classify.
     std::uint32_t sampleRate = 0;
-    Target target = Target::C;
-    Fit fit;  // the clip's fit for the target (fitFor), when Converted
+    Target target = Target::C;  // the target the text is made for
+    Fit fit;                    // the clip's fit for the target (fitFor), when Converted
     // What the bytes are, whatever the name says: whether they begin with
     // "RIFF" and hold "WAVE" at offset 8, and the channels and bits per
     // sample that the chunk walk reads (0 when it reads none).
@@ -117,14 +117,5 @@ std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32
 // only when the clip is too long for a WAV file.
 std::vector<std::uint8_t> prepareRawFile(const std::uint8_t* bytes, std::uint32_t length,
                                          std::uint32_t sampleRate, PrepareOptions options = {});
-
-// What the chunk walk reads of a WAV file's format, for saying what a
-// prepare did; all zero when it is not one.
-struct SourceFormat {
-    std::uint32_t channels = 0;
-    std::uint32_t sampleRate = 0;
-    std::uint32_t bitsPerSample = 0;  // 8 * block align / channels
-};
-SourceFormat readSourceFormat(const std::uint8_t* bytes, std::uint32_t length);
 
 }  // namespace clip2c::web

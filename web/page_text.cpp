@@ -145,11 +145,19 @@ constexpr std::string_view kNotices[][2] = {
 // clang-format on
 
 std::string buildTextsJson() {
-    std::string json = "{\"statuses\":[";
-    bool first = true;
-    for (const StatusText& entry : kStatusTexts) {
-        if (!first) json += ',';
-        first = false;
+    std::string json;
+    // Opens `bracket`, then calls `each` for every item after its comma.
+    const auto list = [&json](char bracket, const auto& items, const auto& each) {
+        json += bracket;
+        const char* comma = "";
+        for (const auto& item : items) {
+            json += comma;
+            comma = ",";
+            each(item);
+        }
+    };
+    json += "{\"statuses\":";
+    list('[', kStatusTexts, [&json](const StatusText& entry) {
         std::string_view japanese = pageMessage(entry.status);
         if (!japanese.empty() && japanese.back() == '\n') japanese.remove_suffix(1);
         json += "{\"status\":" + decimal(static_cast<std::uint64_t>(entry.status)) + ",\"key\":";
@@ -159,30 +167,24 @@ std::string buildTextsJson() {
         json += ",\"en\":";
         appendJsonString(json, entry.english);
         json += '}';
-    }
-    json += "],\"notices\":{";
-    first = true;
-    for (const auto& notice : kNotices) {
-        if (!first) json += ',';
-        first = false;
+    });
+    json += "],\"notices\":";
+    list('{', kNotices, [&json](const auto& notice) {
         appendJsonString(json, notice[0]);
         json += ':';
         appendJsonString(json, notice[1]);
-    }
+    });
     // The figures behind the fit, for whoever wants to say them.
-    json += "},\"limits\":{";
     const std::pair<std::string_view, std::uint32_t> limits[] = {
         {"arrayLimit", kArrayLimit},
         {"boardFlash", kBoardFlash},
         {"sketchBytes", kSketchBytes},
         {"unoClip", std::min(kArrayLimit, kBoardRoom)}};
-    first = true;
-    for (const auto& [key, value] : limits) {
-        if (!first) json += ',';
-        first = false;
-        appendJsonString(json, key);
-        json += ':' + decimal(value);
-    }
+    json += "},\"limits\":";
+    list('{', limits, [&json](const auto& limit) {
+        appendJsonString(json, limit.first);
+        json += ':' + decimal(limit.second);
+    });
     json += "}}";
     return json;
 }
@@ -233,30 +235,19 @@ std::string targetText(Target target, std::string_view toolText, const ClipFacts
     std::string head = factsComment(facts);
     if (target == Target::Progmem) head += "#include <avr/pgmspace.h>\n";
     head += "#define " + std::string(facts.arrayName) + "_rate " + decimal(facts.sampleRate) + "\n";
+    // The words go right after the text's leading "const" (it always has
+    // one; a text without it is kept whole). The tool's signed text declares
+    // plain char, which is unsigned on ARM and most other targets but AVR
+    // and x86: there the values read back wrong (-1 as 255) and C++ rejects
+    // the negative ones as narrowing. A board's text says signed char.
     constexpr std::string_view kConst = "const";
-    // The tool's signed text declares plain char, which is unsigned on ARM
-    // and most other targets but AVR and x86: there the values read back
-    // wrong (-1 as 255) and C++ rejects the negative ones as narrowing.
-    // A board's text says signed char.
-    constexpr std::string_view kPlainChar = " char ";
-    std::string_view words = storageWords(target);
-    // The tool's text always begins "const"; anything else keeps its text
-    // whole, with no words put in.
-    std::size_t split = 0;
-    std::string signedWords;
-    if (toolText.substr(0, kConst.size()) == kConst) {
-        split = kConst.size();
-        if (toolText.substr(split, kPlainChar.size()) == kPlainChar) {
-            signedWords = std::string(words) + " signed";
-            words = signedWords;
-        }
-    }
+    if (toolText.substr(0, kConst.size()) != kConst) return head + std::string(toolText);
+    const std::string_view rest = toolText.substr(kConst.size());
+    std::string words(storageWords(target));
+    if (rest.substr(0, 6) == " char ") words += " signed";
     std::string text;
-    text.reserve(head.size() + words.size() + toolText.size());
-    text += head;
-    text += toolText.substr(0, split);
-    if (split != 0) text += words;
-    text += toolText.substr(split);
+    text.reserve(head.size() + kConst.size() + words.size() + rest.size());
+    text.append(head).append(kConst).append(words).append(rest);
     return text;
 }
 

@@ -30,17 +30,24 @@ const waiting = new Map();  // id -> resolve, for a decode the page does
 
 // --- One small wrapper per core call -------------------------------------------
 
-function copyIn(bytes) {
+const encoder = new TextEncoder(), decoder = new TextDecoder();
+
+// Runs use(ptr) with `bytes` copied into the module's memory, and releases
+// them after; null when the module cannot hold them.
+function withBytes(bytes, use) {
   const ptr = core._clip2c_alloc(bytes.length);
-  if (ptr) core.HEAPU8.set(bytes, ptr);
-  return ptr;
+  if (!ptr) return null;
+  try {
+    core.HEAPU8.set(bytes, ptr);
+    return use(ptr);
+  } finally {
+    core._clip2c_release(ptr);
+  }
 }
 
-function stringIn(text) {
-  const size = core.lengthBytesUTF8(text) + 1;
-  const ptr = core._clip2c_alloc(size);
-  if (ptr) core.stringToUTF8(text, ptr, size);
-  return ptr;
+// The same with `text` as a NUL-terminated UTF-8 string.
+function withString(text, use) {
+  return withBytes(encoder.encode(text + '\0'), use);
 }
 
 function heapBytes(ptr, length) {
@@ -59,41 +66,21 @@ function takeBytes(handle) {
   }
 }
 
-function withString(text, use) {
-  const ptr = stringIn(text);
-  if (!ptr) return null;
-  try {
-    return use(ptr);
-  } finally {
-    core._clip2c_release(ptr);
-  }
-}
-
-function withBytes(bytes, use) {
-  const ptr = copyIn(bytes);
-  if (!ptr) return null;
-  try {
-    return use(ptr);
-  } finally {
-    core._clip2c_release(ptr);
-  }
-}
-
-const decoder = new TextDecoder();
-const nameCall = (fn) => (text) => {
-  const bytes = withString(text, (ptr) => takeBytes(fn(ptr)));
+// A name a core call hands back as a Bytes handle.
+function takeName(handle) {
+  const bytes = takeBytes(handle);
   return bytes && decoder.decode(bytes);
-};
+}
 
-function clipName(fileName) { return nameCall(core._clip2c_clip_name)(fileName); }
-function proposeName(name) { return nameCall(core._clip2c_propose_name)(name); }
-function givesIdentifier(name) { return withString(name, (ptr) => core._clip2c_gives_identifier(ptr)) === 1; }
+function clipName(fileName) { return withString(fileName, (p) => takeName(core._clip2c_clip_name(p))); }
+function proposeName(name) { return withString(name, (p) => takeName(core._clip2c_propose_name(p))); }
+function givesIdentifier(name) { return withString(name, (p) => core._clip2c_gives_identifier(p)) === 1; }
 
 // The name the tool would see for the chosen file renamed to `name`: the
 // name followed by the extension that classified the file, or the file's
 // own name when none does.
 function convertName(fileName, name) {
-  return withString(fileName, (filePtr) => nameCall((namePtr) => core._clip2c_convert_name(filePtr, namePtr))(name));
+  return withString(fileName, (f) => withString(name, (n) => takeName(core._clip2c_convert_name(f, n))));
 }
 
 // Converts as the tool converts a file called `name`, and writes the text

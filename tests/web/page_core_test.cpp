@@ -18,6 +18,9 @@ namespace clip2c::web {
 namespace {
 
 using test::Bytes;
+using test::doubles;
+using test::floats;
+using test::frames;
 using test::wave;
 using test::waveOf;
 
@@ -154,38 +157,9 @@ TEST(MakeWaveFile, WritesAFileTheToolConverts) {
         EXPECT_EQ(result.samples, samples) << count;
         EXPECT_EQ(result.sampleRate, 11025u) << count;
     }
-    const SourceFormat format = readSourceFormat(makeWaveFile({1}, 8000).data(), 46);
-    EXPECT_EQ(format.channels, 1u);
-    EXPECT_EQ(format.bitsPerSample, 8u);
-}
-
-// Each frame's channels, as samples of `width` bytes holding `values`
-// (little-endian two's complement; 8-bit as unsigned).
-Bytes frames(std::uint16_t width, std::initializer_list<std::int64_t> values) {
-    Bytes out;
-    for (const std::int64_t v : values) {
-        const auto word = static_cast<std::uint64_t>(width == 1 ? v + 128 : v);
-        for (std::uint16_t i = 0; i < width; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
-    }
-    return out;
-}
-
-Bytes floats(std::initializer_list<float> values) {
-    Bytes out;
-    for (const float v : values) {
-        const auto word = std::bit_cast<std::uint32_t>(v);
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
-    }
-    return out;
-}
-
-Bytes doubles(std::initializer_list<double> values) {
-    Bytes out;
-    for (const double v : values) {
-        const auto word = std::bit_cast<std::uint64_t>(v);
-        for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
-    }
-    return out;
+    const PageResult format = convertForPage(makeWaveFile({1}, 8000).data(), 46, "clip.wav", false);
+    EXPECT_EQ(format.sourceChannels, 1u);
+    EXPECT_EQ(format.sourceBits, 8u);
 }
 
 // PCM at the chosen rate is prepared by the core alone: equal channels give

@@ -225,21 +225,6 @@ TEST(FitFor, JudgesTheUnoAtItsLimitAndScalesTheRest) {
     EXPECT_FALSE(fitsFlash(kBoardRoom + 1, kBoardRoom));
 }
 
-Bytes doubles(std::initializer_list<double> values) {
-    Bytes out;
-    for (const double v : values) {
-        const auto word = std::bit_cast<std::uint64_t>(v);
-        for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
-    }
-    return out;
-}
-
-Bytes pcm16(std::initializer_list<std::int16_t> values) {
-    Bytes out;
-    for (const std::int16_t v : values) test::putU16(out, static_cast<std::uint16_t>(v));
-    return out;
-}
-
 // Normalize and trim, on each way a clip is prepared; each row's prepared
 // WAV file against the one holding the expected samples.
 TEST(PrepareOptions, NormalizesToFullScaleAndTrimsSilence) {
@@ -283,11 +268,13 @@ TEST(PrepareOptions, NormalizesToFullScaleAndTrimsSilence) {
         {"decoded, both off", mixed({0.25f, -0.125f}, 1, {}), {160, 112}},
         {"decoded, trim", mixed({0.0f, 0.5f, 0.01f}, 1, kTrim), {192}},
         {"16-bit WAV, normalized",
-         wave(test::waveOf(1, 1, 2, pcm16({1024, -2048, 0})), kNormalize),
+         wave(test::waveOf(1, 1, 2, test::frames(2, {1024, -2048, 0})), kNormalize),
          {192, 0, 128}},
-        {"16-bit WAV, both", wave(test::waveOf(1, 1, 2, pcm16({0, 1024, -2048, 30})), kBoth), {192, 0}},
+        {"16-bit WAV, both",
+         wave(test::waveOf(1, 1, 2, test::frames(2, {0, 1024, -2048, 30})), kBoth),
+         {192, 0}},
         {"64-bit float WAV, both",
-         wave(test::waveOf(3, 1, 8, doubles({0.001, -0.1, 0.05, 0.0})), kBoth),
+         wave(test::waveOf(3, 1, 8, test::doubles({0.001, -0.1, 0.05, 0.0})), kBoth),
          {0, 192}},
     };
     for (const auto& row : rows) EXPECT_EQ(row.prepared, makeWaveFile(row.expected, 8000)) << row.name;
