@@ -112,6 +112,9 @@ async function start(file, name, startedAt, forcePrepare = false) {
   if (chosenFile && stateLine.dataset.state === 'working') stopWorker();
   chosenFile = file;
   if (name !== null) usedName = name;
+  // A newly chosen file's name comes with its result; the last file's
+  // must not stand beside it meanwhile.
+  else setName('');
   clearResult();
   setState('working', 'Converting ' + file.name + '\u2026', mine);
   const timer = setTimeout(() => { if (mine === run) busy.hidden = false; }, PROGRESS_AFTER_MS);
@@ -138,8 +141,11 @@ async function start(file, name, startedAt, forcePrepare = false) {
   }
 }
 
+// Converts the chosen file again, under the name in the field, or under the
+// one the core proposes when the file has had none yet (its first run
+// stopped or failed).
 function rerun() {
-  if (chosenFile) start(chosenFile, nameInput.value, performance.now());
+  if (chosenFile) start(chosenFile, usedName === '' ? null : nameInput.value, performance.now());
 }
 
 function cancel() {
@@ -173,7 +179,7 @@ function loadFailed(error) {
 function setName(name) {
   usedName = name;
   nameInput.value = name;
-  nameShown.textContent = name;
+  nameShown.textContent = name || 'name';
 }
 
 function showNotices(result) {
@@ -447,7 +453,7 @@ for (const control of [signedBox, targetSelect, rateSelect, normalizeBox, trimBo
 }
 // A name is taken when it is complete: on Enter or on leaving the field.
 const takeName = () => {
-  if (chosenFile && nameInput.value !== usedName) rerun();
+  if (chosenFile && nameInput.value !== usedName) start(chosenFile, nameInput.value, performance.now());
 };
 nameInput.addEventListener('keydown', (e) => {
   if (e.key === 'Enter') takeName();
