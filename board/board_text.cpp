@@ -1,49 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "web/page_text.h"
+#include "board/board_text.h"
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <utility>
 
-#include "app/selection.h"
-#include "csource/array_source.h"
-#include "web/page_core.h"
+#include "board/numbers.h"
 
-namespace clip2c::web {
+namespace clip2c::board {
 namespace {
-
-bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-
-// `value` in decimal. By hand: the library's std::to_string goes through
-// printf, which would add a third to the page's module.
-std::string decimal(std::uint64_t value) {
-    std::string reversed;
-    do {
-        reversed += static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    return {reversed.rbegin(), reversed.rend()};
-}
-
-// `value` in decimal with a comma between each group of three digits.
-std::string grouped(std::uint64_t value) {
-    const std::string digits = decimal(value);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i != 0 && (digits.size() - i) % 3 == 0) text += ',';
-        text += digits[i];
-    }
-    return text;
-}
-
-// `thousandths` / 1000 with three decimals, as "3.776".
-std::string withThreeDecimals(std::uint64_t thousandths) {
-    std::string fraction = decimal(thousandths % 1000);
-    fraction.insert(0, 3 - fraction.size(), '0');
-    return decimal(thousandths / 1000) + "." + fraction;
-}
 
 // `percent` with two significant digits ("1.8", "0.23", "0.000048"), or
 // whole when at least 10 ("12"); "0" for none.
@@ -95,139 +60,15 @@ std::string factsComment(const ClipFacts& facts) {
     return line;
 }
 
-// Seconds of `bytes` samples at `sampleRate`, rounded down to the
-// millisecond, as "3.776".
-std::string secondsDown(std::uint32_t bytes, std::uint32_t sampleRate) {
-    return withThreeDecimals(std::uint64_t{bytes} * 1000 / sampleRate);
-}
-
-// Appends `text` as a JSON string. The texts are the page's own literals,
-// none of which holds a quote, a backslash or a control byte (the unit test
-// parses the whole table), so no byte needs escaping.
-void appendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    out += text;
-    out += '"';
-}
-
-struct StatusText {
-    PageStatus status;
-    std::string_view key;
-    std::string_view english;
-};
-
-// clang-format off
-constexpr StatusText kStatusTexts[] = {
-    {PageStatus::Converted, "converted", ""},
-    {PageStatus::NoInputPath, "no-input-path", "The input file's path name is not specified."},
-    {PageStatus::NotRawOrWav, "not-raw-or-wav", "The input file is neither raw nor wav."},
-    {PageStatus::NotMono, "not-mono", "wav files: only mono is supported."},
-    {PageStatus::NotEightBit, "not-eight-bit", "wav files: only 8 bit is supported."},
-    {PageStatus::Unreadable, "unreadable", "The file is empty: there are no samples to convert."},
-    {PageStatus::OutOfMemory, "out-of-memory", "Out of memory: the page could not hold the clip or its text."},
-};
-
-// The curly quotes are written as their UTF-8 bytes, so that the text is
-// the same whatever a compiler takes the source's encoding to be.
-constexpr std::string_view kNotices[][2] = {
-    {"name-proposed", "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not "
-                      "compile; it is named {name}_wave instead. Edit the name to change it."},
-    {"rate-kept", "This WAV keeps its own rate, {fileRate} Hz: the chosen {rate} Hz applies to raw and "
-                  "prepared clips."},
-    {"rate-offer", "Prepare it at {rate} Hz"},
-    {"cut-short", "cut short: {held} of {promised} bytes"},
-    {"not-wav", "not a WAV file"},
-    {"empty", "The file is empty: there are no samples to convert."},
-    {"prepared-on-request", "Prepared because normalize or trim is ticked; untick both to convert it as it is."},
-    {"trimmed-to-nothing", "Trim left no samples: the clip is all silence."},
-    {"name-not-identifier", "{name}_wave is not a C identifier: this text will not compile."},
-};
-// clang-format on
-
-std::string buildTextsJson() {
-    std::string json;
-    // Opens `bracket`, then calls `each` for every item after its comma.
-    const auto list = [&json](char bracket, const auto& items, const auto& each) {
-        json += bracket;
-        const char* comma = "";
-        for (const auto& item : items) {
-            json += comma;
-            comma = ",";
-            each(item);
-        }
-    };
-    json += "{\"statuses\":";
-    list('[', kStatusTexts, [&json](const StatusText& entry) {
-        std::string_view japanese = pageMessage(entry.status);
-        if (!japanese.empty() && japanese.back() == '\n') japanese.remove_suffix(1);
-        json += "{\"status\":" + decimal(static_cast<std::uint64_t>(entry.status)) + ",\"key\":";
-        appendJsonString(json, entry.key);
-        json += ",\"ja\":";
-        appendJsonString(json, japanese);
-        json += ",\"en\":";
-        appendJsonString(json, entry.english);
-        json += '}';
-    });
-    json += "],\"notices\":";
-    list('{', kNotices, [&json](const auto& notice) {
-        appendJsonString(json, notice[0]);
-        json += ':';
-        appendJsonString(json, notice[1]);
-    });
-    // The figures behind the fit, for whoever wants to say them.
-    const std::pair<std::string_view, std::uint32_t> limits[] = {
-        {"arrayLimit", kArrayLimit},
-        {"boardFlash", kBoardFlash},
-        {"sketchBytes", kSketchBytes},
-        {"unoClip", std::min(kArrayLimit, kBoardRoom)}};
-    json += "},\"limits\":";
-    list('{', limits, [&json](const auto& limit) {
-        appendJsonString(json, limit.first);
-        json += ':' + decimal(limit.second);
-    });
-    json += "}}";
-    return json;
-}
-
 }  // namespace
 
-std::string clipName(const std::string& fileName) {
-    if (const std::optional<std::string_view> extension = classifyInput(fileName)) {
-        return deriveArrayName(fileName, *extension);
+std::optional<Target> targetNamed(std::string_view word) {
+    constexpr std::pair<std::string_view, Target> kNames[] = {
+        {"c", Target::C}, {"firmware", Target::Firmware}, {"progmem", Target::Progmem}, {"flash", Target::Flash}};
+    for (const auto& [name, target] : kNames) {
+        if (word == name) return target;
     }
-    // A prepared name always ends ".wav", and holds no ".raw" when the file
-    // name did not classify.
-    return deriveArrayName(preparedName(fileName), ".wav");
-}
-
-std::string convertName(const std::string& fileName, const std::string& name) {
-    const std::optional<std::string_view> extension = classifyInput(fileName);
-    return extension ? name + std::string(*extension) : fileName;
-}
-
-bool givesIdentifier(std::string_view name) {
-    if (name.empty() || !isAsciiLetter(name.front())) return false;
-    return std::all_of(name.begin(), name.end(),
-                       [](char c) { return isAsciiLetter(c) || isAsciiDigit(c) || c == '_'; });
-}
-
-std::string proposeName(std::string_view name) {
-    if (givesIdentifier(name)) return std::string(name);
-    std::string proposed;
-    bool inRun = false;
-    for (const char c : name) {
-        if (isAsciiLetter(c) || isAsciiDigit(c)) {
-            proposed += c;
-            inRun = false;
-        } else if (!inRun) {
-            proposed += '_';
-            inRun = true;
-        }
-    }
-    const std::size_t first = proposed.find_first_not_of('_');
-    if (first == std::string::npos) return "clip";
-    proposed = proposed.substr(first, proposed.find_last_not_of('_') + 1 - first);
-    return isAsciiDigit(proposed.front()) ? "clip_" + proposed : proposed;
+    return std::nullopt;
 }
 
 std::string targetText(Target target, std::string_view toolText, const ClipFacts& facts) {
@@ -303,9 +144,13 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
     return fit;
 }
 
-const std::string& textsJson() {
-    static const std::string json = buildTextsJson();
-    return json;
+std::string arrayLimitText(std::uint32_t sampleCount, std::uint32_t sampleRate) {
+    std::string text = "Too long for one AVR array: " + grouped(sampleCount) + " bytes, where one array holds " +
+                       grouped(kArrayLimit) + " bytes";
+    if (sampleRate != 0) {
+        text += " (" + secondsDown(kArrayLimit, sampleRate) + " s at " + decimal(sampleRate) + " Hz)";
+    }
+    return text + ". Lower the rate, trim, or cut the clip shorter.";
 }
 
-}  // namespace clip2c::web
+}  // namespace clip2c::board

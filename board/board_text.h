@@ -1,52 +1,26 @@
 // SPDX-License-Identifier: MIT
-// The page's words around the tool's text: the array's name and whether it
-// compiles, the text made for a target board, whether the clip fits that
-// board, and the one table of texts the page's script shows.
+// The text made for a board around the tool's text, and whether a clip
+// fits that board.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-namespace clip2c::web {
+namespace clip2c::board {
 
-// The base name the tool gives the array of a file called `fileName`
-// (deriveArrayName under its classifying extension); for a name the tool
-// does not classify, the name of the clip prepared from it (preparedName).
-std::string clipName(const std::string& fileName);
-
-// The name the tool sees for a file called `fileName` renamed to `name`:
-// `name` followed by the extension that classifies `fileName` (".raw",
-// else ".wav"); `fileName` itself when neither does, so that the name is
-// refused as the file's own would be.
-std::string convertName(const std::string& fileName, const std::string& name);
-
-// Whether `<name>_wave` is a C identifier on every compiler the text is
-// meant for: `name` holds only ASCII letters, digits and "_", and starts
-// with a letter (so an empty name fails, and so does a leading "_", which
-// C reserves at file scope).
-bool givesIdentifier(std::string_view name);
-
-// Returns `name` itself when it gives an identifier (givesIdentifier), else
-// a name that does, made by these steps in order:
-//   1. every run of bytes that are not ASCII letters or digits becomes one
-//      "_" (so spaces, punctuation, "_" itself and every byte of a non-ASCII
-//      character);
-//   2. leading and trailing "_" are dropped;
-//   3. a name that now starts with a digit gets "clip_" before it;
-//   4. an empty name becomes "clip".
-// "Bell Ring - final (v2)" gives "Bell_Ring_final_v2", "8bit" gives
-// "clip_8bit", "my-clip" gives "my_clip", a name of Japanese characters
-// gives "clip".
-std::string proposeName(std::string_view name);
-
-// What the page's text is for. The numbers are what the script passes.
+// What a text is for. The numbers are what the page's script passes.
 enum class Target : int {
     C = 0,         // the tool's text, byte for byte
     Firmware = 1,  // a comment, the rate, the tool's text
     Progmem = 2,   // the same, the array in AVR program memory (PROGMEM)
     Flash = 3,     // the same, the array in AVR flash by GCC's __flash (gnu modes)
 };
+
+// The target named `word` ("c", "firmware", "progmem", "flash"); nothing
+// for any other word.
+std::optional<Target> targetNamed(std::string_view word);
 
 // What a target's text says about the clip.
 struct ClipFacts {
@@ -65,10 +39,11 @@ struct ClipFacts {
 // then `toolText` with " PROGMEM" (Progmem) or " __flash" (Flash) put right
 // after its leading "const", and, for signed samples ("const char"), the
 // word " signed" after those: plain char is unsigned on ARM, where the
-// values would read back wrong and C++ rejects the negative ones. The seconds are the count over the rate,
-// rounded to the nearest millisecond (halves up); a rate of 0 gives "length
-// unknown at 0 Hz" in their place. Signed samples say "signed 8-bit
-// (silence 0)". A "*/" inside the name is written "* /" in the comment.
+// values would read back wrong and C++ rejects the negative ones. The
+// seconds are the count over the rate, rounded to the nearest millisecond
+// (halves up); a rate of 0 gives "length unknown at 0 Hz" in their place.
+// Signed samples say "signed 8-bit (silence 0)". A "*/" inside the name is
+// written "* /" in the comment.
 std::string targetText(Target target, std::string_view toolText, const ClipFacts& facts);
 
 // The figures behind the fit of a clip in an Arduino Uno (ATmega328P):
@@ -89,6 +64,10 @@ constexpr bool fitsFlash(std::uint32_t sampleCount, std::uint32_t room) {
     return sampleCount <= kArrayLimit && sampleCount <= room;
 }
 
+// Whether the target keeps the array in AVR flash, where one array holds
+// at most kArrayLimit bytes.
+constexpr bool isAvrTarget(Target target) { return target == Target::Progmem || target == Target::Flash; }
+
 // Whether a clip fits the target's board, and the sentence that says so.
 struct Fit {
     bool fits = true;
@@ -97,18 +76,15 @@ struct Fit {
 
 // For Progmem and Flash, the clip of `sampleCount` bytes fits when
 // fitsFlash(sampleCount, kBoardRoom), judged for the Uno; the text says so,
-// and whether it fits a Nano's kNanoRoom, and
-// how many seconds fit at `sampleRate` (rounded down to the millisecond;
-// none said at 0 Hz). For C and Firmware there is no board to judge
-// (`fits` is true): the text puts the size beside common flash sizes.
+// and whether it fits a Nano's kNanoRoom, and how many seconds fit at
+// `sampleRate` (rounded down to the millisecond; none said at 0 Hz). For C
+// and Firmware there is no board to judge (`fits` is true): the text puts
+// the size beside common flash sizes.
 Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate);
 
-// The page's texts as one JSON object, built once:
-//   {"statuses":[{"status":0,"key":"converted","ja":"","en":""}, ...],
-//    "notices":{"name-proposed":"...", ...}}
-// one status entry for each PageStatus, in order; "ja" is the tool's own
-// message in UTF-8 without its line end ("" where the tool prints none);
-// the notices are English templates whose {placeholders} the script fills.
-const std::string& textsJson();
+// The sentence that refuses a clip of `sampleCount` bytes (more than
+// kArrayLimit) for an AVR target: how many bytes one array holds and how
+// many seconds that is at `sampleRate` (none said at 0 Hz).
+std::string arrayLimitText(std::uint32_t sampleCount, std::uint32_t sampleRate);
 
-}  // namespace clip2c::web
+}  // namespace clip2c::board

@@ -26,11 +26,14 @@
 
 #include "fuzz/fuzz_check.h"
 #include "input/wave.h"
-#include "web/page_core.h"
+#include "board/clip_conversion.h"
+#include "board/names.h"
+#include "board/texts.h"
+#include "sound/prepare.h"
 
 using clip2c::fuzz::require;
-using clip2c::web::PageResult;
-using clip2c::web::PageStatus;
+using clip2c::board::ClipResult;
+using clip2c::board::ClipStatus;
 
 namespace {
 
@@ -52,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (size < 1 || size - 1 > UINT32_MAX) return 0;
     const bool isSigned = (bytes[0] & 1u) != 0;
     std::uint32_t rate = kRates[(bytes[0] >> 1) & 7u];
-    const clip2c::web::PrepareOptions options{(bytes[0] & 0x10u) != 0, (bytes[0] & 0x20u) != 0};
-    const auto target = static_cast<clip2c::web::Target>(bytes[0] >> 6);
+    const clip2c::sound::PrepareOptions options{(bytes[0] & 0x10u) != 0, (bytes[0] & 0x20u) != 0};
+    const auto target = static_cast<clip2c::board::Target>(bytes[0] >> 6);
     const std::uint8_t* rest = bytes + 1;
     const std::size_t restSize = size - 1;
     const auto* nul = static_cast<const std::uint8_t*>(std::memchr(rest, 0, restSize));
@@ -64,13 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::unique_ptr<std::uint8_t[]> file = exactCopy(rest + fileOffset, length);
 
     // The page's first try with any file: the tool's own conversion.
-    const PageResult direct = clip2c::web::convertForPage(file.get(), length, name, isSigned, target, 8000);
-    require(direct.status != PageStatus::Converted || direct.samples.size() <= length,
+    const ClipResult direct = clip2c::board::convertClip(file.get(), length, name, isSigned, target, 8000);
+    require(direct.status != ClipStatus::Converted || direct.samples.size() <= length,
             "more samples than the file has bytes");
 
     if (rate == kOwnRate) rate = direct.sourceRate;
     const std::vector<std::uint8_t> prepared =
-        clip2c::web::prepareWaveFile(file.get(), length, rate, options);
+        clip2c::sound::prepareWaveFile(file.get(), length, rate, options);
     if (prepared.empty()) return 0;
 
     clip2c::WaveInfo info{};
@@ -81,9 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const auto preparedLength = static_cast<std::uint32_t>(prepared.size());
 
     const std::unique_ptr<std::uint8_t[]> preparedCopy = exactCopy(prepared.data(), preparedLength);
-    const PageResult converted = clip2c::web::convertForPage(
-        preparedCopy.get(), preparedLength, clip2c::web::preparedName(name), isSigned, target, rate);
-    require(converted.status == PageStatus::Converted, "the prepared file does not convert under its name");
+    const ClipResult converted = clip2c::board::convertClip(
+        preparedCopy.get(), preparedLength, clip2c::board::preparedName(name), isSigned, target, rate);
+    require(converted.status == ClipStatus::Converted, "the prepared file does not convert under its name");
     require(converted.sourceChannels == 1 && converted.sourceBits == 8 && converted.sourceRate == rate,
             "the prepared file is not 8-bit mono at the rate asked for");
     const std::size_t count = converted.samples.size();
@@ -95,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                 (!silent(converted.samples.front()) && !silent(converted.samples.back())),
             "a trimmed clip begins or ends in silence");
     require(converted.sampleRate == rate, "the converted rate is not the prepared one");
-    require(prepared == clip2c::web::makeWaveFile(converted.samples, rate),
+    require(prepared == clip2c::sound::makeWaveFile(converted.samples, rate),
             "the prepared file is not the canonical file of its samples");
     if (info.channels == 1 && info.blockAlign == 1 && frames != 0 && !options.normalize && !options.trim) {
         require(std::memcmp(converted.samples.data(), info.data, frames) == 0,

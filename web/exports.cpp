@@ -19,12 +19,15 @@
 #endif
 
 #include "web/exports.h"
-#include "web/page_core.h"
-#include "web/page_text.h"
+#include "board/clip_conversion.h"
+#include "board/names.h"
+#include "board/texts.h"
+#include "sound/prepare.h"
+#include "board/board_text.h"
 
-using clip2c::web::PageResult;
-using clip2c::web::PrepareOptions;
-using clip2c::web::Target;
+using clip2c::board::ClipResult;
+using clip2c::sound::PrepareOptions;
+using clip2c::board::Target;
 
 // A byte string handed to the script: a prepared WAV file or a name. Its
 // bytes are followed by a NUL, so a name reads as a C string.
@@ -62,90 +65,90 @@ EMSCRIPTEN_KEEPALIVE void clip2c_release(void* block) { std::free(block); }
 // Converts as the tool converts a file called `name` (NUL-terminated) in
 // the current folder, into the text for `target` (0 C, 1 firmware, 2
 // PROGMEM, 3 __flash); `chosenRate` is the rate a raw clip plays at.
-EMSCRIPTEN_KEEPALIVE PageResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length,
+EMSCRIPTEN_KEEPALIVE ClipResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length,
                                                 const char* name, int isSigned, int target,
                                                 std::uint32_t chosenRate) {
     const Target chosen =
         target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target) : Target::C;
-    return new PageResult(
-        clip2c::web::convertForPage(bytes, length, name, isSigned != 0, chosen, chosenRate));
+    return new ClipResult(
+        clip2c::board::convertClip(bytes, length, name, isSigned != 0, chosen, chosenRate));
 }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_status(const PageResult* r) { return static_cast<int>(r->status); }
-EMSCRIPTEN_KEEPALIVE const char* clip2c_result_text(const PageResult* r) { return r->text.data(); }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_text_length(const PageResult* r) {
+EMSCRIPTEN_KEEPALIVE int clip2c_result_status(const ClipResult* r) { return static_cast<int>(r->status); }
+EMSCRIPTEN_KEEPALIVE const char* clip2c_result_text(const ClipResult* r) { return r->text.data(); }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_text_length(const ClipResult* r) {
     return static_cast<std::uint32_t>(r->text.size());
 }
-EMSCRIPTEN_KEEPALIVE const char* clip2c_result_output_name(const PageResult* r) {
+EMSCRIPTEN_KEEPALIVE const char* clip2c_result_output_name(const ClipResult* r) {
     return r->outputName.c_str();
 }
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_result_samples(const PageResult* r) {
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_result_samples(const ClipResult* r) {
     return r->samples.data();
 }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_count(const PageResult* r) {
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_count(const ClipResult* r) {
     return static_cast<std::uint32_t>(r->samples.size());
 }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_rate(const PageResult* r) { return r->sampleRate; }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_promised(const PageResult* r) {
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_rate(const ClipResult* r) { return r->sampleRate; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_promised(const ClipResult* r) {
     return r->dataPromised;
 }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_held(const PageResult* r) { return r->dataHeld; }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_riff_wave(const PageResult* r) {
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_held(const ClipResult* r) { return r->dataHeld; }
+EMSCRIPTEN_KEEPALIVE int clip2c_result_riff_wave(const ClipResult* r) {
     return static_cast<int>(r->isRiffWave);
 }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_is_raw(const PageResult* r) { return static_cast<int>(r->isRaw); }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_fits(const PageResult* r) { return static_cast<int>(r->fit.fits); }
+EMSCRIPTEN_KEEPALIVE int clip2c_result_is_raw(const ClipResult* r) { return static_cast<int>(r->isRaw); }
+EMSCRIPTEN_KEEPALIVE int clip2c_result_fits(const ClipResult* r) { return static_cast<int>(r->fit.fits); }
 // NUL-terminated UTF-8; empty unless the conversion was made.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_result_fit_text(const PageResult* r) { return r->fit.text.c_str(); }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_channels(const PageResult* r) {
+EMSCRIPTEN_KEEPALIVE const char* clip2c_result_fit_text(const ClipResult* r) { return r->fit.text.c_str(); }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_channels(const ClipResult* r) {
     return r->sourceChannels;
 }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_bits(const PageResult* r) { return r->sourceBits; }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_rate(const PageResult* r) { return r->sourceRate; }
-EMSCRIPTEN_KEEPALIVE void clip2c_result_free(PageResult* r) { delete r; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_bits(const ClipResult* r) { return r->sourceBits; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_rate(const ClipResult* r) { return r->sourceRate; }
+EMSCRIPTEN_KEEPALIVE void clip2c_result_free(ClipResult* r) { delete r; }
 
 // Mixes planar float channels to mono and quantizes them into an 8-bit mono
 // WAV file at `sampleRate`, normalized and trimmed as `flags` say (bit 0,
 // bit 1). Null when the clip is too long for a WAV file.
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare(const float* planar, std::uint32_t channelCount,
                                                  std::uint32_t frames, std::uint32_t sampleRate, int flags) {
-    const auto samples = clip2c::web::mixToEightBit(planar, channelCount, frames, optionsOf(flags));
-    return fileBytes(clip2c::web::makeWaveFile(samples, sampleRate));
+    const auto samples = clip2c::sound::mixToEightBit(planar, channelCount, frames, optionsOf(flags));
+    return fileBytes(clip2c::sound::makeWaveFile(samples, sampleRate));
 }
 
 // A PCM WAV file at `sampleRate` prepared by the core alone, as `flags`
 // say; null when it is not one the core reads.
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length,
                                                       std::uint32_t sampleRate, int flags) {
-    return fileBytes(clip2c::web::prepareWaveFile(bytes, length, sampleRate, optionsOf(flags)));
+    return fileBytes(clip2c::sound::prepareWaveFile(bytes, length, sampleRate, optionsOf(flags)));
 }
 
 // A raw clip as an 8-bit mono WAV file at `sampleRate`, as `flags` say;
 // null when it is too long for a WAV file.
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_raw(const std::uint8_t* bytes, std::uint32_t length,
                                                      std::uint32_t sampleRate, int flags) {
-    return fileBytes(clip2c::web::prepareRawFile(bytes, length, sampleRate, optionsOf(flags)));
+    return fileBytes(clip2c::sound::prepareRawFile(bytes, length, sampleRate, optionsOf(flags)));
 }
 
 // The array's base name the tool gives a file called `fileName` (clipName).
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_clip_name(const char* fileName) {
-    return handOut(clip2c::web::clipName(fileName));
+    return handOut(clip2c::board::clipName(fileName));
 }
 // `name`, or a name giving a C identifier in its place (proposeName).
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_propose_name(const char* name) {
-    return handOut(clip2c::web::proposeName(name));
+    return handOut(clip2c::board::proposeName(name));
 }
 // 1 when `<name>_wave` is a C identifier (givesIdentifier), else 0.
 EMSCRIPTEN_KEEPALIVE int clip2c_gives_identifier(const char* name) {
-    return static_cast<int>(clip2c::web::givesIdentifier(name));
+    return static_cast<int>(clip2c::board::givesIdentifier(name));
 }
 // The name a prepared clip is converted and offered under ("<name>.wav").
 // The name to convert a file called `fileName` under when it is renamed
 // to `name` (convertName).
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_convert_name(const char* fileName, const char* name) {
-    return handOut(clip2c::web::convertName(fileName, name));
+    return handOut(clip2c::board::convertName(fileName, name));
 }
 EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepared_name(const char* name) {
-    return handOut(clip2c::web::preparedName(name));
+    return handOut(clip2c::board::preparedName(name));
 }
 EMSCRIPTEN_KEEPALIVE const char* clip2c_bytes_data(const Clip2cBytes* b) { return b->value.c_str(); }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bytes_length(const Clip2cBytes* b) {
@@ -155,6 +158,6 @@ EMSCRIPTEN_KEEPALIVE void clip2c_bytes_free(Clip2cBytes* b) { delete b; }
 
 // The page's texts: the statuses and the notices as one JSON object
 // (textsJson), NUL-terminated, owned by the module.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_texts() { return clip2c::web::textsJson().c_str(); }
+EMSCRIPTEN_KEEPALIVE const char* clip2c_texts() { return clip2c::board::textsJson().c_str(); }
 
 }  // extern "C"

@@ -6,32 +6,35 @@
 
 #include <cstdint>
 
-#include "web/page_core.h"
+#include "board/clip_conversion.h"
+#include "board/names.h"
+#include "board/texts.h"
+#include "sound/prepare.h"
 
 struct Clip2cBytes;
 
 extern "C" {
 void* clip2c_alloc(std::uint32_t size);
 void clip2c_release(void* block);
-clip2c::web::PageResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length, const char* name,
+clip2c::board::ClipResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length, const char* name,
                                         int isSigned, int target, std::uint32_t chosenRate);
-int clip2c_result_status(const clip2c::web::PageResult* r);
-const char* clip2c_result_text(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_text_length(const clip2c::web::PageResult* r);
-const char* clip2c_result_output_name(const clip2c::web::PageResult* r);
-const std::uint8_t* clip2c_result_samples(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_sample_count(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_sample_rate(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_data_promised(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_data_held(const clip2c::web::PageResult* r);
-int clip2c_result_riff_wave(const clip2c::web::PageResult* r);
-int clip2c_result_is_raw(const clip2c::web::PageResult* r);
-int clip2c_result_fits(const clip2c::web::PageResult* r);
-const char* clip2c_result_fit_text(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_source_channels(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_source_bits(const clip2c::web::PageResult* r);
-std::uint32_t clip2c_result_source_rate(const clip2c::web::PageResult* r);
-void clip2c_result_free(clip2c::web::PageResult* r);
+int clip2c_result_status(const clip2c::board::ClipResult* r);
+const char* clip2c_result_text(const clip2c::board::ClipResult* r);
+std::uint32_t clip2c_result_text_length(const clip2c::board::ClipResult* r);
+const char* clip2c_result_output_name(const clip2c::board::ClipResult* r);
+const std::uint8_t* clip2c_result_samples(const clip2c::board::ClipResult* r);
+std::uint32_t clip2c_result_sample_count(const clip2c::board::ClipResult* r);
+std::uint32_t clip2c_result_sample_rate(const clip2c::board::ClipResult* r);
+std::uint32_t clip2c_result_data_promised(const clip2c::board::ClipResult* r);
+std::uint32_t clip2c_result_data_held(const clip2c::board::ClipResult* r);
+int clip2c_result_riff_wave(const clip2c::board::ClipResult* r);
+int clip2c_result_is_raw(const clip2c::board::ClipResult* r);
+int clip2c_result_fits(const clip2c::board::ClipResult* r);
+const char* clip2c_result_fit_text(const clip2c::board::ClipResult* r);
+std::uint32_t clip2c_result_source_channels(const clip2c::board::ClipResult* r);
+std::uint32_t clip2c_result_source_bits(const clip2c::board::ClipResult* r);
+std::uint32_t clip2c_result_source_rate(const clip2c::board::ClipResult* r);
+void clip2c_result_free(clip2c::board::ClipResult* r);
 Clip2cBytes* clip2c_prepare(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
                             std::uint32_t sampleRate, int flags);
 Clip2cBytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t sampleRate,

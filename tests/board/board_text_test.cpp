@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "web/page_text.h"
+#include "board/board_text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,15 @@
 #include "app/console_texts.h"
 #include "riff_builder.h"
 #include "web/exports.h"
-#include "web/page_core.h"
+#include "board/clip_conversion.h"
+#include "board/names.h"
+#include "board/texts.h"
+#include "sound/prepare.h"
 
-namespace clip2c::web {
+namespace clip2c::board {
 namespace {
+
+using namespace clip2c::sound;  // NOLINT(google-build-using-namespace)
 
 using test::Bytes;
 
@@ -155,10 +160,10 @@ TEST(ConvertForPage, MakesTheTargetsTextAtTheClipsRate) {
          "29,952 bytes (2.716 s at 11025 Hz)."},
     };
     for (const auto& row : rows) {
-        const PageResult result =
-            convertForPage(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName,
+        const ClipResult result =
+            convertClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName,
                            false, row.target, 8);
-        EXPECT_EQ(result.status, PageStatus::Converted) << row.name;
+        EXPECT_EQ(result.status, ClipStatus::Converted) << row.name;
         EXPECT_EQ(result.target, row.target) << row.name;
         EXPECT_EQ(result.text, row.text) << row.name;
         EXPECT_TRUE(result.fit.fits) << row.name;
@@ -308,29 +313,29 @@ TEST(ConvertForPage, GivesTheFactsBehindTheNotices) {
         const char* name;
         const char* fileName;
         Bytes bytes;
-        PageStatus status;
+        ClipStatus status;
         std::uint32_t promised, held;
         bool riffWave;
         std::uint32_t channels, bits, rate;
         std::size_t samples;
     };
     const Row rows[] = {
-        {"whole WAV", "a.wav", whole, PageStatus::Converted, 3, 3, true, 1, 8, 8000, 3},
-        {"cut short", "a.wav", sealed(cutShort), PageStatus::Converted, 1000, 10, true, 1, 8, 8000, 10},
-        {"streamed size", "a.wav", streamed, PageStatus::Converted, 0xFFFFFFFF, 7, true, 1, 8, 22050, 7},
-        {"the last data chunk", "a.wav", sealed(twoData), PageStatus::Converted, 9, 4, true, 1, 8, 8000, 4},
-        {"0 Hz", "a.wav", sealed(zeroRate), PageStatus::Converted, 2, 2, true, 1, 8, 0, 2},
-        {"16-bit stereo", "a.wav", stereo16, PageStatus::NotMono, 4, 4, true, 2, 16, 8000, 0},
-        {"not WAVE", "a.wav", notWave, PageStatus::NotMono, 0, 0, false, 0, 0, 0, 0},
-        {"empty WAV", "a.wav", {}, PageStatus::Unreadable, 0, 0, false, 0, 0, 0, 0},
-        {"a WAV named raw", "a.raw", whole, PageStatus::Converted, 0, 0, true, 1, 8, 11025, whole.size()},
-        {"raw", "a.raw", {1, 2, 3}, PageStatus::Converted, 0, 0, false, 0, 0, 11025, 3},
-        {"a WAV the tool does not classify", "a.mp3", stereo16, PageStatus::NotRawOrWav, 0, 0, true, 2, 16, 0,
+        {"whole WAV", "a.wav", whole, ClipStatus::Converted, 3, 3, true, 1, 8, 8000, 3},
+        {"cut short", "a.wav", sealed(cutShort), ClipStatus::Converted, 1000, 10, true, 1, 8, 8000, 10},
+        {"streamed size", "a.wav", streamed, ClipStatus::Converted, 0xFFFFFFFF, 7, true, 1, 8, 22050, 7},
+        {"the last data chunk", "a.wav", sealed(twoData), ClipStatus::Converted, 9, 4, true, 1, 8, 8000, 4},
+        {"0 Hz", "a.wav", sealed(zeroRate), ClipStatus::Converted, 2, 2, true, 1, 8, 0, 2},
+        {"16-bit stereo", "a.wav", stereo16, ClipStatus::NotMono, 4, 4, true, 2, 16, 8000, 0},
+        {"not WAVE", "a.wav", notWave, ClipStatus::NotMono, 0, 0, false, 0, 0, 0, 0},
+        {"empty WAV", "a.wav", {}, ClipStatus::Unreadable, 0, 0, false, 0, 0, 0, 0},
+        {"a WAV named raw", "a.raw", whole, ClipStatus::Converted, 0, 0, true, 1, 8, 11025, whole.size()},
+        {"raw", "a.raw", {1, 2, 3}, ClipStatus::Converted, 0, 0, false, 0, 0, 11025, 3},
+        {"a WAV the tool does not classify", "a.mp3", stereo16, ClipStatus::NotRawOrWav, 0, 0, true, 2, 16, 0,
          0},
     };
     for (const Row& row : rows) {
-        const PageResult result =
-            convertForPage(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName,
+        const ClipResult result =
+            convertClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName,
                            false, Target::C, 11025);
         EXPECT_EQ(result.status, row.status) << row.name;
         EXPECT_EQ(result.dataPromised, row.promised) << row.name;
@@ -506,10 +511,10 @@ std::string taken(Clip2cBytes* bytes) {
 // The C API hands the core's results through unchanged.
 TEST(PageExports, HandTheCoresResultsThrough) {
     const Bytes clip = test::waveOf(1, 1, 1, {128, 140, 116}, false, 8000);
-    PageResult* result =
+    ClipResult* result =
         clip2c_convert(clip.data(), static_cast<std::uint32_t>(clip.size()), "beep.wav", 1, 2, 11025);
     ASSERT_NE(result, nullptr);
-    const PageResult expected = convertForPage(clip.data(), static_cast<std::uint32_t>(clip.size()),
+    const ClipResult expected = convertClip(clip.data(), static_cast<std::uint32_t>(clip.size()),
                                                "beep.wav", true, Target::Progmem, 11025);
     EXPECT_EQ(clip2c_result_status(result), 0);
     EXPECT_EQ(std::string(clip2c_result_text(result), clip2c_result_text_length(result)), expected.text);
@@ -576,4 +581,4 @@ TEST(PageExports, HandTheCoresResultsThrough) {
 }
 
 }  // namespace
-}  // namespace clip2c::web
+}  // namespace clip2c::board

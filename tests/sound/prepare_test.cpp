@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "web/page_core.h"
+#include "board/clip_conversion.h"
+#include "board/names.h"
+#include "board/texts.h"
+#include "sound/prepare.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +17,10 @@
 #include "input/wave.h"
 #include "riff_builder.h"
 
-namespace clip2c::web {
+namespace clip2c::board {
 namespace {
+
+using namespace clip2c::sound;  // NOLINT(google-build-using-namespace)
 
 using test::Bytes;
 using test::doubles;
@@ -33,46 +38,46 @@ TEST(ConvertForPage, GivesTheToolsOutcomeForEachFile) {
         std::string fileName;
         Bytes bytes;
         bool isSigned;
-        PageStatus status;
+        ClipStatus status;
         std::string outputName;
         std::string text;
     };
     const Row rows[] = {
-        {"raw", "clip.raw", three, false, PageStatus::Converted, "clip.h",
+        {"raw", "clip.raw", three, false, ClipStatus::Converted, "clip.h",
          "const unsigned char clip_wave[3] =\n{\n\t128, 129, 127\n};\n"},
-        {"signed raw", "clip.raw", three, true, PageStatus::Converted, "clip.h",
+        {"signed raw", "clip.raw", three, true, ClipStatus::Converted, "clip.h",
          "const char clip_wave[3] =\n{\n\t0, 1, -1\n};\n"},
-        {"8-bit mono wav", "beep.wav", wave(1, 1, three), false, PageStatus::Converted, "beep.h",
+        {"8-bit mono wav", "beep.wav", wave(1, 1, three), false, ClipStatus::Converted, "beep.h",
          "const unsigned char beep_wave[3] =\n{\n\t128, 129, 127\n};\n"},
-        {"raw before wav", "snd.wav.raw", three, false, PageStatus::Converted, "snd.wav.h",
+        {"raw before wav", "snd.wav.raw", three, false, ClipStatus::Converted, "snd.wav.h",
          "const unsigned char snd.wav_wave[3] =\n{\n\t128, 129, 127\n};\n"},
-        {"no name", "", three, false, PageStatus::NoInputPath, "", ""},
-        {"neither", "notes.txt", three, false, PageStatus::NotRawOrWav, "", ""},
-        {"capital extension", "CLIP.RAW", three, false, PageStatus::NotRawOrWav, "", ""},
-        {"empty file", "clip.raw", {}, false, PageStatus::Unreadable, "clip.h", ""},
-        {"stereo", "st.wav", wave(2, 2, {1, 2}), false, PageStatus::NotMono, "st.h", ""},
-        {"16-bit", "w.wav", wave(1, 2, {1, 2}), false, PageStatus::NotEightBit, "w.h", ""},
-        {"not RIFF", "x.wav", three, false, PageStatus::NotMono, "x.h", ""},
+        {"no name", "", three, false, ClipStatus::NoInputPath, "", ""},
+        {"neither", "notes.txt", three, false, ClipStatus::NotRawOrWav, "", ""},
+        {"capital extension", "CLIP.RAW", three, false, ClipStatus::NotRawOrWav, "", ""},
+        {"empty file", "clip.raw", {}, false, ClipStatus::Unreadable, "clip.h", ""},
+        {"stereo", "st.wav", wave(2, 2, {1, 2}), false, ClipStatus::NotMono, "st.h", ""},
+        {"16-bit", "w.wav", wave(1, 2, {1, 2}), false, ClipStatus::NotEightBit, "w.h", ""},
+        {"not RIFF", "x.wav", three, false, ClipStatus::NotMono, "x.h", ""},
     };
     for (const Row& row : rows) {
-        const PageResult result = convertForPage(
+        const ClipResult result = convertClip(
             row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName, row.isSigned);
         EXPECT_EQ(result.status, row.status) << row.name;
         EXPECT_EQ(result.outputName, row.outputName) << row.name;
         EXPECT_EQ(result.text, row.text) << row.name;
-        const Bytes samples = row.status == PageStatus::Converted ? three : Bytes{};
+        const Bytes samples = row.status == ClipStatus::Converted ? three : Bytes{};
         EXPECT_EQ(result.samples, samples) << row.name;
     }
     const Bytes clip = wave(1, 1, three);
-    EXPECT_EQ(convertForPage(clip.data(), static_cast<std::uint32_t>(clip.size()), "a.wav", false).sampleRate,
+    EXPECT_EQ(convertClip(clip.data(), static_cast<std::uint32_t>(clip.size()), "a.wav", false).sampleRate,
               8000u);
-    EXPECT_EQ(convertForPage(three.data(), 3, "a.raw", false).sampleRate, 0u);
-    EXPECT_EQ(pageMessage(PageStatus::NotMono),
+    EXPECT_EQ(convertClip(three.data(), 3, "a.raw", false).sampleRate, 0u);
+    EXPECT_EQ(statusMessage(ClipStatus::NotMono),
               "wav\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAF"
               "\xE3\x83\xA2\xE3\x83\x8E\xE3\x83\xA9\xE3\x83\xAB\xE3\x81\xAE\xE3\x81\xBF"
               "\xE5\xAF\xBE\xE5\xBF\x9C\xE3\x81\x97\xE3\x81\xA6\xE3\x81\x84\xE3\x81\xBE"
               "\xE3\x81\x99.\n");
-    EXPECT_EQ(pageMessage(PageStatus::Unreadable), "");
+    EXPECT_EQ(statusMessage(ClipStatus::Unreadable), "");
 }
 
 TEST(PreparedName, CutsAtTheClassifyingExtensionElseTheLastDot) {
@@ -151,13 +156,13 @@ TEST(MakeWaveFile, WritesAFileTheToolConverts) {
         EXPECT_EQ(info.bitsPerSample, 8u) << count;
         EXPECT_EQ(info.sampleRate, 11025u) << count;
         EXPECT_EQ(Bytes(info.data, info.data + info.dataSize), samples) << count;
-        const PageResult result =
-            convertForPage(file.data(), static_cast<std::uint32_t>(file.size()), "clip.wav", false);
-        EXPECT_EQ(result.status, PageStatus::Converted) << count;
+        const ClipResult result =
+            convertClip(file.data(), static_cast<std::uint32_t>(file.size()), "clip.wav", false);
+        EXPECT_EQ(result.status, ClipStatus::Converted) << count;
         EXPECT_EQ(result.samples, samples) << count;
         EXPECT_EQ(result.sampleRate, 11025u) << count;
     }
-    const PageResult format = convertForPage(makeWaveFile({1}, 8000).data(), 46, "clip.wav", false);
+    const ClipResult format = convertClip(makeWaveFile({1}, 8000).data(), 46, "clip.wav", false);
     EXPECT_EQ(format.sourceChannels, 1u);
     EXPECT_EQ(format.sourceBits, 8u);
 }
@@ -214,4 +219,4 @@ TEST(PrepareWaveFile, MixesPcmAtItsRateExactly) {
 }
 
 }  // namespace
-}  // namespace clip2c::web
+}  // namespace clip2c::board

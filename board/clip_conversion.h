@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// The tool's conversion of a file given as bytes and a name, made into the
+// text for a target, with the facts about the file that the notes tell.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "board/board_text.h"
+
+namespace clip2c::board {
+
+// Which of the tool's outcomes a conversion had. The numbers are what the
+// page's script sees; keep them.
+enum class ClipStatus : int {
+    Converted = 0,    // the text is there
+    NoInputPath = 1,  // an empty name: the tool's "no input path" message
+    NotRawOrWav = 2,  // a name holding neither ".raw" nor ".wav"
+    NotMono = 3,      // a WAV whose chunk walk finds other than one channel
+    NotEightBit = 4,  // a WAV whose chunk walk finds other than 8 bits
+    Unreadable = 5,   // an empty file: the tool prints nothing but its banner
+    OutOfMemory = 6,  // the text could not be allocated
+};
+
+struct ClipResult {
+    ClipStatus status = ClipStatus::Unreadable;
+    std::string text;                   // the target's text (targetText), when Converted
+    std::string outputName;             // the tool's default output path for the name
+    std::vector<std::uint8_t> samples;  // the array's bytes, as in the file
+    std::string arrayName;              // "<name>_wave", when Converted
+    // The rate the clip plays at: the "fmt " chunk's for WAV input (0 when
+    // it has none, or says 0), the chosen rate for raw input, 0 for a name
+    // the tool does not classify.
+    std::uint32_t sampleRate = 0;
+    Target target = Target::C;  // the target the text is made for
+    Fit fit;                    // the clip's fit for the target (fitFor), when Converted
+    // What the bytes are, whatever the name says: whether they begin with
+    // "RIFF" and hold "WAVE" at offset 8, and the channels and bits per
+    // sample that the chunk walk reads (0 when it reads none).
+    bool isRiffWave = false;
+    bool isRaw = false;  // whether the name classified the input as raw
+    std::uint32_t sourceChannels = 0;
+    std::uint32_t sourceBits = 0;
+    std::uint32_t sourceRate = 0;  // the "fmt " chunk's rate, whatever the name
+    // For WAV input, the size that the data chunk the walk takes (its last
+    // one) declares, and the bytes of it that the file holds: equal when the
+    // chunk is whole, fewer when the file is cut short. 0 for raw input.
+    std::uint32_t dataPromised = 0;
+    std::uint32_t dataHeld = 0;
+};
+
+// Converts `bytes` as the tool converts a file called `name` in the current
+// folder, given as the only path: the name classifies the input and names
+// the array and the default output file. The text is made for `target`;
+// `chosenRate` is the rate a raw clip plays at.
+ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const std::string& name, bool isSigned,
+                       Target target = Target::C, std::uint32_t chosenRate = 0);
+
+// The tool's message for a status, in UTF-8 with its line end, as a
+// NUL-terminated literal; empty for Converted and for the outcomes the tool
+// reports by its exit status alone.
+std::string_view statusMessage(ClipStatus status);
+
+}  // namespace clip2c::board

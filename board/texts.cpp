@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+#include "board/texts.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "board/board_text.h"
+#include "board/clip_conversion.h"
+#include "board/numbers.h"
+
+namespace clip2c::board {
+namespace {
+
+// Appends `text` as a JSON string. The texts are the page's own literals,
+// none of which holds a quote, a backslash or a control byte (the unit test
+// parses the whole table), so no byte needs escaping.
+void appendJsonString(std::string& out, std::string_view text) {
+    out += '"';
+    out += text;
+    out += '"';
+}
+
+struct StatusText {
+    ClipStatus status;
+    std::string_view key;
+    std::string_view english;
+};
+
+// clang-format off
+constexpr StatusText kStatusTexts[] = {
+    {ClipStatus::Converted, "converted", ""},
+    {ClipStatus::NoInputPath, "no-input-path", "The input file's path name is not specified."},
+    {ClipStatus::NotRawOrWav, "not-raw-or-wav", "The input file is neither raw nor wav."},
+    {ClipStatus::NotMono, "not-mono", "wav files: only mono is supported."},
+    {ClipStatus::NotEightBit, "not-eight-bit", "wav files: only 8 bit is supported."},
+    {ClipStatus::Unreadable, "unreadable", "The file is empty: there are no samples to convert."},
+    {ClipStatus::OutOfMemory, "out-of-memory", "Out of memory: the page could not hold the clip or its text."},
+};
+
+// The curly quotes are written as their UTF-8 bytes, so that the text is
+// the same whatever a compiler takes the source's encoding to be.
+constexpr std::string_view kNotices[][2] = {
+    {"name-proposed", "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not "
+                      "compile; it is named {name}_wave instead. Edit the name to change it."},
+    {"rate-kept", "This WAV keeps its own rate, {fileRate} Hz: the chosen {rate} Hz applies to raw and "
+                  "prepared clips."},
+    {"rate-offer", "Prepare it at {rate} Hz"},
+    {"cut-short", "cut short: {held} of {promised} bytes"},
+    {"not-wav", "not a WAV file"},
+    {"empty", "The file is empty: there are no samples to convert."},
+    {"prepared-on-request", "Prepared because normalize or trim is ticked; untick both to convert it as it is."},
+    {"trimmed-to-nothing", "Trim left no samples: the clip is all silence."},
+    {"name-not-identifier", "{name}_wave is not a C identifier: this text will not compile."},
+};
+// clang-format on
+
+std::string buildTextsJson() {
+    std::string json;
+    // Opens `bracket`, then calls `each` for every item after its comma.
+    const auto list = [&json](char bracket, const auto& items, const auto& each) {
+        json += bracket;
+        const char* comma = "";
+        for (const auto& item : items) {
+            json += comma;
+            comma = ",";
+            each(item);
+        }
+    };
+    json += "{\"statuses\":";
+    list('[', kStatusTexts, [&json](const StatusText& entry) {
+        std::string_view japanese = statusMessage(entry.status);
+        if (!japanese.empty() && japanese.back() == '\n') japanese.remove_suffix(1);
+        json += "{\"status\":" + decimal(static_cast<std::uint64_t>(entry.status)) + ",\"key\":";
+        appendJsonString(json, entry.key);
+        json += ",\"ja\":";
+        appendJsonString(json, japanese);
+        json += ",\"en\":";
+        appendJsonString(json, entry.english);
+        json += '}';
+    });
+    json += "],\"notices\":";
+    list('{', kNotices, [&json](const auto& notice) {
+        appendJsonString(json, notice[0]);
+        json += ':';
+        appendJsonString(json, notice[1]);
+    });
+    // The figures behind the fit, for whoever wants to say them.
+    const std::pair<std::string_view, std::uint32_t> limits[] = {
+        {"arrayLimit", kArrayLimit},
+        {"boardFlash", kBoardFlash},
+        {"sketchBytes", kSketchBytes},
+        {"unoClip", std::min(kArrayLimit, kBoardRoom)}};
+    json += "},\"limits\":";
+    list('{', limits, [&json](const auto& limit) {
+        appendJsonString(json, limit.first);
+        json += ':' + decimal(limit.second);
+    });
+    json += "}}";
+    return json;
+}
+
+}  // namespace
+
+std::string fillNote(std::string_view key,
+                     std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
+    const auto* notice = std::find_if(std::begin(kNotices), std::end(kNotices),
+                                      [&](const auto& entry) { return entry[0] == key; });
+    if (notice == std::end(kNotices)) return {};
+    const std::string_view pattern = (*notice)[1];
+    std::string text;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const std::size_t close = pattern[i] == '{' ? pattern.find('}', i) : std::string_view::npos;
+        if (close == std::string_view::npos) {
+            text += pattern[i];
+            continue;
+        }
+        const std::string_view name = pattern.substr(i + 1, close - i - 1);
+        const auto* value = std::find_if(values.begin(), values.end(),
+                                         [&](const auto& entry) { return entry.first == name; });
+        text += value == values.end() ? pattern.substr(i, close + 1 - i) : value->second;
+        i = close;
+    }
+    return text;
+}
+
+const std::string& textsJson() {
+    static const std::string json = buildTextsJson();
+    return json;
+}
+
+std::string_view statusEnglish(int status) {
+    for (const StatusText& entry : kStatusTexts) {
+        if (static_cast<int>(entry.status) == status) return entry.english;
+    }
+    return "";
+}
+
+}  // namespace clip2c::board
