@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: MIT
+#include "board/make_clip.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: MIT
+#include "sound/resample.h"
+
+#include <gtest/gtest.h>
