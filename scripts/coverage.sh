@@ -37,7 +37,7 @@ ctest --preset coverage --label-exclude integration || status=$?
 mkdir -p "$build/coverage"
 gcovr --root "$repo" \
   --filter "$repo/app/" --filter "$repo/input/" --filter "$repo/csource/" --filter "$repo/platform/" \
-  --filter "$repo/web/" \
+  --filter "$repo/board/" --filter "$repo/sound/" --filter "$repo/web/" \
   --exclude-throw-branches \
   --html-details "$build/coverage/index.html" --txt - \
   --fail-under-line 99 --fail-under-branch 90 \

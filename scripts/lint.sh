@@ -3,8 +3,8 @@
 # Checks the house style and runs the static analysis:
 #   - every C and C++ file of the tree must be formatted as .clang-format says
 #     (Debian 12's clang-format-14);
-#   - the product sources (app/, input/, csource/, platform/, and web/'s
-#     core but for the Emscripten exports) must be clean
+#   - the product sources (app/, input/, csource/, platform/, and the
+#     engine: board/ and sound/) must be clean
 #     under .clang-tidy (clang-tidy-14), natively and, when the MinGW-w64
 #     compiler is there, platform_win32.cpp for the Windows target;
 #   - every tracked shell script (*.sh, and any file whose first line names
@@ -42,7 +42,7 @@ fi
 
 echo "== clang-tidy (native)"
 product=(app/*.cpp input/*.cpp csource/*.cpp platform/platform_posix.cpp platform/large_block_heap.cpp
-         web/page_core.cpp web/page_text.cpp)
+         board/*.cpp sound/*.cpp)
 [ -f "${product[0]}" ] || fail "no product source under app/"
 cmake -S . -B build-lint -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 tidy -p build-lint "${product[@]}" || status=1
