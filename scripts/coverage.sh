@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Measures line and branch coverage of the product code (app/, input/,
-# csource/, platform/, and web/: the page's core as the unit tests build it)
+# csource/, platform/, the engine in board/ and sound/, and web/'s exports
+# as the unit tests build them)
 # under the native test suite, with GCC's gcov and gcovr. Builds the coverage
 # preset in build-coverage/, runs the native tests but the integration ones,
 # and ends with a table of each file's lines (the missed ones listed) and
