@@ -63,8 +63,10 @@ std::string factsComment(const ClipFacts& facts) {
 }  // namespace
 
 std::optional<Target> targetNamed(std::string_view word) {
-    constexpr std::pair<std::string_view, Target> kNames[] = {
-        {"c", Target::C}, {"firmware", Target::Firmware}, {"progmem", Target::Progmem}, {"flash", Target::Flash}};
+    constexpr std::pair<std::string_view, Target> kNames[] = {{"c", Target::C},
+                                                              {"firmware", Target::Firmware},
+                                                              {"progmem", Target::Progmem},
+                                                              {"flash", Target::Flash}};
     for (const auto& [name, target] : kNames) {
         if (word == name) return target;
     }
@@ -145,8 +147,8 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
 }
 
 std::string arrayLimitText(std::uint32_t sampleCount, std::uint32_t sampleRate) {
-    std::string text = "Too long for one AVR array: " + grouped(sampleCount) + " bytes, where one array holds " +
-                       grouped(kArrayLimit) + " bytes";
+    std::string text = "Too long for one AVR array: " + grouped(sampleCount) +
+                       " bytes, where one array holds " + grouped(kArrayLimit) + " bytes";
     if (sampleRate != 0) {
         text += " (" + secondsDown(kArrayLimit, sampleRate) + " s at " + decimal(sampleRate) + " Hz)";
     }

@@ -22,8 +22,8 @@ bool startsWith(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t o
 // The target and the rate come as each door passes them, named at the one
 // call.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const std::string& name, bool isSigned,
-                       Target target, std::uint32_t chosenRate) {
+ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const std::string& name,
+                       bool isSigned, Target target, std::uint32_t chosenRate) {
     constexpr std::uint32_t kDataId = 0x61746164;  // "data"
     ClipResult result;
     result.target = target;

@@ -55,8 +55,8 @@ struct ClipResult {
 // folder, given as the only path: the name classifies the input and names
 // the array and the default output file. The text is made for `target`;
 // `chosenRate` is the rate a raw clip plays at.
-ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const std::string& name, bool isSigned,
-                       Target target = Target::C, std::uint32_t chosenRate = 0);
+ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const std::string& name,
+                       bool isSigned, Target target = Target::C, std::uint32_t chosenRate = 0);
 
 // The tool's message for a status, in UTF-8 with its line end, as a
 // NUL-terminated literal; empty for Converted and for the outcomes the tool

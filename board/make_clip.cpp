@@ -18,7 +18,8 @@ std::string channelWord(std::uint32_t channels) {
 
 // A WAV file's format as the chunk walk reads it, e.g. "16-bit stereo 44100 Hz".
 std::string describeWave(const ClipResult& r) {
-    return decimal(r.sourceBits) + "-bit " + channelWord(r.sourceChannels) + " " + decimal(r.sourceRate) + " Hz";
+    return decimal(r.sourceBits) + "-bit " + channelWord(r.sourceChannels) + " " + decimal(r.sourceRate) +
+           " Hz";
 }
 
 bool startsWith(const std::uint8_t* bytes, std::uint32_t length, std::string_view id) {
@@ -65,7 +66,8 @@ void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std
         return;
     }
     clip.outcome = ClipOutcome::Made;
-    if (request.options.trim && clip.result.samples.empty()) clip.notes.push_back(fillNote("trimmed-to-nothing"));
+    if (request.options.trim && clip.result.samples.empty())
+        clip.notes.push_back(fillNote("trimmed-to-nothing"));
     clip.what = clip.source + " \xE2\x86\x92 8-bit mono " + decimal(clip.prepareRate) + " Hz";
     if (request.options.normalize) clip.what += ", normalized";
     if (request.options.trim) clip.what += ", trimmed";
@@ -77,7 +79,8 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     BoardClip clip;
     if (request.name) {
         clip.name = *request.name;
-        if (!givesIdentifier(clip.name)) clip.notes.push_back(fillNote("name-not-identifier", {{"name", clip.name}}));
+        if (!givesIdentifier(clip.name))
+            clip.notes.push_back(fillNote("name-not-identifier", {{"name", clip.name}}));
     } else {
         const std::string base = clipName(request.fileName);
         clip.name = proposeName(base);
@@ -91,8 +94,8 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
                             request.target, rawRate);
     const ClipResult& asIs = clip.asIs;
     if (asIs.dataHeld < asIs.dataPromised) {
-        clip.notes.push_back(
-            fillNote("cut-short", {{"held", grouped(asIs.dataHeld)}, {"promised", grouped(asIs.dataPromised)}}));
+        clip.notes.push_back(fillNote(
+            "cut-short", {{"held", grouped(asIs.dataHeld)}, {"promised", grouped(asIs.dataPromised)}}));
     }
     const bool asksMore = request.options.normalize || request.options.trim;
     const bool otherRate = !asIs.isRaw && request.rate != 0 && asIs.sampleRate != request.rate;
@@ -116,7 +119,8 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
         clip.status = asIs.status;
         return clip;
     }
-    if (asIs.status == ClipStatus::Converted && asksMore) clip.notes.push_back(fillNote("prepared-on-request"));
+    if (asIs.status == ClipStatus::Converted && asksMore)
+        clip.notes.push_back(fillNote("prepared-on-request"));
 
     // A raw clip or a PCM WAV file is the engine's alone, exact at every
     // width and resampled by it at any rate; everything else needs a decoder.
@@ -129,14 +133,16 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     }
     clip.prepareRate = request.rate != 0 ? request.rate : asIs.sourceRate;
     std::vector<std::uint8_t> wave;
-    if (clip.prepareRate != 0) wave = sound::prepareWaveFile(bytes, length, clip.prepareRate, request.options);
+    if (clip.prepareRate != 0)
+        wave = sound::prepareWaveFile(bytes, length, clip.prepareRate, request.options);
     if (!wave.empty()) {
         clip.source = describeWave(asIs);
         finishPrepared(clip, request, std::move(wave));
         return clip;
     }
     clip.outcome = ClipOutcome::NeedsDecoder;
-    clip.source = asIs.sourceChannels != 0 ? describeWave(asIs) : containerName(bytes, length, request.fileName);
+    clip.source =
+        asIs.sourceChannels != 0 ? describeWave(asIs) : containerName(bytes, length, request.fileName);
     clip.notWave = asIs.status != ClipStatus::NotRawOrWav && !asIs.isRiffWave;
     return clip;
 }
@@ -147,7 +153,8 @@ BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, co
     // The chunk walk's reading of a WAV's format stands; for anything else
     // the decoder tells the channels.
     if (first.asIs.sourceChannels == 0) clip.source = first.source + " " + channelWord(channelCount);
-    const std::vector<std::uint8_t> samples = sound::mixToEightBit(planar, channelCount, frames, request.options);
+    const std::vector<std::uint8_t> samples =
+        sound::mixToEightBit(planar, channelCount, frames, request.options);
     finishPrepared(clip, request, sound::makeWaveFile(samples, clip.prepareRate));
     return clip;
 }

@@ -8,9 +8,9 @@ leave behind.
 
 OUT_DIR/wave/ gets the WAV images as they are; OUT_DIR/convert/ gets each
 of them, and a few raw images, behind a mode byte for every mode
-(bit 0: WAV input, bit 1: signed output). OUT_DIR/page/ gets PCM files of
-every width the page prepares, as fuzz_page.cpp reads its input: a mode
-byte, a name, a NUL and the file.
+(bit 0: WAV input, bit 1: signed output). OUT_DIR/engine/ gets PCM files
+of every width the engine prepares, as fuzz_engine.cpp reads its input: a
+mode byte, two rate bytes, a name, a NUL and the file.
 """
 import math
 import os
@@ -100,17 +100,21 @@ def page_seeds():
 
 
 def page_inputs():
-    """fuzz_page's inputs: each page seed under "clip.wav", unsigned and
-    signed at its own rate (mode 0 and 1), and at 8000 Hz; the 8-bit mono
-    one also under names that classify otherwise or not at all."""
+    """fuzz_engine's inputs: each page seed under "clip.wav", unsigned and
+    signed at its own rate, forced to 8000 Hz, and at 11025 and 22050 Hz
+    with normalize and trim; the 8-bit mono one also under names that
+    classify otherwise or not at all."""
     inputs = {}
+    # (mode, rate): the rate bytes hold the rate less 1000.
+    modes = [(4, 8000), (5, 8000), (2, 8000), (0x32, 11025), (0x10, 22050), (0xA2, 44100)]
     for name, image in page_seeds().items():
-        for mode in (0, 1, 2):
-            inputs["%s_mode%d" % (name, mode)] = bytes([mode]) + b"clip.wav\0" + image
+        for i, (mode, rate) in enumerate(modes):
+            head = bytes([mode]) + struct.pack("<H", rate - 1000)
+            inputs["%s_mode%d" % (name, i)] = head + b"clip.wav\0" + image
     mono8 = page_seeds()["pcm8_ch1"]
     names = [b"clip.raw", b"take.raw.raw", b"song.mp3", b"noext", b"", b"x.wav.raw", b"Clip.WAV"]
     for i, name in enumerate(names):
-        inputs["pcm8_ch1_name%d" % i] = b"\0" + name + b"\0" + mono8
+        inputs["pcm8_ch1_name%d" % i] = b"\x04\x00\x00" + name + b"\0" + mono8
     inputs["name_only"] = b"\0clip.wav"
     return inputs
 
@@ -119,7 +123,7 @@ def main():
     out = sys.argv[1]
     waves = wave_seeds()
     raws = {"raw_empty": b"", "raw_ramp": ramp(300), "raw_line": ramp(16), "raw_extremes": b"\0\x7f\x80\xff"}
-    for folder in ("wave", "convert", "page"):
+    for folder in ("wave", "convert", "engine"):
         os.makedirs(os.path.join(out, folder), exist_ok=True)
     for name, image in waves.items():
         with open(os.path.join(out, "wave", name + ".wav"), "wb") as f:
@@ -130,7 +134,7 @@ def main():
             with open(os.path.join(out, "convert", "%s_mode%d" % (name, mode)), "wb") as f:
                 f.write(bytes([mode]) + image)
     for name, data in page_inputs().items():
-        with open(os.path.join(out, "page", name), "wb") as f:
+        with open(os.path.join(out, "engine", name), "wb") as f:
             f.write(data)
 
 

@@ -17,7 +17,7 @@ CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja \
 cmake --build "$build"
 
 mkdir -p "$build/findings"
-for target in wave convert page; do
+for target in wave convert engine; do
   # New inputs go to corpus/; the seeds stay as the generator wrote them.
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"

@@ -20,9 +20,9 @@ struct PcmWave {
     std::uint32_t sampleRate = 0;
     std::uint32_t width = 0;  // bytes of one sample of one channel
     bool isFloat = false;
-    std::uint32_t frames = 0;              // whole frames the file holds
-    const std::uint8_t* data = nullptr;    // the first frame, inside the caller's bytes
-    std::uint32_t blockAlign = 0;          // bytes of one frame
+    std::uint32_t frames = 0;            // whole frames the file holds
+    const std::uint8_t* data = nullptr;  // the first frame, inside the caller's bytes
+    std::uint32_t blockAlign = 0;        // bytes of one frame
 };
 
 // Reads the format of the WAV file `bytes`; `data` points into `bytes`,

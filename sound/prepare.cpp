@@ -121,18 +121,18 @@ std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32
     if (wave.sampleRate == sampleRate) {
         // At its own rate the frames are read straight from the file, in
         // double, with no copy of the clip.
-        return makeWaveFile(
-            prepareSamples(wave.frames, [&](std::uint32_t i) { return monoSample(wave, i); }, options),
-            sampleRate);
+        return makeWaveFile(prepareSamples(
+                                wave.frames, [&](std::uint32_t i) { return monoSample(wave, i); }, options),
+                            sampleRate);
     }
     // A clip whose resampled length would not fit in 32 bits makes no file.
     if (!resampledLength(wave.frames, wave.sampleRate, sampleRate)) return {};
     const std::vector<float> mono = monoSamples(wave);
     const std::vector<float> resampled = resample(mono.data(), mono.size(), wave.sampleRate, sampleRate);
-    return makeWaveFile(
-        prepareSamples(static_cast<std::uint32_t>(resampled.size()),
-                       [&](std::uint32_t i) { return double{resampled[i]}; }, options),
-        sampleRate);
+    return makeWaveFile(prepareSamples(
+                            static_cast<std::uint32_t>(resampled.size()),
+                            [&](std::uint32_t i) { return double{resampled[i]}; }, options),
+                        sampleRate);
 }
 
 // The length goes with the bytes and the rate with the caller's choice, at

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/console_texts.h"
-#include "riff_builder.h"
 #include "board/clip_conversion.h"
 #include "board/names.h"
 #include "board/texts.h"
+#include "riff_builder.h"
 #include "sound/prepare.h"
 
 namespace clip2c::board {
@@ -159,9 +159,8 @@ TEST(ConvertForPage, MakesTheTargetsTextAtTheClipsRate) {
          "29,952 bytes (2.716 s at 11025 Hz)."},
     };
     for (const auto& row : rows) {
-        const ClipResult result =
-            convertClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName,
-                           false, row.target, 8);
+        const ClipResult result = convertClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()),
+                                              row.fileName, false, row.target, 8);
         EXPECT_EQ(result.status, ClipStatus::Converted) << row.name;
         EXPECT_EQ(result.target, row.target) << row.name;
         EXPECT_EQ(result.text, row.text) << row.name;
@@ -333,9 +332,8 @@ TEST(ConvertForPage, GivesTheFactsBehindTheNotices) {
          0},
     };
     for (const Row& row : rows) {
-        const ClipResult result =
-            convertClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName,
-                           false, Target::C, 11025);
+        const ClipResult result = convertClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()),
+                                              row.fileName, false, Target::C, 11025);
         EXPECT_EQ(result.status, row.status) << row.name;
         EXPECT_EQ(result.dataPromised, row.promised) << row.name;
         EXPECT_EQ(result.dataHeld, row.held) << row.name;

@@ -2,3 +2,295 @@
 #include "board/make_clip.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "board/texts.h"
+#include "riff_builder.h"
+
+namespace clip2c::board {
+namespace {
+
+using test::Bytes;
+using test::frames;
+using test::waveOf;
+
+// What the flow makes of each kind of file: converted as it is, prepared
+// (and at which rate), refused, or left to a decoder; the name it is made
+// under, what it says it did, and the notes in their order.
+TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
+    const Bytes mono8 = waveOf(1, 1, 1, {128, 200, 56});
+    const Bytes mono8At22k = waveOf(1, 1, 1, Bytes(22, 128), false, 22050);
+    const Bytes stereo16 = waveOf(1, 2, 2, frames(2, {512, 512, -512, -512}));
+    const Bytes stereo16At16k = waveOf(1, 2, 2, frames(2, {0, 0, 0, 0, 0, 0, 0, 0}), false, 16000);
+    // IMA ADPCM as recorders write it: 256-byte blocks, which the chunk walk
+    // reads as 2048 bits a sample.
+    const Bytes adpcm = waveOf(0x11, 1, 256, Bytes(256, 0x11));
+    const Bytes loud = {128, 128, 160, 96, 128};
+    struct Row {
+        const char* name;
+        std::string fileName;
+        Bytes bytes;
+        std::optional<std::string> chosenName;
+        std::uint32_t rate;
+        bool forcePrepare;
+        sound::PrepareOptions options;
+        ClipOutcome outcome;
+        ClipStatus status;
+        std::string arrayName;
+        std::string what;
+        Bytes samples;
+        std::vector<std::string> notes;
+    };
+    const std::string proposed =
+        fillNote("name-proposed", {{"file", "Bell Ring - final (v2)"}, {"name", "Bell_Ring_final_v2"}});
+    const Row rows[] = {
+        {"8-bit mono as it is",
+         "beep.wav",
+         mono8,
+         {},
+         0,
+         false,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "beep_wave",
+         "",
+         {128, 200, 56},
+         {}},
+        {"a raw clip as it is",
+         "beep.raw",
+         {1, 2},
+         {},
+         0,
+         false,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "beep_wave",
+         "",
+         {1, 2},
+         {}},
+        {"a proposed name",
+         "Bell Ring - final (v2).wav",
+         mono8,
+         {},
+         0,
+         false,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "Bell_Ring_final_v2_wave",
+         "",
+         {128, 200, 56},
+         {proposed}},
+        {"a chosen name",
+         "beep.wav",
+         mono8,
+         "chime",
+         0,
+         false,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "chime_wave",
+         "",
+         {128, 200, 56},
+         {}},
+        {"a chosen name that is no identifier",
+         "beep.wav",
+         mono8,
+         "2 x",
+         0,
+         false,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "2 x_wave",
+         "",
+         {128, 200, 56},
+         {fillNote("name-not-identifier", {{"name", "2 x"}})}},
+        {"its own rate kept",
+         "b.wav",
+         mono8At22k,
+         {},
+         8000,
+         false,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "b_wave",
+         "",
+         Bytes(22, 128),
+         {fillNote("rate-kept", {{"fileRate", "22050"}, {"rate", "8000"}})}},
+        {"forced to the chosen rate",
+         "b.wav",
+         mono8At22k,
+         {},
+         11025,
+         true,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "b_wave",
+         "8-bit mono 22050 Hz \xE2\x86\x92 8-bit mono 11025 Hz",
+         Bytes(11, 128),
+         {}},
+        {"forced at its own rate: as it is",
+         "b.wav",
+         mono8At22k,
+         {},
+         22050,
+         true,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "b_wave",
+         "",
+         Bytes(22, 128),
+         {}},
+        {"16-bit stereo at its own rate",
+         "s.wav",
+         stereo16,
+         {},
+         0,
+         false,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "s_wave",
+         "16-bit stereo 8000 Hz \xE2\x86\x92 8-bit mono 8000 Hz",
+         {130, 126},
+         {}},
+        {"16-bit stereo resampled",
+         "s.wav",
+         stereo16At16k,
+         {},
+         8000,
+         false,
+         {},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "s_wave",
+         "16-bit stereo 16000 Hz \xE2\x86\x92 8-bit mono 8000 Hz",
+         {128, 128},
+         {}},
+        {"normalized and trimmed on request",
+         "l.raw",
+         loud,
+         {},
+         8000,
+         false,
+         {true, true},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "l_wave",
+         "raw 8-bit \xE2\x86\x92 8-bit mono 8000 Hz, normalized, trimmed",
+         {255, 0},
+         {fillNote("prepared-on-request")}},
+        {"trimmed to nothing",
+         "q.raw",
+         {128, 129},
+         {},
+         0,
+         false,
+         {false, true},
+         ClipOutcome::Made,
+         ClipStatus::Converted,
+         "q_wave",
+         "raw 8-bit \xE2\x86\x92 8-bit mono 8000 Hz, trimmed",
+         {},
+         {fillNote("prepared-on-request"), fillNote("trimmed-to-nothing")}},
+        {"an empty file",
+         "e.wav",
+         {},
+         {},
+         0,
+         false,
+         {},
+         ClipOutcome::Refused,
+         ClipStatus::Unreadable,
+         "",
+         "",
+         {},
+         {fillNote("empty")}},
+        {"IMA ADPCM needs a decoder",
+         "a.wav",
+         adpcm,
+         {},
+         8000,
+         false,
+         {},
+         ClipOutcome::NeedsDecoder,
+         ClipStatus::NotEightBit,
+         "",
+         "",
+         {},
+         {}},
+        {"an MP3 needs a decoder",
+         "song.mp3",
+         {0xFF, 0xFB, 0x90, 0},
+         {},
+         8000,
+         false,
+         {},
+         ClipOutcome::NeedsDecoder,
+         ClipStatus::NotRawOrWav,
+         "",
+         "",
+         {},
+         {}},
+    };
+    for (const Row& row : rows) {
+        ClipRequest request;
+        request.fileName = row.fileName;
+        request.name = row.chosenName;
+        request.rate = row.rate;
+        request.forcePrepare = row.forcePrepare;
+        request.options = row.options;
+        const BoardClip clip =
+            makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
+        EXPECT_EQ(clip.outcome, row.outcome) << row.name;
+        EXPECT_EQ(clip.status, row.status) << row.name;
+        EXPECT_EQ(clip.result.arrayName, row.arrayName) << row.name;
+        EXPECT_EQ(clip.what, row.what) << row.name;
+        EXPECT_EQ(clip.result.samples, row.samples) << row.name;
+        EXPECT_EQ(clip.notes, row.notes) << row.name;
+        EXPECT_EQ(clip.preparedWave.empty(), row.what.empty()) << row.name;
+        if (!clip.preparedWave.empty()) {
+            EXPECT_EQ(clip.preparedWave, sound::makeWaveFile(row.samples, clip.prepareRate)) << row.name;
+        }
+    }
+}
+
+// A clip only a decoder reads is finished from its decoded channels at the
+// chosen rate, keeping the first call's notes and naming the container.
+TEST(MakeDecodedClip, FinishesFromTheDecodersChannels) {
+    const Bytes mp3 = {'I', 'D', '3', 4, 0};
+    ClipRequest request;
+    request.fileName = "2 songs.mp3";
+    request.rate = 11025;
+    const BoardClip first = makeClip(mp3.data(), static_cast<std::uint32_t>(mp3.size()), request);
+    ASSERT_EQ(first.outcome, ClipOutcome::NeedsDecoder);
+    EXPECT_EQ(first.source, "MP3");
+    EXPECT_FALSE(first.notWave);
+    const std::vector<float> planar = {0.5f, -1.0f, 0.5f, 1.0f};  // left 0.5, -1; right 0.5, 1
+    const BoardClip clip = makeDecodedClip(first, request, planar.data(), 2, 2);
+    EXPECT_EQ(clip.outcome, ClipOutcome::Made);
+    EXPECT_EQ(clip.result.samples, (Bytes{192, 128}));
+    EXPECT_EQ(clip.result.arrayName, "clip_2_songs_wave");
+    EXPECT_EQ(clip.result.sampleRate, 11025u);
+    EXPECT_EQ(clip.what, "MP3 stereo \xE2\x86\x92 8-bit mono 11025 Hz");
+    EXPECT_EQ(clip.notes, first.notes);
+    EXPECT_EQ(clip.preparedName, "clip_2_songs.wav");
+
+    const Bytes notRiff(16, 7);
+    request.fileName = "x.wav";
+    EXPECT_TRUE(makeClip(notRiff.data(), 16, request).notWave);
+}
+
+}  // namespace
+}  // namespace clip2c::board

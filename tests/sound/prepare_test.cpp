@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "sound/prepare.h"
 #include "board/clip_conversion.h"
 #include "board/names.h"
 #include "board/texts.h"
-#include "sound/prepare.h"
 
 #include <gtest/gtest.h>
 
@@ -60,8 +60,8 @@ TEST(ConvertForPage, GivesTheToolsOutcomeForEachFile) {
         {"not RIFF", "x.wav", three, false, ClipStatus::NotMono, "x.h", ""},
     };
     for (const Row& row : rows) {
-        const ClipResult result = convertClip(
-            row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), row.fileName, row.isSigned);
+        const ClipResult result = convertClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()),
+                                              row.fileName, row.isSigned);
         EXPECT_EQ(result.status, row.status) << row.name;
         EXPECT_EQ(result.outputName, row.outputName) << row.name;
         EXPECT_EQ(result.text, row.text) << row.name;

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+// Fuzzes the engine every door shares: one clip made for a board from an
+// arbitrary file under an arbitrary name (makeClip), prepared and
+// resampled at arbitrary rates.
+//
+// The input is: a mode byte, two rate bytes, the file's name, a NUL, the
+// file's bytes. Without a NUL the rest is all name and the file is empty.
+// In the mode byte, bit 0 asks for signed output, bit 1 forces a prepare at
+// the chosen rate, bit 2 leaves the rate unchosen (0: a WAV keeps its own),
+// bit 4 asks to normalize, bit 5 to trim, and bits 6 and 7 pick the
+// target. The rate bytes, little-endian, choose a rate from 1,000 to
+// 66,535 Hz.
+//
+// Whatever the file, a made clip's text is there and its samples are the
+// array's; a prepared clip is an 8-bit mono WAV file at the rate it was
+// prepared at that converts to the very same samples, exactly as many as
+// the file's frames resampled to that rate (or fewer when trimmed, with no
+// silence left at either end); an 8-bit mono file made without any option
+// comes back sample for sample.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "board/clip_conversion.h"
+#include "board/make_clip.h"
+#include "fuzz/fuzz_check.h"
+#include "input/wave.h"
+#include "sound/pcm_wave.h"
+#include "sound/prepare.h"
+#include "sound/resample.h"
+
+using clip2c::board::BoardClip;
+using clip2c::board::ClipOutcome;
+using clip2c::board::ClipResult;
+using clip2c::board::ClipStatus;
+using clip2c::fuzz::require;
+
+namespace {
+
+// Clips longer than this are not made: a file that claims 1 Hz, resampled
+// to 66 kHz, would spend the run on one input.
+constexpr std::uint64_t kMostSamples = 1u << 20;
+
+// A copy of `size` bytes at `bytes` in a heap block of exactly that size, so
+// that the sanitizers see any read past its end; null when `size` is 0.
+std::unique_ptr<std::uint8_t[]> exactCopy(const std::uint8_t* bytes, std::size_t size) {
+    if (size == 0) return nullptr;
+    std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[size]);
+    std::memcpy(copy.get(), bytes, size);
+    return copy;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    if (size < 3 || size - 3 > UINT32_MAX) return 0;
+    clip2c::board::ClipRequest request;
+    request.isSigned = (bytes[0] & 1u) != 0;
+    request.forcePrepare = (bytes[0] & 2u) != 0;
+    request.rate = (bytes[0] & 4u) != 0 ? 0 : 1000u + (bytes[1] | (std::uint32_t{bytes[2]} << 8));
+    request.options = {(bytes[0] & 0x10u) != 0, (bytes[0] & 0x20u) != 0};
+    request.target = static_cast<clip2c::board::Target>(bytes[0] >> 6);
+    const std::uint8_t* rest = bytes + 3;
+    const std::size_t restSize = size - 3;
+    const auto* nul = static_cast<const std::uint8_t*>(std::memchr(rest, 0, restSize));
+    const std::size_t nameSize = nul == nullptr ? restSize : static_cast<std::size_t>(nul - rest);
+    request.fileName.assign(reinterpret_cast<const char*>(rest), nameSize);
+    const std::size_t fileOffset = nul == nullptr ? restSize : nameSize + 1;
+    const auto length = static_cast<std::uint32_t>(restSize - fileOffset);
+    const std::unique_ptr<std::uint8_t[]> file = exactCopy(rest + fileOffset, length);
+
+    // How long the prepared clip would be, before any of it is made.
+    const clip2c::sound::PcmWave wave = clip2c::sound::readPcmWave(file.get(), length);
+    const std::uint32_t waveRate = request.rate != 0 ? request.rate : wave.sampleRate;
+    const std::optional<std::uint32_t> resampled =
+        clip2c::sound::resampledLength(wave.frames, wave.sampleRate, waveRate);
+    if (wave.readable && (!resampled || *resampled > kMostSamples)) return 0;
+
+    const BoardClip clip = clip2c::board::makeClip(file.get(), length, request);
+    require(clip.outcome != ClipOutcome::Made || clip.status == ClipStatus::Converted,
+            "a made clip whose status is not Converted");
+    if (clip.outcome != ClipOutcome::Made) {
+        require(clip.preparedWave.empty() || clip.status != ClipStatus::Converted, "a refusal with a clip");
+        return 0;
+    }
+    const ClipResult& result = clip.result;
+    require(!result.text.empty(), "a made clip without a text");
+    require(result.fit.text.size() > 0, "a made clip without its fit");
+    if (clip.preparedWave.empty()) {
+        require(result.samples.size() <= length, "more samples than the file has bytes");
+        require(!request.options.normalize && !request.options.trim, "an option asked for and not done");
+        if (wave.readable && wave.channels == 1 && wave.blockAlign == 1 && !result.isRaw) {
+            require(result.samples.size() == wave.frames &&
+                        std::memcmp(result.samples.data(), wave.data, wave.frames) == 0,
+                    "an 8-bit mono file did not come back sample for sample");
+        }
+        return 0;
+    }
+
+    // A prepared clip: the file that the text is of.
+    const auto preparedLength = static_cast<std::uint32_t>(clip.preparedWave.size());
+    const std::unique_ptr<std::uint8_t[]> preparedCopy = exactCopy(clip.preparedWave.data(), preparedLength);
+    const ClipResult again = clip2c::board::convertClip(preparedCopy.get(), preparedLength, clip.preparedName,
+                                                        request.isSigned, request.target, clip.prepareRate);
+    require(again.status == ClipStatus::Converted && again.text == result.text,
+            "the prepared file does not convert to the clip's text");
+    require(again.sourceChannels == 1 && again.sourceBits == 8 && again.sourceRate == clip.prepareRate,
+            "the prepared file is not 8-bit mono at the rate it was prepared at");
+    require(clip.preparedWave == clip2c::sound::makeWaveFile(result.samples, clip.prepareRate),
+            "the prepared file is not the canonical file of its samples");
+    const std::size_t count = result.samples.size();
+    const std::size_t expected = result.isRaw || !wave.readable ? length : *resampled;
+    require(request.options.trim ? count <= expected : count == expected,
+            "the prepared samples are not the file's frames at the new rate");
+    const auto silent = [](std::uint8_t v) { return v >= 126 && v <= 130; };
+    require(!request.options.trim || count == 0 ||
+                (!silent(result.samples.front()) && !silent(result.samples.back())),
+            "a trimmed clip begins or ends in silence");
+    return 0;
+}
