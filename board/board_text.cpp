@@ -146,6 +146,8 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
     return fit;
 }
 
+// The count and the rate come off the clip's result, named at each call.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::string arrayLimitText(std::uint32_t sampleCount, std::uint32_t sampleRate) {
     std::string text = "Too long for one AVR array: " + grouped(sampleCount) +
                        " bytes, where one array holds " + grouped(kArrayLimit) + " bytes";

@@ -73,22 +73,26 @@ void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std
     if (request.options.trim) clip.what += ", trimmed";
 }
 
+// Sets clip.name as makeClip's step 1 says, with its note.
+void chooseName(BoardClip& clip, const ClipRequest& request) {
+    if (request.name) {
+        clip.name = *request.name;
+        if (!givesIdentifier(clip.name)) {
+            clip.notes.push_back(fillNote("name-not-identifier", {{"name", clip.name}}));
+        }
+        return;
+    }
+    const std::string base = clipName(request.fileName);
+    clip.name = proposeName(base);
+    if (clip.name != base)
+        clip.notes.push_back(fillNote("name-proposed", {{"file", base}, {"name", clip.name}}));
+}
+
 }  // namespace
 
 BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRequest& request) {
     BoardClip clip;
-    if (request.name) {
-        clip.name = *request.name;
-        if (!givesIdentifier(clip.name))
-            clip.notes.push_back(fillNote("name-not-identifier", {{"name", clip.name}}));
-    } else {
-        const std::string base = clipName(request.fileName);
-        clip.name = proposeName(base);
-        if (clip.name != base) {
-            clip.notes.push_back(fillNote("name-proposed", {{"file", base}, {"name", clip.name}}));
-        }
-    }
-
+    chooseName(clip, request);
     const std::uint32_t rawRate = request.rate != 0 ? request.rate : kDefaultRate;
     clip.asIs = convertClip(bytes, length, convertName(request.fileName, clip.name), request.isSigned,
                             request.target, rawRate);
