@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     require(clip.preparedWave == clip2c::sound::makeWaveFile(result.samples, clip.prepareRate),
             "the prepared file is not the canonical file of its samples");
     const std::size_t count = result.samples.size();
-    const std::size_t expected = result.isRaw || !wave.readable ? length : *resampled;
+    const std::size_t expected = clip.asIs.isRaw || !wave.readable ? length : *resampled;
     require(request.options.trim ? count <= expected : count == expected,
             "the prepared samples are not the file's frames at the new rate");
     const auto silent = [](std::uint8_t v) { return v >= 126 && v <= 130; };
