@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
-// The C functions the page's script calls in the WebAssembly module. Every
-// pointer is into the module's memory; strings are UTF-8. Handles that a
-// function returns are freed with the matching *_free function. A handle
-// that cannot be allocated stops the module (it is built without
-// exceptions, so a failed new aborts), which the page reports as running
-// out of memory before it loads a fresh one. Natively (the unit tests) the
-// same functions are plain C functions.
+// The C functions the page's script calls in the WebAssembly module: the
+// engine's one-clip flow (board::makeClip, board::makeDecodedClip) and the
+// parts of its result the page shows. Every pointer is into the module's
+// memory; strings are UTF-8 and NUL-terminated. A handle that
+// clip2c_make_clip or clip2c_make_decoded_clip returns is freed with
+// clip2c_clip_free. A handle that cannot be allocated stops the module (it
+// is built without exceptions, so a failed new aborts), which the page
+// reports as running out of memory before it loads a fresh one. Natively
+// (the unit tests) the same functions are plain C functions.
+#include "web/exports.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -18,40 +22,34 @@
 #define EMSCRIPTEN_KEEPALIVE
 #endif
 
-#include "web/exports.h"
-#include "board/clip_conversion.h"
-#include "board/names.h"
-#include "board/texts.h"
-#include "sound/prepare.h"
 #include "board/board_text.h"
+#include "board/clip_conversion.h"
+#include "board/make_clip.h"
+#include "board/texts.h"
 
+using clip2c::board::BoardClip;
+using clip2c::board::ClipRequest;
 using clip2c::board::ClipResult;
-using clip2c::sound::PrepareOptions;
 using clip2c::board::Target;
-
-// A byte string handed to the script: a prepared WAV file or a name. Its
-// bytes are followed by a NUL, so a name reads as a C string.
-struct Clip2cBytes {
-    std::string value;
-};
 
 namespace {
 
-// Bit 0 of a prepare's flags asks to normalize, bit 1 to trim.
-PrepareOptions optionsOf(int flags) {
-    PrepareOptions options;
-    options.normalize = (flags & 1) != 0;
-    options.trim = (flags & 2) != 0;
-    return options;
+// Bits of a request's flags.
+constexpr int kNormalize = 1;
+constexpr int kTrim = 2;
+constexpr int kForcePrepare = 4;
+
+// The conversion as it is holds a second copy of the text and the samples
+// (the clip's own result, when it was not prepared), which the page never
+// reads: for a long clip that is hundreds of megabytes of the module's
+// memory. The handle keeps only the facts of it that a decoded clip needs.
+Clip2cClip* handOut(ClipRequest request, BoardClip clip) {
+    std::string().swap(clip.asIs.text);
+    std::vector<std::uint8_t>().swap(clip.asIs.samples);
+    return new Clip2cClip{std::move(request), std::move(clip)};
 }
 
-Clip2cBytes* handOut(std::string value) { return new Clip2cBytes{std::move(value)}; }
-
-// A prepared file for the script; null when there is none (empty).
-Clip2cBytes* fileBytes(const std::vector<std::uint8_t>& file) {
-    if (file.empty()) return nullptr;
-    return handOut(std::string(file.begin(), file.end()));
-}
+const ClipResult& result(const Clip2cClip* c) { return c->clip.result; }
 
 }  // namespace
 
@@ -62,102 +60,97 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void* clip2c_alloc(std::uint32_t size) { return std::malloc(size == 0 ? 1 : size); }
 EMSCRIPTEN_KEEPALIVE void clip2c_release(void* block) { std::free(block); }
 
-// Converts as the tool converts a file called `name` (NUL-terminated) in
-// the current folder, into the text for `target` (0 C, 1 firmware, 2
-// PROGMEM, 3 __flash); `chosenRate` is the rate a raw clip plays at.
-EMSCRIPTEN_KEEPALIVE ClipResult* clip2c_convert(const std::uint8_t* bytes, std::uint32_t length,
-                                                const char* name, int isSigned, int target,
-                                                std::uint32_t chosenRate) {
-    const Target chosen =
+// The clip of the file `bytes` called `fileName` (no folders), made by the
+// engine (makeClip): under `name`, or the file's own when `name` is null;
+// for `target` (0 C, 1 firmware, 2 PROGMEM, 3 __flash, anything else C);
+// at `rate` (0: a WAV file's own, 8000 Hz for a raw clip). Bit 0 of
+// `flags` asks to normalize, bit 1 to trim, bit 2 to prepare a WAV file at
+// `rate` that would convert as it is at its own.
+EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std::uint32_t length,
+                                                  const char* fileName, const char* name, int isSigned,
+                                                  int target, std::uint32_t rate, int flags) {
+    ClipRequest request;
+    request.fileName = fileName;
+    if (name != nullptr) request.name = name;
+    request.target =
         target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target) : Target::C;
-    return new ClipResult(
-        clip2c::board::convertClip(bytes, length, name, isSigned != 0, chosen, chosenRate));
-}
-EMSCRIPTEN_KEEPALIVE int clip2c_result_status(const ClipResult* r) { return static_cast<int>(r->status); }
-EMSCRIPTEN_KEEPALIVE const char* clip2c_result_text(const ClipResult* r) { return r->text.data(); }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_text_length(const ClipResult* r) {
-    return static_cast<std::uint32_t>(r->text.size());
-}
-EMSCRIPTEN_KEEPALIVE const char* clip2c_result_output_name(const ClipResult* r) {
-    return r->outputName.c_str();
-}
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_result_samples(const ClipResult* r) {
-    return r->samples.data();
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_count(const ClipResult* r) {
-    return static_cast<std::uint32_t>(r->samples.size());
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_sample_rate(const ClipResult* r) { return r->sampleRate; }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_promised(const ClipResult* r) {
-    return r->dataPromised;
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_data_held(const ClipResult* r) { return r->dataHeld; }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_riff_wave(const ClipResult* r) {
-    return static_cast<int>(r->isRiffWave);
-}
-EMSCRIPTEN_KEEPALIVE int clip2c_result_is_raw(const ClipResult* r) { return static_cast<int>(r->isRaw); }
-EMSCRIPTEN_KEEPALIVE int clip2c_result_fits(const ClipResult* r) { return static_cast<int>(r->fit.fits); }
-// NUL-terminated UTF-8; empty unless the conversion was made.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_result_fit_text(const ClipResult* r) { return r->fit.text.c_str(); }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_channels(const ClipResult* r) {
-    return r->sourceChannels;
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_bits(const ClipResult* r) { return r->sourceBits; }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_result_source_rate(const ClipResult* r) { return r->sourceRate; }
-EMSCRIPTEN_KEEPALIVE void clip2c_result_free(ClipResult* r) { delete r; }
-
-// Mixes planar float channels to mono and quantizes them into an 8-bit mono
-// WAV file at `sampleRate`, normalized and trimmed as `flags` say (bit 0,
-// bit 1). Null when the clip is too long for a WAV file.
-EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare(const float* planar, std::uint32_t channelCount,
-                                                 std::uint32_t frames, std::uint32_t sampleRate, int flags) {
-    const auto samples = clip2c::sound::mixToEightBit(planar, channelCount, frames, optionsOf(flags));
-    return fileBytes(clip2c::sound::makeWaveFile(samples, sampleRate));
+    request.isSigned = isSigned != 0;
+    request.rate = rate;
+    request.forcePrepare = (flags & kForcePrepare) != 0;
+    request.options.normalize = (flags & kNormalize) != 0;
+    request.options.trim = (flags & kTrim) != 0;
+    BoardClip clip = clip2c::board::makeClip(bytes, length, request);
+    return handOut(std::move(request), std::move(clip));
 }
 
-// A PCM WAV file at `sampleRate` prepared by the core alone, as `flags`
-// say; null when it is not one the core reads.
-EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_wave(const std::uint8_t* bytes, std::uint32_t length,
-                                                      std::uint32_t sampleRate, int flags) {
-    return fileBytes(clip2c::sound::prepareWaveFile(bytes, length, sampleRate, optionsOf(flags)));
+// `first` (outcome 2, needs a decoder) finished from `channelCount` planar
+// float channels of `frames` samples each, decoded at its prepare rate
+// (makeDecodedClip). `first` stays the caller's to free.
+EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_decoded_clip(const Clip2cClip* first, const float* planar,
+                                                          std::uint32_t channelCount, std::uint32_t frames) {
+    BoardClip clip = clip2c::board::makeDecodedClip(first->clip, first->request, planar, channelCount, frames);
+    return handOut(first->request, std::move(clip));
 }
 
-// A raw clip as an 8-bit mono WAV file at `sampleRate`, as `flags` say;
-// null when it is too long for a WAV file.
-EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepare_raw(const std::uint8_t* bytes, std::uint32_t length,
-                                                     std::uint32_t sampleRate, int flags) {
-    return fileBytes(clip2c::sound::prepareRawFile(bytes, length, sampleRate, optionsOf(flags)));
+// 0 made, 1 refused, 2 needs a decoder (board::ClipOutcome).
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_outcome(const Clip2cClip* c) { return static_cast<int>(c->clip.outcome); }
+// The tool's status (board::ClipStatus): 0 when made.
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_status(const Clip2cClip* c) { return static_cast<int>(c->clip.status); }
+// The name the array is made from, whatever the outcome.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_name(const Clip2cClip* c) { return c->clip.name.c_str(); }
+// The notes in English, in the order they arose; `index` below the count.
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_note_count(const Clip2cClip* c) {
+    return static_cast<std::uint32_t>(c->clip.notes.size());
 }
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_note(const Clip2cClip* c, std::uint32_t index) {
+    return c->clip.notes[index].c_str();
+}
+// 1 when a WAV file kept its own rate, not the chosen one, so the page
+// offers to prepare it at the chosen rate.
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_rate_offer(const Clip2cClip* c) { return static_cast<int>(c->clip.rateOffer); }
+// 1 when the name says WAV but the bytes are none, which is worth a note
+// when no decoder reads them either.
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_not_wave(const Clip2cClip* c) { return static_cast<int>(c->clip.notWave); }
+// The rate a decoder is to decode at.
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_prepare_rate(const Clip2cClip* c) { return c->clip.prepareRate; }
 
-// The array's base name the tool gives a file called `fileName` (clipName).
-EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_clip_name(const char* fileName) {
-    return handOut(clip2c::board::clipName(fileName));
+// The clip's text and its figures; empty (0) unless it was made.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_text(const Clip2cClip* c) { return result(c).text.data(); }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_text_length(const Clip2cClip* c) {
+    return static_cast<std::uint32_t>(result(c).text.size());
 }
-// `name`, or a name giving a C identifier in its place (proposeName).
-EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_propose_name(const char* name) {
-    return handOut(clip2c::board::proposeName(name));
+// The tool's default output name, "<name>.h".
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_output_name(const Clip2cClip* c) {
+    return result(c).outputName.c_str();
 }
-// 1 when `<name>_wave` is a C identifier (givesIdentifier), else 0.
-EMSCRIPTEN_KEEPALIVE int clip2c_gives_identifier(const char* name) {
-    return static_cast<int>(clip2c::board::givesIdentifier(name));
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_clip_samples(const Clip2cClip* c) {
+    return result(c).samples.data();
 }
-// The name a prepared clip is converted and offered under ("<name>.wav").
-// The name to convert a file called `fileName` under when it is renamed
-// to `name` (convertName).
-EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_convert_name(const char* fileName, const char* name) {
-    return handOut(clip2c::board::convertName(fileName, name));
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_count(const Clip2cClip* c) {
+    return static_cast<std::uint32_t>(result(c).samples.size());
 }
-EMSCRIPTEN_KEEPALIVE Clip2cBytes* clip2c_prepared_name(const char* name) {
-    return handOut(clip2c::board::preparedName(name));
+// The rate the clip plays at (0 for a WAV file that says 0 Hz).
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_rate(const Clip2cClip* c) { return result(c).sampleRate; }
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_fits(const Clip2cClip* c) { return static_cast<int>(result(c).fit.fits); }
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_fit_text(const Clip2cClip* c) { return result(c).fit.text.c_str(); }
+
+// When prepared: what was done ("16-bit stereo 44100 Hz → 8-bit mono 8000
+// Hz, normalized"), the 8-bit mono WAV file the text is of, and the name it
+// was converted under; empty when converted as it is.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_what(const Clip2cClip* c) { return c->clip.what.c_str(); }
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_clip_prepared_wave(const Clip2cClip* c) {
+    return c->clip.preparedWave.data();
 }
-EMSCRIPTEN_KEEPALIVE const char* clip2c_bytes_data(const Clip2cBytes* b) { return b->value.c_str(); }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bytes_length(const Clip2cBytes* b) {
-    return static_cast<std::uint32_t>(b->value.size());
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_prepared_wave_length(const Clip2cClip* c) {
+    return static_cast<std::uint32_t>(c->clip.preparedWave.size());
 }
-EMSCRIPTEN_KEEPALIVE void clip2c_bytes_free(Clip2cBytes* b) { delete b; }
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_prepared_name(const Clip2cClip* c) {
+    return c->clip.preparedName.c_str();
+}
+EMSCRIPTEN_KEEPALIVE void clip2c_clip_free(Clip2cClip* c) { delete c; }
 
 // The page's texts: the statuses and the notices as one JSON object
-// (textsJson), NUL-terminated, owned by the module.
+// (textsJson), owned by the module.
 EMSCRIPTEN_KEEPALIVE const char* clip2c_texts() { return clip2c::board::textsJson().c_str(); }
 
 }  // extern "C"

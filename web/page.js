@@ -76,7 +76,7 @@ function runInWorker(mine, bytes, request) {
         showProgress(mine, msg.value, msg.phase);
       } else if (msg.op === 'decode') {
         showProgress(mine, 50, 'Decoding');
-        const channels = await decode(msg.bytes, request.rate);
+        const channels = await decode(msg.bytes, msg.rate);
         if (mine !== run) return;
         worker.postMessage({op: 'decoded', id: mine, channels}, channels ? channels.map((c) => c.buffer) : []);
       } else {
