@@ -1,3 +1,4 @@
 // SPDX-License-Identifier: MIT
-// PLACEHOLDER until the command lands.
-int main() { return 2; }
+#include "app/board_run.h"
+
+int main(int argc, char** argv) { return clip2c::runBoard(argc, argv); }

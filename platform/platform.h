@@ -47,6 +47,30 @@ std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length
 // for a file just written can mean its data did not reach the disk.
 bool closeFile(FileHandle file);
 
+// Creates `path` for writing with no sharing, only when no file of that
+// name exists yet. Returns false when one does, or it cannot be created.
+bool createNewFile(const std::string& path, FileHandle& file);
+
+// Has the system put what was written to the file on the disk, so that a
+// rename after it cannot leave an empty or partial file behind a crash.
+// Returns false when the system reports an error.
+bool flushToDisk(FileHandle file);
+
+// Renames the file `from` to `to` in the same folder, replacing a file
+// `to` in one step: `to` is the old file or the new one, never a mix.
+// Returns false when it cannot; both are then as they were.
+bool replaceFile(const std::string& from, const std::string& to);
+
+// Removes the file. Returns false when it cannot.
+bool removeFile(const std::string& path);
+
+// The offset in `path` at which its last component (the file's own name)
+// starts: just after its last folder separator, 0 when it has none. The
+// separator is "/" on POSIX; "/", a backslash or a drive's ":" on Windows,
+// read in the ANSI code page, so the second byte of a double-byte character
+// is never taken for one.
+std::size_t fileNameOffset(std::string_view path);
+
 // Owns a block of memory for the large buffers (the file image and the
 // text): `size` bytes, uninitialised, aligned for any type, released when
 // the owner goes. It is empty (null) when the bytes cannot be had, always
@@ -97,5 +121,9 @@ bool beginsWithKeyword(const char* text, std::string_view keyword);
 // Pipes and files always receive the Shift_JIS bytes. A failed console write
 // has nowhere to be reported and is not.
 void writeConsole(std::string_view sjis, std::string_view utf8);
+
+// Writes `text` and a line end to standard error, as they are. A failed
+// write has nowhere to be reported and is not.
+void writeErrorLine(std::string_view text);
 
 }  // namespace clip2c::platform

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <cstring>
 #include <fcntl.h>
 #include <langinfo.h>
@@ -113,6 +114,32 @@ std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length
 
 bool closeFile(FileHandle file) { return ::close(fdOf(file)) == 0; }
 
+bool createNewFile(const std::string& path, FileHandle& file) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    file.value = fd;
+    return true;
+}
+
+bool flushToDisk(FileHandle file) {
+    int status = 0;
+    do {
+        status = ::fsync(fdOf(file));
+    } while (status != 0 && errno == EINTR);
+    return status == 0;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::size_t fileNameOffset(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
 // A block of 2 MiB or more is mapped on its own, aligned to a huge page and
 // marked for transparent huge pages, so that filling it takes a fault every
 // 2 MiB instead of every 4 KiB (a 32 MiB clip converts about a quarter
@@ -164,6 +191,14 @@ void writeConsole(std::string_view sjis, std::string_view utf8) {
     const std::string_view text = stdoutIsUtf8Terminal() ? utf8 : sjis;
     // A console text that cannot be written has nowhere to be reported.
     static_cast<void>(std::fwrite(text.data(), 1, text.size(), stdout));
+}
+
+void writeErrorLine(std::string_view text) {
+    // Standard error is unbuffered: one write for the line keeps it whole
+    // beside another process's output.
+    std::string line(text);
+    line += '\n';
+    static_cast<void>(std::fwrite(line.data(), 1, line.size(), stderr));
 }
 
 }  // namespace clip2c::platform

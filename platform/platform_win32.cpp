@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -111,6 +112,34 @@ std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length
 
 bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
 
+bool createNewFile(const std::string& path, FileHandle& file) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    file.value = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+bool flushToDisk(FileHandle file) { return FlushFileBuffers(handleOf(file)) != 0; }
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+std::size_t fileNameOffset(std::string_view path) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto byte = static_cast<BYTE>(path[i]);
+        if (IsDBCSLeadByte(byte) != 0 && i + 1 < path.size()) {
+            ++i;  // the trail byte, which may be a backslash's byte
+        } else if (byte == '/' || byte == '\\' || byte == ':') {
+            start = i + 1;
+        }
+    }
+    return start;
+}
+
 // Plain heap blocks: the large-page routes of Windows need a privilege an
 // ordinary user lacks.
 void* LargeBlock::allocate(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
@@ -132,6 +161,14 @@ void writeConsole(std::string_view sjis, std::string_view utf8) {
     // A file, a pipe or a code page 932 console: the stored bytes, through
     // the C runtime's text mode as every Windows console program writes.
     static_cast<void>(std::fwrite(sjis.data(), 1, sjis.size(), stdout));
+}
+
+void writeErrorLine(std::string_view text) {
+    // One write for the line, through the C runtime's text mode as every
+    // Windows console program writes.
+    std::string line(text);
+    line += '\n';
+    static_cast<void>(std::fwrite(line.data(), 1, line.size(), stderr));
 }
 
 }  // namespace clip2c::platform

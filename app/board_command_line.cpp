@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: MIT
+#include "app/board_command_line.h"
+
+#include <string_view>
+
+#include "board/names.h"
+
+namespace clip2c {
+namespace {
+
+// The value of an option that takes one; false when there is none.
+struct ValueSource {
+    int argc;
+    const char* const* argv;
+    int& index;  // of the argument being read; moved on past a value taken from the next one
+
+    bool take(const std::optional<std::string_view>& attached, std::string& value) const {
+        if (attached) {
+            value = std::string(*attached);
+            return true;
+        }
+        if (index + 1 >= argc) return false;
+        value = argv[++index];
+        return true;
+    }
+};
+
+// `text` as a rate: decimal digits only, from 1 to kBoardMaxRate.
+std::optional<std::uint32_t> rateFrom(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    std::uint64_t rate = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        rate = rate * 10 + static_cast<std::uint64_t>(c - '0');
+        if (rate > kBoardMaxRate) return std::nullopt;
+    }
+    if (rate == 0) return std::nullopt;
+    return static_cast<std::uint32_t>(rate);
+}
+
+// Takes the option `option` with its value, if any; returns false, with
+// the error set, when it is wrong.
+bool takeOption(std::string_view option, const std::optional<std::string_view>& attached,
+                const ValueSource& source, BoardParse& parse) {
+    BoardCommandLine& line = parse.line;
+    parse.option = std::string(option);
+    const auto fail = [&parse](BoardUsageError error, std::string value = {}) {
+        parse.error = error;
+        parse.value = std::move(value);
+        return false;
+    };
+    const std::pair<std::string_view, bool*> flags[] = {
+        {"--normalize", &line.normalize}, {"--trim", &line.trim}, {"--signed", &line.isSigned}};
+    for (const auto& [flag, field] : flags) {
+        if (option != flag) continue;
+        if (attached) return fail(BoardUsageError::UnexpectedValue, std::string(*attached));
+        *field = true;
+        return true;
+    }
+    if (option == "--help" || option == "--version") {
+        if (attached) return fail(BoardUsageError::UnexpectedValue, std::string(*attached));
+        line.request = option == "--help" ? BoardRequest::Help : BoardRequest::Version;
+        return true;
+    }
+    const bool takesValue = option == "--target" || option == "--name" || option == "--rate" ||
+                            option == "--output" || option == "-o";
+    if (!takesValue) return fail(BoardUsageError::UnknownOption);
+    std::string value;
+    if (!source.take(attached, value)) return fail(BoardUsageError::MissingValue);
+    if (option == "--target") {
+        const std::optional<board::Target> target = board::targetNamed(value);
+        if (!target) return fail(BoardUsageError::BadTarget, value);
+        line.target = *target;
+    } else if (option == "--name") {
+        if (!board::givesIdentifier(value)) return fail(BoardUsageError::BadName, value);
+        line.name = value;
+    } else if (option == "--rate") {
+        const std::optional<std::uint32_t> rate = rateFrom(value);
+        if (!rate) return fail(BoardUsageError::BadRate, value);
+        line.rate = *rate;
+    } else {
+        if (value.empty()) return fail(BoardUsageError::EmptyOutput);
+        line.output = value;
+    }
+    return true;
+}
+
+}  // namespace
+
+BoardParse parseBoardCommandLine(int argc, const char* const* argv) {
+    BoardParse parse;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg.front() == '-';
+        if (!isOption) {
+            if (arg.empty()) {
+                parse.error = BoardUsageError::EmptyInput;
+                return parse;
+            }
+            if (!parse.line.input.empty()) {
+                parse.error = BoardUsageError::SecondInput;
+                parse.option = parse.line.input;
+                parse.value = std::string(arg);
+                return parse;
+            }
+            parse.line.input = std::string(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string_view option = arg;
+        std::optional<std::string_view> attached;
+        if (arg.substr(0, 2) == "--") {
+            if (const std::size_t equals = arg.find('='); equals != std::string_view::npos) {
+                option = arg.substr(0, equals);
+                attached = arg.substr(equals + 1);
+            }
+        } else if (arg.size() > 2 && arg.substr(0, 2) == "-o") {
+            option = arg.substr(0, 2);
+            attached = arg.substr(2);
+        }
+        const ValueSource source{argc, argv, i};
+        if (!takeOption(option, attached, source, parse)) return parse;
+        if (parse.line.request != BoardRequest::Run) return parse;
+    }
+    parse.option.clear();
+    if (parse.line.input.empty()) parse.error = BoardUsageError::NoInput;
+    return parse;
+}
+
+}  // namespace clip2c

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// clip2c-board's command line, read GNU-style into a plain record.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "board/board_text.h"
+
+namespace clip2c {
+
+// The highest rate --rate takes. No board plays an 8-bit clip faster, and
+// a higher one would only make a resampled clip too big to hold.
+inline constexpr std::uint32_t kBoardMaxRate = 1000000;
+
+// What the command line asks for.
+enum class BoardRequest { Run, Help, Version };
+
+struct BoardCommandLine {
+    BoardRequest request = BoardRequest::Run;
+    std::string input;
+    std::string output;               // empty: "<name>.h" in the input's folder
+    std::optional<std::string> name;  // none: proposed from the input's name
+    std::uint32_t rate = 0;           // 0: not given
+    board::Target target = board::Target::C;
+    bool normalize = false;
+    bool trim = false;
+    bool isSigned = false;
+};
+
+// What is wrong with a command line; None for a good one.
+enum class BoardUsageError {
+    None,
+    UnknownOption,    // `option` is no option of the tool
+    MissingValue,     // `option` takes a value and is the last argument
+    UnexpectedValue,  // `option` takes none, but was given `value` with "="
+    BadTarget,        // `value` names no target
+    BadRate,          // `value` is no whole number from 1 to kBoardMaxRate
+    BadName,          // `value` gives no C identifier (board::givesIdentifier)
+    EmptyOutput,      // -o was given an empty name
+    EmptyInput,       // an empty argument where the input goes
+    NoInput,          // no input file
+    SecondInput,      // `value` is a second input file after `option`, the first
+};
+
+struct BoardParse {
+    BoardCommandLine line;
+    BoardUsageError error = BoardUsageError::None;
+    std::string option;  // the option (or the first input) the error is about
+    std::string value;   // the value (or the second input) the error is about
+};
+
+// Reads argv[1..argc-1], GNU-style:
+//   --target T, --name N, --rate HZ, -o/--output FILE take a value, as the
+//     next argument or after "=" ("--rate=8000"); -o also as "-oFILE";
+//   --normalize, --trim, --signed, --help and --version take none;
+//   "--" ends the options; "-" and every argument not beginning with "-"
+//   are the input, of which there is exactly one.
+// A later option overrides an earlier one. Reading stops at the first
+// error, and at --help or --version, which ask for nothing else.
+BoardParse parseBoardCommandLine(int argc, const char* const* argv);
+
+}  // namespace clip2c

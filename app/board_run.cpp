@@ -1,0 +1,423 @@
+// SPDX-License-Identifier: MIT
+#include "app/board_run.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "app/board_version.h"
+#include "app/selection.h"
+#include "board/make_clip.h"
+#include "board/names.h"
+#include "board/numbers.h"
+#include "board/texts.h"
+#include "input/file_load.h"
+#include "platform/platform.h"
+#include "sound/pcm_wave.h"
+
+namespace clip2c {
+namespace {
+
+constexpr std::string_view kProgram = "clip2c-board: ";
+constexpr std::string_view kUsage =
+    "usage: clip2c-board [--target c|firmware|progmem|flash] [--name NAME] [--rate HZ] [--normalize] [--trim] "
+    "[--signed] [-o OUTPUT] INPUT";
+
+constexpr std::uint32_t kPcmTag = 1;
+constexpr std::uint32_t kFloatTag = 3;
+
+std::string quoted(std::string_view text) {
+    std::string out = "'";
+    out.append(text).append("'");
+    return out;
+}
+
+std::string channelWord(std::uint32_t channels) {
+    if (channels == 1) return "mono";
+    if (channels == 2) return "stereo";
+    return board::decimal(channels) + "-channel";
+}
+
+std::string hex4(std::uint32_t value) {
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    std::string text;
+    for (int shift = 12; shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
+    return "0x" + text;
+}
+
+// A WAV format tag as a person knows it, with its number.
+std::string formatName(std::uint32_t tag) {
+    constexpr std::pair<std::uint32_t, std::string_view> kNames[] = {
+        {0x0002, "Microsoft ADPCM"}, {0x0006, "A-law"}, {0x0007, "u-law"}, {0x0011, "IMA ADPCM"},
+        {0x0031, "GSM 6.10"},        {0x0050, "MPEG"},  {0x0055, "MP3"},   {0x0161, "Windows Media Audio"},
+    };
+    const auto* known = std::find_if(std::begin(kNames), std::end(kNames),
+                                     [tag](const auto& entry) { return entry.first == tag; });
+    const std::string number = "format " + hex4(tag);
+    return known == std::end(kNames) ? number : std::string(known->second) + " (" + number + ")";
+}
+
+// Whether a file name can stand in a shell command as it is.
+bool isPlainName(std::string_view name) {
+    return !name.empty() && name.front() != '-' && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+               c == '_' || c == '-';
+    });
+}
+
+// "decode it first, e.g. sox song.mp3 -b 16 song.wav": the command names
+// the file itself when it can, else stand-ins.
+std::string decodeHint(std::string_view fileName) {
+    std::string from = "in.wav";
+    std::string to = "out.wav";
+    if (isPlainName(fileName)) {
+        from = std::string(fileName);
+        const std::size_t dot = from.rfind('.');
+        const std::string stem = dot == 0 || dot == std::string::npos ? from : from.substr(0, dot);
+        const std::string_view extension = dot == std::string::npos ? "" : fileName.substr(dot);
+        to = stem + (extension == ".wav" ? "-pcm.wav" : ".wav");
+    }
+    return "decode it first, e.g. sox " + from + " -b 16 " + to;
+}
+
+bool isRiffWave(const std::uint8_t* bytes, std::uint32_t length) {
+    constexpr std::string_view kRiff = "RIFF";
+    constexpr std::string_view kWave = "WAVE";
+    return length >= 12 && std::equal(kRiff.begin(), kRiff.end(), bytes) &&
+           std::equal(kWave.begin(), kWave.end(), bytes + 8);
+}
+
+// Why a WAV file of the bytes is refused before the engine sees it: a
+// format the name would let through as 8-bit samples (u-law and A-law
+// mono files are, by the tool) but that is no PCM; empty when none.
+std::string compressedRefusal(const std::string& fileName, const std::uint8_t* bytes, std::uint32_t length) {
+    if (classifyInput(fileName) == ".raw" || !isRiffWave(bytes, length)) return {};
+    const std::uint32_t tag = sound::readPcmWave(bytes, length).formatTag;
+    if (tag == 0 || tag == kPcmTag || tag == kFloatTag) return {};
+    return "a compressed or non-PCM WAV file, " + formatName(tag) + ", which clip2c-board does not read; " +
+           decodeHint(fileName);
+}
+
+// Why a clip that needs a decoder is refused, and what to do.
+std::string decoderRefusal(const board::BoardClip& clip, const std::string& fileName, const std::uint8_t* bytes,
+                           std::uint32_t length) {
+    if (clip.asIs.isRiffWave) {
+        const sound::PcmWave wave = sound::readPcmWave(bytes, length);
+        if (wave.readable && clip.prepareRate == 0) {
+            return "the WAV file gives its sample rate as 0 Hz; say the rate it plays at with --rate HZ";
+        }
+        if (wave.readable) {
+            return "at " + board::decimal(clip.prepareRate) +
+                   " Hz the clip would be too long for a WAV file; choose a lower --rate";
+        }
+        if (wave.formatTag == 0) {
+            return "a WAV file without a readable \"fmt \" chunk, so its sound cannot be read; " +
+                   decodeHint(fileName);
+        }
+        return "a WAV file whose PCM data cannot be read (" + clip.source + ", " +
+               board::decimal(wave.blockAlign) + " bytes a frame); " + decodeHint(fileName);
+    }
+    const bool known = clip.source == "MP3" || clip.source == "OGG" || clip.source == "FLAC";
+    const std::string holds = known ? "; it holds " + clip.source + " data: " : "; ";
+    if (clip.notWave) return "not a WAV file" + holds + decodeHint(fileName);
+    return "clip2c-board reads WAV and raw files only" + holds + decodeHint(fileName);
+}
+
+std::string refusedStatus(board::ClipStatus status) {
+    if (status == board::ClipStatus::Unreadable) return "the file is empty";
+    if (status == board::ClipStatus::OutOfMemory) return "out of memory: the clip or its text does not fit";
+    return "cannot be converted: " + std::string(board::statusEnglish(static_cast<int>(status)));
+}
+
+// "8-bit mono 8000 Hz, converted as it is" or the engine's account of a
+// prepare, "16-bit stereo 44100 Hz -> 8-bit mono 8000 Hz".
+std::string whatWasDone(const board::BoardClip& clip) {
+    if (!clip.what.empty()) return clip.what;
+    const board::ClipResult& asIs = clip.asIs;
+    const std::string format = asIs.isRaw ? "raw 8-bit"
+                                          : board::decimal(asIs.sourceBits) + "-bit " +
+                                                channelWord(asIs.sourceChannels);
+    return format + " " + board::decimal(asIs.sampleRate) + " Hz, converted as it is";
+}
+
+// "jump_wave, 4,800 samples, 0.600 s at 8000 Hz": the seconds rounded to
+// the nearest millisecond, as the board's text says them.
+std::string clipFigures(const board::ClipResult& result) {
+    const auto count = static_cast<std::uint64_t>(result.samples.size());
+    std::string text = result.arrayName + ", " + board::grouped(count) + (count == 1 ? " sample, " : " samples, ");
+    if (result.sampleRate == 0) return text + "length unknown at 0 Hz";
+    const std::uint64_t millis = (count * 2000 + result.sampleRate) / (std::uint64_t{result.sampleRate} * 2);
+    return text + board::withThreeDecimals(millis) + " s at " + board::decimal(result.sampleRate) + " Hz";
+}
+
+// Why a file could not be loaded; None when it was.
+enum class LoadFailure { None, Unreadable, Empty, TooLarge, OutOfMemory };
+
+struct LoadedFile {
+    LoadFailure failure = LoadFailure::None;
+    platform::LargeBlock image;
+    std::uint32_t length = 0;
+};
+
+// Tells apart the files queryFileSize gives no size for.
+LoadFailure whyNoSize(const std::string& path) {
+    platform::FileHandle file;
+    if (!platform::openForReading(path, file)) return LoadFailure::Unreadable;
+    std::uint32_t size = 0;
+    const bool measured = platform::measureFile(file, size);
+    // Only read access was held; a failed close loses nothing.
+    static_cast<void>(platform::closeFile(file));
+    return measured ? LoadFailure::Empty : LoadFailure::TooLarge;
+}
+
+LoadedFile loadFile(const std::string& path) {
+    LoadedFile loaded;
+    const std::uint32_t size = queryFileSize(path);
+    if (size == 0) {
+        loaded.failure = whyNoSize(path);
+        return loaded;
+    }
+    loaded.image = platform::LargeBlock(size);
+    if (!loaded.image) {
+        loaded.failure = LoadFailure::OutOfMemory;
+    } else if (readWholeFile(path, loaded.image.bytes(), size) == 0) {
+        loaded.failure = LoadFailure::Unreadable;
+    } else {
+        loaded.length = size;
+    }
+    return loaded;
+}
+
+std::string loadRefusal(LoadFailure failure) {
+    switch (failure) {
+        case LoadFailure::Empty:
+            return "the file is empty";
+        case LoadFailure::TooLarge:
+            return "cannot read it: it is 4 GiB or larger";
+        case LoadFailure::OutOfMemory:
+            return "out of memory: the file does not fit";
+        case LoadFailure::Unreadable:
+        case LoadFailure::None:
+            break;
+    }
+    return "cannot read it; check that it exists, is a file and may be read";
+}
+
+// Writes `text` to `path` whole or not at all: into a new file beside it,
+// which then replaces `path` in one rename. On failure `path` is as it was
+// and the new file is gone. Returns whether `path` now holds the text.
+bool writeAllOrNothing(const std::string& path, const std::string& text) {
+    // A name of its own for each run: another run writing the same output
+    // at the same time takes the next one.
+    constexpr int kAttempts = 16;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const std::string temporary = path + "." + board::decimal(static_cast<std::uint64_t>(attempt)) + ".tmp";
+        platform::FileHandle file;
+        if (!platform::createNewFile(temporary, file)) continue;
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const std::size_t piece = std::min<std::size_t>(text.size() - done, platform::kMaxWriteRequest);
+            const std::uint32_t put =
+                platform::writeFile(file, text.data() + done, static_cast<std::uint32_t>(piece));
+            if (put == 0) break;
+            done += put;
+        }
+        bool written = done == text.size() && platform::flushToDisk(file);
+        written = platform::closeFile(file) && written;
+        if (written && platform::replaceFile(temporary, path)) return true;
+        // Nothing more can be done about a temporary that will not go.
+        static_cast<void>(platform::removeFile(temporary));
+        return false;
+    }
+    return false;
+}
+
+void printError(std::string_view text) { platform::writeErrorLine(consoleAscii(text)); }
+
+void printRefusal(const std::string& input, std::string_view why) {
+    printError(std::string(kProgram).append(input).append(": ").append(why));
+}
+
+int runParsed(const BoardParse& parse) {
+    if (parse.error != BoardUsageError::None) {
+        for (const std::string& text : usageErrorLines(parse)) printError(text);
+        return kBoardExitUsage;
+    }
+    const BoardCommandLine& line = parse.line;
+    if (line.request == BoardRequest::Help) {
+        const std::string help = boardHelpText();
+        platform::writeConsole(help, help);
+        return kBoardExitWritten;
+    }
+    if (line.request == BoardRequest::Version) {
+        const std::string version = "clip2c-board " + std::string(kBoardVersion) + "\n";
+        platform::writeConsole(version, version);
+        return kBoardExitWritten;
+    }
+    const LoadedFile loaded = loadFile(line.input);
+    if (loaded.failure != LoadFailure::None) {
+        printRefusal(line.input, loadRefusal(loaded.failure));
+        return kBoardExitRefused;
+    }
+    const BoardReport report = reportClip(line, loaded.image.bytes(), loaded.length);
+    if (!report.refusal.empty()) {
+        printRefusal(line.input, report.refusal);
+        return kBoardExitRefused;
+    }
+    if (!writeAllOrNothing(report.outputPath, report.text)) {
+        printRefusal(report.outputPath, "cannot write it; check that its folder exists and may be written");
+        return kBoardExitRefused;
+    }
+    for (const std::string& text : report.lines) printError(std::string(kProgram).append(text));
+    return kBoardExitWritten;
+}
+
+}  // namespace
+
+BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, std::uint32_t length) {
+    BoardReport report;
+    const std::string fileName = line.input.substr(platform::fileNameOffset(line.input));
+    if (length == 0) {
+        report.refusal = "the file is empty";
+        return report;
+    }
+    report.refusal = compressedRefusal(fileName, bytes, length);
+    if (!report.refusal.empty()) return report;
+
+    board::ClipRequest request;
+    request.fileName = fileName;
+    request.name = line.name;
+    request.target = line.target;
+    request.isSigned = line.isSigned;
+    request.rate = line.rate;
+    request.forcePrepare = line.rate != 0;
+    request.options.normalize = line.normalize;
+    request.options.trim = line.trim;
+    const board::BoardClip clip = board::makeClip(bytes, length, request);
+    if (clip.outcome == board::ClipOutcome::NeedsDecoder) {
+        report.refusal = decoderRefusal(clip, fileName, bytes, length);
+        return report;
+    }
+    if (clip.outcome != board::ClipOutcome::Made) {
+        report.refusal = refusedStatus(clip.status);
+        return report;
+    }
+    const board::ClipResult& result = clip.result;
+    const auto count = static_cast<std::uint32_t>(result.samples.size());
+    if (board::isAvrTarget(line.target) && count > board::kArrayLimit) {
+        report.refusal = board::arrayLimitText(count, result.sampleRate);
+        return report;
+    }
+    report.outputPath = line.output.empty()
+                            ? line.input.substr(0, line.input.size() - fileName.size()) + clip.name + ".h"
+                            : line.output;
+    if (report.outputPath == line.input) {
+        report.refusal = "the header would replace the input file itself; name another with -o OUTPUT";
+        return report;
+    }
+    report.text = result.text;
+    report.lines.push_back(line.input + ": " + whatWasDone(clip));
+    report.lines.push_back("wrote " + report.outputPath + ": " + clipFigures(result));
+    report.lines.push_back(result.fit.text);
+    for (const std::string& note : clip.notes) report.lines.push_back("note: " + note);
+    return report;
+}
+
+std::vector<std::string> usageErrorLines(const BoardParse& parse) {
+    const std::string& option = parse.option;
+    const std::string& value = parse.value;
+    std::string why;
+    switch (parse.error) {
+        case BoardUsageError::UnknownOption:
+            why = "unknown option " + quoted(option);
+            break;
+        case BoardUsageError::MissingValue:
+            why = "option " + quoted(option) + " needs a value";
+            break;
+        case BoardUsageError::UnexpectedValue:
+            why = "option " + quoted(option) + " takes no value, but was given " + quoted(value);
+            break;
+        case BoardUsageError::BadTarget:
+            why = "--target must be c, firmware, progmem or flash, not " + quoted(value);
+            break;
+        case BoardUsageError::BadRate:
+            why = "--rate must be a whole number of hertz from 1 to " + board::grouped(kBoardMaxRate) + ", not " +
+                  quoted(value);
+            break;
+        case BoardUsageError::BadName:
+            why = "--name " + quoted(value) +
+                  " gives no C identifier (a letter, then letters, digits and _); try --name " +
+                  board::proposeName(value);
+            break;
+        case BoardUsageError::EmptyOutput:
+            why = "option " + quoted(option) + " needs a file name, not an empty one";
+            break;
+        case BoardUsageError::EmptyInput:
+            why = "an empty argument is no input file";
+            break;
+        case BoardUsageError::NoInput:
+            why = "no input file";
+            break;
+        case BoardUsageError::SecondInput:
+            why = "one input file only, but " + quoted(option) + " and " + quoted(value) + " were given";
+            break;
+        case BoardUsageError::None:
+            return {};
+    }
+    return {std::string(kProgram) + why, std::string(kUsage)};
+}
+
+std::string boardHelpText() {
+    return std::string(kUsage) +
+           "\n"
+           "Makes a C header of a sound clip for a board: any PCM WAV file (mixed to mono,\n"
+           "resampled and made 8-bit when need be) or a raw clip (a name holding \".raw\").\n"
+           "\n"
+           "  --target T      c (the default): the array as clip2c writes it; firmware: with\n"
+           "                  a comment and NAME_wave_rate; progmem, flash: the same, the\n"
+           "                  array in AVR flash (PROGMEM, __flash)\n"
+           "  --name NAME     the array is NAME_wave (default: from INPUT's name)\n"
+           "  --rate HZ       make the clip at HZ, 1 to 1,000,000 (default: a WAV file keeps\n"
+           "                  its own rate; a raw clip plays at 8000 Hz)\n"
+           "  --normalize     bring the clip's peak to full scale\n"
+           "  --trim          cut the near-silence at its start and end\n"
+           "  --signed        signed samples (-128 to 127) instead of unsigned (0 to 255)\n"
+           "  -o, --output OUTPUT\n"
+           "                  write to OUTPUT (default: NAME.h in INPUT's folder)\n"
+           "  --help          show this text\n"
+           "  --version       show the version\n"
+           "\n"
+           "The output is written whole or not at all. Exit status: 0 written, 1 the file\n"
+           "refused (nothing written), 2 a bad command line. See clip2c-board(1).\n";
+}
+
+std::string consoleAscii(std::string_view text) {
+    constexpr std::pair<std::string_view, std::string_view> kReplacements[] = {
+        {"\xE2\x86\x92", "->"}, {"\xE2\x80\x9C", "\""}, {"\xE2\x80\x9D", "\""}};
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto* hit = std::find_if(std::begin(kReplacements), std::end(kReplacements),
+                                       [&](const auto& entry) { return text.substr(i, 3) == entry.first; });
+        if (hit == std::end(kReplacements)) {
+            out += text[i++];
+        } else {
+            out += hit->second;
+            i += hit->first.size();
+        }
+    }
+    return out;
+}
+
+int runBoard(int argc, const char* const* argv) {
+    // Running out of memory for a name, a line or the engine's buffers ends
+    // the run as a refused file.
+    try {
+        return runParsed(parseBoardCommandLine(argc, argv));
+    } catch (const std::bad_alloc&) {
+        platform::writeErrorLine("clip2c-board: out of memory");
+        return kBoardExitRefused;
+    }
+}
+
+}  // namespace clip2c
