@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the page (scripts/build-web.sh) and the native tool, copies the one
-# file alone into an empty folder and drives it from file:// in headless
-# Chromium (/usr/bin/chromium, through puppeteer-core and axe-core as pinned
+# Builds the page (scripts/build-web.sh), the native tool and clip2c-board,
+# copies the one file alone into an empty folder and drives it from file://
+# in headless Chromium (/usr/bin/chromium, through puppeteer-core and axe-core as pinned
 # in tests/web/package-lock.json): clips converted as the tool converts them
-# under the page's names, refusals, prepared clips, each target's text
+# under the page's names, refusals, prepared clips, the engine's clips the
+# same bytes as clip2c-board's at every rate, each target's text
 # compiled by its board's toolchain (the progmem one played by the Arduino
 # sketch in simavr), the fit, normalize and trim, the notes, the options,
-# 375 px, accessibility, the privacy policy, long runs off the main thread,
-# cancel, and no request but the page's own. Prints the speed figures and
-# the page's size, and saves a screenshot as build-web/web-page.png.
+# 375 px with a long name, accessibility, the privacy policy, long runs off
+# the main thread, cancel, and no request but the page's own. Prints the
+# speed figures and the page's size, and saves screenshots as
+# build-web/web-page.png and build-web/web-page-375.png.
 #
 #   bash scripts/test-web.sh [--update-screenshot]   # also copies it to doc/web-page.png
 #
@@ -32,14 +34,14 @@ if [ -f "$packaged" ] && ! cmp -s "$packaged" build-web/site/index.html; then
 fi
 
 cmake -S . -B build-web/native -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-web/native --target clip2c -j "$(nproc)" >/dev/null
+cmake --build build-web/native --target clip2c clip2c-board -j "$(nproc)" >/dev/null
 
 modules=$(bash scripts/web-driver.sh)
 
 python3 tests/web/make_fixtures.py build-web/fixtures
 
 NODE_PATH="$modules" node tests/web/run_web_test.js \
-  --site build-web/site --cases build-web/fixtures/cases.json --exe build-web/native/clip2c \
+  --site build-web/site --cases build-web/fixtures/cases.json --exe build-web/native/clip2c --board build-web/native/clip2c-board \
   --scratch build-web/scratch --screenshot build-web/web-page.png --sketch tests/arduino/check_play_clip.py
 
 if [ "$update_screenshot" = 1 ]; then

@@ -66,6 +66,9 @@ EMSCRIPTEN_KEEPALIVE void clip2c_release(void* block) { std::free(block); }
 // at `rate` (0: a WAV file's own, 8000 Hz for a raw clip). Bit 0 of
 // `flags` asks to normalize, bit 1 to trim, bit 2 to prepare a WAV file at
 // `rate` that would convert as it is at its own.
+// The script passes plain numbers and strings by position, the one way a
+// C function is called from it.
+// NOLINTBEGIN(bugprone-easily-swappable-parameters)
 EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std::uint32_t length,
                                                   const char* fileName, const char* name, int isSigned,
                                                   int target, std::uint32_t rate, int flags) {
@@ -82,18 +85,22 @@ EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std
     BoardClip clip = clip2c::board::makeClip(bytes, length, request);
     return handOut(std::move(request), std::move(clip));
 }
+// NOLINTEND(bugprone-easily-swappable-parameters)
 
 // `first` (outcome 2, needs a decoder) finished from `channelCount` planar
 // float channels of `frames` samples each, decoded at its prepare rate
 // (makeDecodedClip). `first` stays the caller's to free.
 EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_decoded_clip(const Clip2cClip* first, const float* planar,
                                                           std::uint32_t channelCount, std::uint32_t frames) {
-    BoardClip clip = clip2c::board::makeDecodedClip(first->clip, first->request, planar, channelCount, frames);
+    BoardClip clip =
+        clip2c::board::makeDecodedClip(first->clip, first->request, planar, channelCount, frames);
     return handOut(first->request, std::move(clip));
 }
 
 // 0 made, 1 refused, 2 needs a decoder (board::ClipOutcome).
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_outcome(const Clip2cClip* c) { return static_cast<int>(c->clip.outcome); }
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_outcome(const Clip2cClip* c) {
+    return static_cast<int>(c->clip.outcome);
+}
 // The tool's status (board::ClipStatus): 0 when made.
 EMSCRIPTEN_KEEPALIVE int clip2c_clip_status(const Clip2cClip* c) { return static_cast<int>(c->clip.status); }
 // The name the array is made from, whatever the outcome.
@@ -107,12 +114,18 @@ EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_note(const Clip2cClip* c, std::uint
 }
 // 1 when a WAV file kept its own rate, not the chosen one, so the page
 // offers to prepare it at the chosen rate.
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_rate_offer(const Clip2cClip* c) { return static_cast<int>(c->clip.rateOffer); }
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_rate_offer(const Clip2cClip* c) {
+    return static_cast<int>(c->clip.rateOffer);
+}
 // 1 when the name says WAV but the bytes are none, which is worth a note
 // when no decoder reads them either.
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_not_wave(const Clip2cClip* c) { return static_cast<int>(c->clip.notWave); }
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_not_wave(const Clip2cClip* c) {
+    return static_cast<int>(c->clip.notWave);
+}
 // The rate a decoder is to decode at.
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_prepare_rate(const Clip2cClip* c) { return c->clip.prepareRate; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_prepare_rate(const Clip2cClip* c) {
+    return c->clip.prepareRate;
+}
 
 // The clip's text and its figures; empty (0) unless it was made.
 EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_text(const Clip2cClip* c) { return result(c).text.data(); }
@@ -130,9 +143,15 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_count(const Clip2cClip* c)
     return static_cast<std::uint32_t>(result(c).samples.size());
 }
 // The rate the clip plays at (0 for a WAV file that says 0 Hz).
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_rate(const Clip2cClip* c) { return result(c).sampleRate; }
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_fits(const Clip2cClip* c) { return static_cast<int>(result(c).fit.fits); }
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_fit_text(const Clip2cClip* c) { return result(c).fit.text.c_str(); }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_rate(const Clip2cClip* c) {
+    return result(c).sampleRate;
+}
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_fits(const Clip2cClip* c) {
+    return static_cast<int>(result(c).fit.fits);
+}
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_fit_text(const Clip2cClip* c) {
+    return result(c).fit.text.c_str();
+}
 
 // When prepared: what was done ("16-bit stereo 44100 Hz → 8-bit mono 8000
 // Hz, normalized"), the 8-bit mono WAV file the text is of, and the name it

@@ -7,6 +7,10 @@
   refusals  clips neither the tool nor the browser takes, with the status
   prepares  clips the browser decodes and the page prepares: exact samples,
             or a sample count near duration x rate when it resamples
+  board     clips of any PCM WAV the engine prepares, at other rates too, with
+            the options to give the page and clip2c-board alike, whose
+            texts must be the same bytes
+  narrow    clips shown at 375 px, one with a long prepared name
   speed     the 1 MiB raw clip of the timing run
   skipped   rows this machine cannot make, with the reason
 
@@ -63,7 +67,7 @@ def main():
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
     cases = {"converts": [], "refusals": [], "prepares": [], "skipped": [], "names": [], "notices": [],
-             "shaping": []}
+             "shaping": [], "board": [], "narrow": []}
 
     def put(table, row, name, data):
         folder = os.path.join(out, "%s-%02d" % (table, len(cases[table])))
@@ -259,6 +263,54 @@ def main():
         "small.wav", pcm8(bytes([128] * 100 + [120 + i % 17 for i in range(500)] + [128] * 100)))
     put("shaping", {"name": "raw with normalize", "normalize": True, "trim": False, "frames": 500},
         "quiet.raw", bytes(120 + i % 17 for i in range(500)))
+
+    # --- The page beside clip2c-board: the engine's bytes in both ----------------
+    # A chord with a quiet start and end, so that trim has silence to cut
+    # and normalize a peak below full scale to raise.
+    def chord(rate, seconds, channels, scale):
+        n = int(rate * seconds)
+        frames = []
+        for i in range(n):
+            fade = min(1.0, i / (0.1 * rate), (n - 1 - i) / (0.1 * rate))
+            for c in range(channels):
+                x = math.sin(2 * math.pi * 440 * i / rate) + 0.5 * math.sin(2 * math.pi * (660 + 110 * c) * i / rate)
+                frames.append(int(round(scale * fade * x / 1.5)))
+        return frames
+
+    stereo44 = wave_module_file(pcm16(chord(44100, 0.5, 2, 12000)), 2, 2, 44100)
+    floats48 = chord(48000, 0.3, 1, 1 << 20)
+    board_rows = [
+        ("16-bit stereo 44.1 kHz, progmem at 8000 Hz, named bell", "Bell Ring 44k.wav", stereo44,
+         dict(target="progmem", rate=8000, chosen="bell")),
+        ("16-bit stereo 44.1 kHz, progmem at 8000 Hz, named bell, normalize and trim", "Bell Ring 44k.wav",
+         stereo44, dict(target="progmem", rate=8000, chosen="bell", normalize=True, trim=True)),
+        ("16-bit stereo 44.1 kHz, C at 11025 Hz, its proposed name", "Bell Ring 44k.wav", stereo44,
+         dict(target="c", rate=11025)),
+        ("16-bit mono 22050 Hz, firmware at 8000 Hz", "voice22.wav",
+         wave_module_file(pcm16(chord(22050, 0.4, 1, 20000)), 1, 2, 22050), dict(target="firmware", rate=8000)),
+        ("16-bit stereo 48000 Hz, __flash at 16000 Hz, signed", "tone48.wav",
+         wave_module_file(pcm16(chord(48000, 0.3, 2, 30000)), 2, 2, 48000),
+         dict(target="flash", rate=16000, signed=True)),
+        ("32-bit float mono 48000 Hz, firmware at 22050 Hz, normalize", "float48.wav",
+         riff(fmt(rate=48000, bits=32, tag=3),
+              chunk(b"data", struct.pack("<%df" % len(floats48), *[x / (1 << 21) for x in floats48]))),
+         dict(target="firmware", rate=22050, normalize=True)),
+        ("24-bit stereo 22050 Hz, progmem at 8000 Hz, trim", "deep22.wav",
+         wave_module_file(b"".join(struct.pack("<i", v)[:3] for v in chord(22050, 0.3, 2, 3 << 20)), 2, 3,
+                          22050), dict(target="progmem", rate=8000, trim=True)),
+        ("8-bit mono 22050 Hz prepared at 8000 Hz by the offer's button", "kept22.wav",
+         pcm8(bytes(128 + v // 256 for v in chord(22050, 0.3, 1, 25000)), rate=22050),
+         dict(target="progmem", rate=8000, offer=True)),
+    ]
+    for name, file_name, data, row in board_rows:
+        row = dict(dict(name=name, target="c", chosen=None, signed=False, normalize=False, trim=False, offer=False),
+                   **row)
+        put("board", row, file_name, data)
+
+    # --- 375 px: a proposed name, and a long prepared name ----------------------
+    put("narrow", {"name": "a proposed name", "prepared": False}, "Bell Ring - final (v2).wav", pcm8(ramp(64)))
+    put("narrow", {"name": "a long prepared name", "prepared": True}, "Bell_Ring_final_mix_v2_for_the_board.wav",
+        wave_module_file(pcm16(chord(22050, 0.2, 2, 12000)), 2, 2, 22050))
 
     # --- Long runs: no main-thread task over 100 ms ------------------------------
     long_runs = os.path.join(out, "long")
