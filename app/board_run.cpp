@@ -66,8 +66,10 @@ bool isPlainName(std::string_view name) {
 }
 
 // "decode it first, e.g. sox song.mp3 -b 16 song.wav": the command names
-// the file itself when it can, else stand-ins.
-std::string decodeHint(std::string_view fileName) {
+// the file itself when it can, else stand-ins; `rateOption` goes before the
+// input ("-r 8000 ", which makes sox take that rate for the file's own).
+std::string decodeHint(std::string_view fileName, std::string_view first = "decode it first",
+                       std::string_view rateOption = "") {
     std::string from = "in.wav";
     std::string to = "out.wav";
     if (isPlainName(fileName)) {
@@ -77,7 +79,7 @@ std::string decodeHint(std::string_view fileName) {
         const std::string_view extension = dot == std::string::npos ? "" : fileName.substr(dot);
         to = stem + (extension == ".wav" ? "-pcm.wav" : ".wav");
     }
-    return "decode it first, e.g. sox " + from + " -b 16 " + to;
+    return std::string(first) + ", e.g. sox " + std::string(rateOption) + from + " -b 16 " + to;
 }
 
 bool isRiffWave(const std::uint8_t* bytes, std::uint32_t length) {
@@ -103,8 +105,13 @@ std::string decoderRefusal(const board::BoardClip& clip, const std::string& file
                            std::uint32_t length) {
     if (clip.asIs.isRiffWave) {
         const sound::PcmWave wave = sound::readPcmWave(bytes, length);
-        if (wave.readable && clip.prepareRate == 0) {
-            return "the WAV file gives its sample rate as 0 Hz; say the rate it plays at with --rate HZ";
+        // The engine resamples from the file's own rate, and there is none
+        // to resample from: only the file mended says it.
+        if (wave.readable && wave.sampleRate == 0) {
+            const std::uint32_t rate = clip.prepareRate != 0 ? clip.prepareRate : board::kDefaultRate;
+            return "the WAV file gives its sample rate as 0 Hz, so its sound cannot be prepared; " +
+                   decodeHint(fileName, "write the rate it plays at into it first",
+                              "-r " + board::decimal(rate) + " ");
         }
         if (wave.readable) {
             return "at " + board::decimal(clip.prepareRate) +

@@ -1,15 +1,16 @@
 # SPDX-License-Identifier: MIT
-# Install rules and packages: the tool, its man page, README, changelog and
-# licence, and a CMake package (clip2cConfig.cmake) that defines
-# clip2c::clip2c and clip2c_add_clip() for find_package(clip2c CONFIG).
+# Install rules and packages: the tool and clip2c-board, their man pages,
+# README, changelog and licence, and a CMake package (clip2cConfig.cmake)
+# that defines clip2c::clip2c, clip2c::clip2c-board and clip2c_add_clip()
+# for find_package(clip2c CONFIG).
 #
 # Every rule names one of these install components, since the packages
 # carry the documentation each in its own way:
-#   tool      bin/clip2c, the CMake package and the browser page when the
-#             build makes it (cmake/page.cmake): share/clip2c/clip2c.html,
-#             on Windows bin/clip2c.html beside clip2c.exe, where a user
-#             finds it. Every package
-#   docs      README.md, CHANGELOG.md, LICENSE and the man page as they are:
+#   tool      bin/clip2c, bin/clip2c-board, the CMake package and the
+#             browser page when the build makes it (cmake/page.cmake):
+#             share/clip2c/clip2c.html, on Windows bin/clip2c.html beside
+#             clip2c.exe, where a user finds it. Every package
+#   docs      README.md, CHANGELOG.md, LICENSE and the man pages as they are:
 #             "cmake --install" and the .tar.gz
 #   deb_docs  what Debian's policy asks for instead (packaging/debian/):
 #             the .deb only
@@ -21,15 +22,18 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(CLIP2C_PACKAGE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/clip2c")
-install(TARGETS clip2c EXPORT clip2cTargets RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}" COMPONENT tool)
+install(TARGETS clip2c clip2c-board EXPORT clip2cTargets RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}"
+        COMPONENT tool)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_STRIP)
   # A stripped install (the packages, "cmake --install --strip") also drops
   # the compilers' version strings, as Debian's own packages do.
-  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND [==[${CMAKE_STRIP}]==] --remove-section=.comment --remove-section=.note
-      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:clip2c>\"
-      COMMAND_ERROR_IS_FATAL ANY)
-  endif()" COMPONENT tool)
+  foreach(program IN ITEMS clip2c clip2c-board)
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND [==[${CMAKE_STRIP}]==] --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:${program}>\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()" COMPONENT tool)
+  endforeach()
 endif()
 install(EXPORT clip2cTargets NAMESPACE clip2c:: DESTINATION "${CLIP2C_PACKAGE_DIR}" COMPONENT tool)
 # The package holds a program, not a library: a 64-bit tool serves a build
@@ -50,7 +54,7 @@ if(CLIP2C_PAGE_FILE)
 endif()
 
 install(FILES README.md CHANGELOG.md LICENSE DESTINATION "${CMAKE_INSTALL_DOCDIR}" COMPONENT docs)
-install(FILES doc/clip2c.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT docs)
+install(FILES doc/clip2c.1 doc/clip2c-board.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT docs)
 
 set(CPACK_PACKAGE_CONTACT "clip2c developers <maintainers@users.noreply.c-seed-c86781ec.example>")
 include(packaging/changelog.cmake)
@@ -113,8 +117,10 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
   string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "clip2c turns a headerless .raw file or an 8-bit mono WAV file into C\n"
-    "source text: one constant array of decimal samples. Its CMake package\n"
-    "converts clips at build time with clip2c_add_clip().")
+    "source text: one constant array of decimal samples. clip2c-board makes\n"
+    "such a clip for a board from any PCM WAV file or raw clip: mixed to mono,\n"
+    "resampled and made 8-bit when need be. Its CMake package converts clips\n"
+    "at build time with clip2c_add_clip().")
   # A dynamic executable's run-time libraries, when dpkg-dev is there.
   find_program(CLIP2C_DPKG_SHLIBDEPS dpkg-shlibdeps)
   mark_as_advanced(CLIP2C_DPKG_SHLIBDEPS)

@@ -5,10 +5,10 @@
 #
 # Which install components (see cmake/install.cmake) each package holds:
 #   .tar.gz  tool + docs: the tree "cmake --install" makes
-#   .deb     tool + deb_docs: copyright, changelog.gz, the manual page
+#   .deb     tool + deb_docs: copyright, changelog.gz, the manual pages
 #            gzipped and the lintian override, as Debian's policy wants them
 #   .zip     tool + zip_docs: LICENSE, README.md and CHANGELOG.md at the top,
-#            beside bin/ (clip2c.exe and clip2c.html)
+#            beside bin/ (clip2c.exe, clip2c-board.exe and clip2c.html)
 # Each package is still one file (CPACK_COMPONENTS_GROUPING
 # ALL_COMPONENTS_IN_ONE).
 if(CPACK_GENERATOR STREQUAL "DEB")
