@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The page's worker: it runs the WebAssembly core (clip2c-core.js, which the
 // page puts in front of this script in one blob: URL) off the main thread.
-// It hands the chosen file to the engine's one-clip flow, which names,
-// notes, converts and prepares it, makes the waveform's outline, and hands
-// back only what the page needs to show: the text as a Blob, its
-// beginning, the figures. A sound the engine does not read (MP3, OGG, FLAC,
+// It hands the chosen file to the engine's one-clip flow (clip2c_make_clip),
+// which names, notes, converts and prepares it; the worker adds the
+// waveform's outline and hands back only what the page needs to show: the
+// text as a Blob, its beginning, the figures. A sound the engine does not read (MP3, OGG, FLAC,
 // a WAV file that is not PCM) needs the browser's decoder, which needs an
 // audio context, which only the page has; the worker asks for it.
 //
