@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "app/board_command_line.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
+#include <utility>
 
 #include "board/names.h"
 
@@ -38,51 +41,61 @@ std::optional<std::uint32_t> rateFrom(std::string_view text) {
     return static_cast<std::uint32_t>(rate);
 }
 
+bool failWith(BoardParse& parse, BoardUsageError error, std::string value = {}) {
+    parse.error = error;
+    parse.value = std::move(value);
+    return false;
+}
+
+// Sets the option `option`, one that takes a value, to `value`; returns
+// false, with the error set, when the value is wrong.
+bool setValue(std::string_view option, std::string value, BoardParse& parse) {
+    BoardCommandLine& line = parse.line;
+    if (option == "--target") {
+        const std::optional<board::Target> target = board::targetNamed(value);
+        if (!target) return failWith(parse, BoardUsageError::BadTarget, std::move(value));
+        line.target = *target;
+    } else if (option == "--name") {
+        if (!board::givesIdentifier(value))
+            return failWith(parse, BoardUsageError::BadName, std::move(value));
+        line.name = std::move(value);
+    } else if (option == "--rate") {
+        const std::optional<std::uint32_t> rate = rateFrom(value);
+        if (!rate) return failWith(parse, BoardUsageError::BadRate, std::move(value));
+        line.rate = *rate;
+    } else {
+        if (value.empty()) return failWith(parse, BoardUsageError::EmptyOutput);
+        line.output = std::move(value);
+    }
+    return true;
+}
+
 // Takes the option `option` with its value, if any; returns false, with
 // the error set, when it is wrong.
 bool takeOption(std::string_view option, const std::optional<std::string_view>& attached,
                 const ValueSource& source, BoardParse& parse) {
     BoardCommandLine& line = parse.line;
     parse.option = std::string(option);
-    const auto fail = [&parse](BoardUsageError error, std::string value = {}) {
-        parse.error = error;
-        parse.value = std::move(value);
-        return false;
-    };
     const std::pair<std::string_view, bool*> flags[] = {
         {"--normalize", &line.normalize}, {"--trim", &line.trim}, {"--signed", &line.isSigned}};
-    for (const auto& [flag, field] : flags) {
-        if (option != flag) continue;
-        if (attached) return fail(BoardUsageError::UnexpectedValue, std::string(*attached));
-        *field = true;
-        return true;
-    }
-    if (option == "--help" || option == "--version") {
-        if (attached) return fail(BoardUsageError::UnexpectedValue, std::string(*attached));
-        line.request = option == "--help" ? BoardRequest::Help : BoardRequest::Version;
+    const auto* flag = std::find_if(std::begin(flags), std::end(flags),
+                                    [option](const auto& entry) { return entry.first == option; });
+    const bool asksOnly = option == "--help" || option == "--version";
+    if (flag != std::end(flags) || asksOnly) {
+        if (attached) return failWith(parse, BoardUsageError::UnexpectedValue, std::string(*attached));
+        if (asksOnly) {
+            line.request = option == "--help" ? BoardRequest::Help : BoardRequest::Version;
+        } else {
+            *flag->second = true;
+        }
         return true;
     }
     const bool takesValue = option == "--target" || option == "--name" || option == "--rate" ||
                             option == "--output" || option == "-o";
-    if (!takesValue) return fail(BoardUsageError::UnknownOption);
+    if (!takesValue) return failWith(parse, BoardUsageError::UnknownOption);
     std::string value;
-    if (!source.take(attached, value)) return fail(BoardUsageError::MissingValue);
-    if (option == "--target") {
-        const std::optional<board::Target> target = board::targetNamed(value);
-        if (!target) return fail(BoardUsageError::BadTarget, value);
-        line.target = *target;
-    } else if (option == "--name") {
-        if (!board::givesIdentifier(value)) return fail(BoardUsageError::BadName, value);
-        line.name = value;
-    } else if (option == "--rate") {
-        const std::optional<std::uint32_t> rate = rateFrom(value);
-        if (!rate) return fail(BoardUsageError::BadRate, value);
-        line.rate = *rate;
-    } else {
-        if (value.empty()) return fail(BoardUsageError::EmptyOutput);
-        line.output = value;
-    }
-    return true;
+    if (!source.take(attached, value)) return failWith(parse, BoardUsageError::MissingValue);
+    return setValue(option, std::move(value), parse);
 }
 
 }  // namespace

@@ -101,8 +101,8 @@ std::string compressedRefusal(const std::string& fileName, const std::uint8_t* b
 }
 
 // Why a clip that needs a decoder is refused, and what to do.
-std::string decoderRefusal(const board::BoardClip& clip, const std::string& fileName, const std::uint8_t* bytes,
-                           std::uint32_t length) {
+std::string decoderRefusal(const board::BoardClip& clip, const std::string& fileName,
+                           const std::uint8_t* bytes, std::uint32_t length) {
     if (clip.asIs.isRiffWave) {
         const sound::PcmWave wave = sound::readPcmWave(bytes, length);
         // The engine resamples from the file's own rate, and there is none
@@ -141,9 +141,9 @@ std::string refusedStatus(board::ClipStatus status) {
 std::string whatWasDone(const board::BoardClip& clip) {
     if (!clip.what.empty()) return clip.what;
     const board::ClipResult& asIs = clip.asIs;
-    const std::string format = asIs.isRaw ? "raw 8-bit"
-                                          : board::decimal(asIs.sourceBits) + "-bit " +
-                                                channelWord(asIs.sourceChannels);
+    const std::string format =
+        asIs.isRaw ? "raw 8-bit"
+                   : board::decimal(asIs.sourceBits) + "-bit " + channelWord(asIs.sourceChannels);
     return format + " " + board::decimal(asIs.sampleRate) + " Hz, converted as it is";
 }
 
@@ -151,7 +151,8 @@ std::string whatWasDone(const board::BoardClip& clip) {
 // the nearest millisecond, as the board's text says them.
 std::string clipFigures(const board::ClipResult& result) {
     const auto count = static_cast<std::uint64_t>(result.samples.size());
-    std::string text = result.arrayName + ", " + board::grouped(count) + (count == 1 ? " sample, " : " samples, ");
+    std::string text =
+        result.arrayName + ", " + board::grouped(count) + (count == 1 ? " sample, " : " samples, ");
     if (result.sampleRate == 0) return text + "length unknown at 0 Hz";
     const std::uint64_t millis = (count * 2000 + result.sampleRate) / (std::uint64_t{result.sampleRate} * 2);
     return text + board::withThreeDecimals(millis) + " s at " + board::decimal(result.sampleRate) + " Hz";
@@ -210,15 +211,19 @@ std::string loadRefusal(LoadFailure failure) {
     return "cannot read it; check that it exists, is a file and may be read";
 }
 
-// Writes `text` to `path` whole or not at all: into a new file beside it,
-// which then replaces `path` in one rename. On failure `path` is as it was
-// and the new file is gone. Returns whether `path` now holds the text.
-bool writeAllOrNothing(const std::string& path, const std::string& text) {
+// Writes the report's text to its output path whole or not at all: into a
+// new file beside it, which then replaces the output in one rename. On
+// failure the output is as it was and the new file is gone. Returns
+// whether the output now holds the text.
+bool writeAllOrNothing(const BoardReport& report) {
+    const std::string& path = report.outputPath;
+    const std::string& text = report.text;
     // A name of its own for each run: another run writing the same output
     // at the same time takes the next one.
     constexpr int kAttempts = 16;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::string temporary = path + "." + board::decimal(static_cast<std::uint64_t>(attempt)) + ".tmp";
+        const std::string temporary =
+            path + "." + board::decimal(static_cast<std::uint64_t>(attempt)) + ".tmp";
         platform::FileHandle file;
         if (!platform::createNewFile(temporary, file)) continue;
         std::size_t done = 0;
@@ -271,7 +276,7 @@ int runParsed(const BoardParse& parse) {
         printRefusal(line.input, report.refusal);
         return kBoardExitRefused;
     }
-    if (!writeAllOrNothing(report.outputPath, report.text)) {
+    if (!writeAllOrNothing(report)) {
         printRefusal(report.outputPath, "cannot write it; check that its folder exists and may be written");
         return kBoardExitRefused;
     }
@@ -348,8 +353,8 @@ std::vector<std::string> usageErrorLines(const BoardParse& parse) {
             why = "--target must be c, firmware, progmem or flash, not " + quoted(value);
             break;
         case BoardUsageError::BadRate:
-            why = "--rate must be a whole number of hertz from 1 to " + board::grouped(kBoardMaxRate) + ", not " +
-                  quoted(value);
+            why = "--rate must be a whole number of hertz from 1 to " + board::grouped(kBoardMaxRate) +
+                  ", not " + quoted(value);
             break;
         case BoardUsageError::BadName:
             why = "--name " + quoted(value) +

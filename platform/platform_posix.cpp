@@ -7,11 +7,11 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <cstring>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <memory>
+#include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>

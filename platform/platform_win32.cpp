@@ -113,7 +113,8 @@ std::uint32_t writeFile(FileHandle file, const char* bytes, std::uint32_t length
 bool closeFile(FileHandle file) { return CloseHandle(handleOf(file)) != 0; }
 
 bool createNewFile(const std::string& path, FileHandle& file) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     file.value = reinterpret_cast<std::intptr_t>(h);
     return true;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Cross-builds clip2c and its test suite for 64-bit Windows with MinGW-w64
-# (warnings as errors) and runs the suite under Wine through CTest.
+# Cross-builds clip2c, clip2c-board and the test suite for 64-bit Windows
+# with MinGW-w64 (warnings as errors) and runs the suite under Wine through
+# CTest: among it both tools' end-to-end tables and the .zip's contents.
 #
 #   scripts/test-windows.sh                    # build folder: build-win
 #   BUILD_DIR=/tmp/bw scripts/test-windows.sh

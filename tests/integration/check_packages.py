@@ -41,23 +41,26 @@ PACKAGE = ["lib/cmake/clip2c/clip2cConfig.cmake", "lib/cmake/clip2c/clip2cConfig
            "lib/cmake/clip2c/clip2cTargets.cmake", "lib/cmake/clip2c/clip2cAddClip.cmake"]
 DOC = "share/doc/clip2c/"
 MAN = "share/man/man1/clip2c.1"
+BOARD_MAN = "share/man/man1/clip2c-board.1"
 
 # {package file pattern, files it must hold (below its top folder or prefix;
 #  the executable first), files it must not hold, {file it holds: the source
-#  file it is a copy of}, where it carries the browser page}
+#  file it is a copy of}, where it carries the browser page}; the first two
+#  files are clip2c and clip2c-board
 NATIVE = [
     ("clip2c-{version}-Linux.tar.gz",
-     ["bin/clip2c", DOC + "README.md", DOC + "CHANGELOG.md", DOC + "LICENSE", MAN] + PACKAGE,
+     ["bin/clip2c", "bin/clip2c-board", DOC + "README.md", DOC + "CHANGELOG.md", DOC + "LICENSE", MAN,
+      BOARD_MAN] + PACKAGE,
      [],
      {DOC + "LICENSE": "LICENSE", DOC + "README.md": "README.md", DOC + "CHANGELOG.md": "CHANGELOG.md",
-      MAN: "doc/clip2c.1"},
+      MAN: "doc/clip2c.1", BOARD_MAN: "doc/clip2c-board.1"},
      "share/clip2c/clip2c.html"),
     # Debian: the licence as copyright, the changelog as changelog.gz (the
     # name for a native package), the manual page compressed only.
     ("clip2c_{version}_*.deb",
-     ["usr/bin/clip2c", "usr/" + DOC + "README.md", "usr/" + DOC + "copyright", "usr/" + DOC + "changelog.gz",
-      "usr/" + MAN + ".gz"] + ["usr/" + f for f in PACKAGE],
-     ["usr/" + MAN, "usr/" + DOC + "LICENSE", "usr/" + DOC + "changelog.Debian.gz"],
+     ["usr/bin/clip2c", "usr/bin/clip2c-board", "usr/" + DOC + "README.md", "usr/" + DOC + "copyright",
+      "usr/" + DOC + "changelog.gz", "usr/" + MAN + ".gz", "usr/" + BOARD_MAN + ".gz"] + ["usr/" + f for f in PACKAGE],
+     ["usr/" + MAN, "usr/" + BOARD_MAN, "usr/" + DOC + "LICENSE", "usr/" + DOC + "changelog.Debian.gz"],
      {"usr/" + DOC + "README.md": "README.md"},
      "usr/share/clip2c/clip2c.html"),
 ]
@@ -65,8 +68,8 @@ WINDOWS = [
     # What a Windows user sees on opening the .zip: the licence and the
     # README beside bin/.
     ("clip2c-{version}-win64.zip",
-     ["bin/clip2c.exe", "LICENSE", "README.md", "CHANGELOG.md"] + PACKAGE,
-     [MAN],
+     ["bin/clip2c.exe", "bin/clip2c-board.exe", "LICENSE", "README.md", "CHANGELOG.md"] + PACKAGE,
+     [MAN, BOARD_MAN],
      {"LICENSE": "LICENSE", "README.md": "README.md", "CHANGELOG.md": "CHANGELOG.md"},
      "bin/clip2c.html"),
 ]
@@ -174,6 +177,13 @@ def check_runs(label, exe):
                    % (label, os.path.basename(exe), proc.returncode))
 
 
+def check_board_runs(label, exe, version):
+    proc = subprocess.run([exe, "--version"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if proc.returncode != 0 or proc.stdout != b"clip2c-board %s\n" % version.encode():
+        tally.fail("%s: the packaged %s --version gives %r (exit %d)"
+                   % (label, os.path.basename(exe), proc.stdout, proc.returncode))
+
+
 def check_copyright(label, text, license_path):
     """A DEP-5 file whose one Files paragraph carries LICENSE's holder and
     text."""
@@ -261,11 +271,15 @@ def check_package(path, expected, forbidden, copies, page, args, source, version
     built_page = cmake_value(os.path.join(args.build, "CMakeCache.txt"), "CLIP2C_PAGE_FILE")
     check_page(label, root, held, page, built_page)
 
-    exe_rel = expected[0]
+    exe_rel, board_rel = expected[0], expected[1]
     if exe_rel in held:
         check_stripped(label, os.path.join(root, exe_rel))
         if not args.windows:
             check_runs(label, os.path.join(root, exe_rel))
+    if board_rel in held:
+        check_stripped(label, os.path.join(root, board_rel))
+        if not args.windows:
+            check_board_runs(label, os.path.join(root, board_rel), version)
 
     if path.endswith(".deb"):
         fields = subprocess.run(["dpkg-deb", "-f", path, "Package", "Version", "Maintainer"],
@@ -277,7 +291,8 @@ def check_package(path, expected, forbidden, copies, page, args, source, version
             check_copyright(label + " copyright", open(os.path.join(doc, "copyright"), encoding="utf-8").read(),
                             os.path.join(source, "LICENSE"))
         compressed = [("changelog.gz", os.path.join(doc, "changelog.gz")),
-                      ("clip2c.1.gz", os.path.join(root, "usr", MAN + ".gz"))]
+                      ("clip2c.1.gz", os.path.join(root, "usr", MAN + ".gz")),
+                      ("clip2c-board.1.gz", os.path.join(root, "usr", BOARD_MAN + ".gz"))]
         for name, gz in compressed:
             if not os.path.isfile(gz):
                 continue
@@ -285,8 +300,8 @@ def check_package(path, expected, forbidden, copies, page, args, source, version
             if name == "changelog.gz":
                 check_debian_changelog(label + " changelog.gz", content.decode("utf-8"), version,
                                        os.path.join(source, "CHANGELOG.md"))
-            elif content != open(os.path.join(source, "doc", "clip2c.1"), "rb").read():
-                tally.fail("%s: %s does not hold doc/clip2c.1" % (label, name))
+            elif content != open(os.path.join(source, "doc", name[:-3]), "rb").read():
+                tally.fail("%s: %s does not hold doc/%s" % (label, name, name[:-3]))
         check_lintian(label, path)
 
 
