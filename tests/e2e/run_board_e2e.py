@@ -115,13 +115,14 @@ def board_text(target, name, samples, rate, signed=False):
     return head.encode() + b"const" + words.encode() + text[len(b"const"):]
 
 
-def made(shown, what, out, name, n, rate, target="c", notes=()):
-    """The lines of a written clip."""
+def made(shown, what, out, name, n, rate, target="c", notes=(), encoding="utf-8"):
+    """The lines of a written clip; names in them are bytes in `encoding`,
+    as the tool received them."""
     figures = "%s_wave, %s %s, " % (name, grouped(n), "sample" if n == 1 else "samples")
     figures += "%s s at %d Hz" % (seconds_near(n, rate), rate) if rate else "length unknown at 0 Hz"
     lines = ["%s: %s" % (shown, what), "wrote %s: %s" % (out, figures), fit_text(target, n, rate)]
     lines += ["note: " + note for note in notes]
-    return "".join(P + line + "\n" for line in lines).encode()
+    return "".join(P + line + "\n" for line in lines).encode(encoding)
 
 
 def refused(shown, why):
@@ -308,6 +309,19 @@ CASES = [
     Case("folder name does not classify", ["snd.wav/clip.bin"],
          made("snd.wav/clip.bin", "8-bit mono 8000 Hz -> 8-bit mono 8000 Hz", "snd.wav/clip.h", "clip", 500, 8000), 0,
          files={"snd.wav/clip.bin": WAV500}, written={"snd.wav/clip.h": c_array("clip", S)}),
+    # Japanese names give no identifier: the clip is called clip_wave. On
+    # Windows the program sees them in code page 932, where the second byte
+    # of 表 is a backslash's: the array's base name is cut there as clip2c
+    # cuts it (示), but the folder of the input is not, so clip.h goes
+    # beside it and not into a file named after 表.
+    Case("Japanese name", ["表示.raw"],
+         made("表示.raw", "raw 8-bit 8000 Hz, converted as it is", "clip.h", "clip", 3, 8000,
+              notes=[proposed_note("表示", "clip")]), 0,
+         files={"表示.raw": S[:3]}, written={"clip.h": c_array("clip", S[:3])}, only="posix"),
+    Case("Japanese name in code page 932", ["表示.raw"],
+         made("表示.raw", "raw 8-bit 8000 Hz, converted as it is", "clip.h", "clip", 3, 8000,
+              notes=[proposed_note("示", "clip")], encoding="cp932"), 0,
+         files={"表示.raw": S[:3]}, written={"clip.h": c_array("clip", S[:3])}, only="windows"),
     Case("backslash folder on Windows", ["snd\\clip.wav"], made("snd\\clip.wav", AS_IS, "snd\\clip.h", "clip", 500,
                                                                 8000), 0,
          files={"snd/clip.wav": WAV500}, written={"snd/clip.h": c_array("clip", S)}, only="windows"),
