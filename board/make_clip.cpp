@@ -112,7 +112,12 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
         }
         clip.outcome = ClipOutcome::Made;
         clip.status = ClipStatus::Converted;
-        clip.result = asIs;
+        // The text and the samples move, so that a long clip is held once.
+        std::string text = std::move(clip.asIs.text);
+        std::vector<std::uint8_t> samples = std::move(clip.asIs.samples);
+        clip.result = clip.asIs;
+        clip.result.text = std::move(text);
+        clip.result.samples = std::move(samples);
         return clip;
     }
     const bool preparable = asIs.status == ClipStatus::Converted || asIs.status == ClipStatus::NotRawOrWav ||

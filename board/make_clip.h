@@ -52,7 +52,9 @@ struct BoardClip {
     // the page offers to prepare it at the chosen rate.
     bool rateOffer = false;
     std::uint32_t rateKept = 0;
-    ClipResult asIs;    // the file converted as it is, for the facts it gives
+    // The file converted as it is, for the facts it gives; without its text
+    // and samples, which are `result`'s when it is the clip.
+    ClipResult asIs;
     ClipResult result;  // Made: the clip's conversion (asIs when not prepared)
     // What the sound was, e.g. "16-bit stereo 44100 Hz" or "raw 8-bit"; for
     // a file only a decoder reads, the container its first bytes name

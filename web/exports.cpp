@@ -39,13 +39,7 @@ constexpr int kNormalize = 1;
 constexpr int kTrim = 2;
 constexpr int kForcePrepare = 4;
 
-// The conversion as it is holds a second copy of the text and the samples
-// (the clip's own result, when it was not prepared), which the page never
-// reads: for a long clip that is hundreds of megabytes of the module's
-// memory. The handle keeps only the facts of it that a decoded clip needs.
 Clip2cClip* handOut(ClipRequest request, BoardClip clip) {
-    std::string().swap(clip.asIs.text);
-    std::vector<std::uint8_t>().swap(clip.asIs.samples);
     return new Clip2cClip{std::move(request), std::move(clip)};
 }
 
