@@ -1,184 +1,241 @@
 # SPDX-License-Identifier: MIT
-# clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [RATE <hz>] [STORAGE <words>...])
+# clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [STORAGE <words>...]
+#                 [TARGET c|firmware|progmem|flash] [NAME <name>] [RATE <hz>] [NORMALIZE] [TRIM])
 #
 # Converts <clip> (a .raw or .wav file; relative to the calling
 # CMakeLists.txt's folder, or absolute) at build time into <name>.h, where
-# <name> is the clip's file name cut at its last ".raw" (else its last
-# ".wav"), as clip2c names its default output. The header lies in a folder
-# of the build tree that is added to <target>'s include directories, so a
-# source of <target> writes #include "<name>.h". SIGNED writes signed values
-# (clip2c /SIGNED).
+# <name> is NAME, else the clip's file name cut at its last ".raw" (else its
+# last ".wav"), as clip2c names its default output; the array is
+# <name>_wave. The header lies in a folder of the build tree that is added
+# to <target>'s include directories, so a source of <target> writes
+# #include "<name>.h". SIGNED writes signed values.
 #
-# Without SOURCE the header is clip2c's text: it defines the array
-# <name>_wave. With SOURCE the array is defined once, in <name>_wave.c
-# (<name>_wave.cpp when C is not enabled) compiled into <target>: clip2c's
-# text after an #include of the header, which declares
-# extern const unsigned char <name>_wave[N]; (const char with SIGNED) with
-# an include guard and C linkage for C++, so any number of C and C++ files
-# may include it. The header also defines <name>_wave_rate, the sample rate
-# in hertz as a plain decimal: RATE <hz> when given (a raw clip needs it),
-# else the rate of the WAV file's "fmt " chunk. STORAGE <words> (SOURCE
-# only) puts the words right after const in both, e.g. __flash (avr-gcc, C)
-# or PROGMEM (avr-libc; the header then includes <avr/pgmspace.h>).
+# The board options TARGET, NAME, RATE, NORMALIZE and TRIM make the header
+# clip2c-board's text for those choices (clip2c::clip2c-board), which takes
+# any PCM WAV file: RATE is the rate a WAV file is prepared at (resampled
+# when it has another) and a raw clip plays at. Without any of them the
+# header is clip2c's text (clip2c::clip2c), which takes 8-bit mono clips.
 #
-# The files are made again whenever the clip, the clip2c executable or the
+# Without SOURCE the header is that text: it defines the array. With SOURCE
+# the array is defined once, in <name>_wave.c (<name>_wave.cpp when C is not
+# enabled) compiled into <target>: the text after an #include of the header,
+# which declares the array as the text defines it, with an include guard
+# and C linkage for C++, so any number of C and C++ files may include it.
+# The header also defines <name>_wave_rate, the sample rate in hertz as a
+# plain decimal, as clip2c-board finds it. STORAGE <words> (SOURCE, no
+# TARGET) puts the words right after const in both, e.g. __flash (avr-gcc,
+# C) or PROGMEM (avr-libc; the header then includes <avr/pgmspace.h>).
+#
+# The files are made again whenever the clip, a tool that makes them or the
 # function's arguments change (Make and Ninja run a custom command again
 # when its line changes), and <target> is compiled only after they exist.
-# The tool is clip2c::clip2c: the imported target of an installed package,
-# or the alias that clip2c's own CMakeLists.txt defines when it is added as
-# a subproject.
+# The tools are the imported targets of an installed package, or the
+# aliases that clip2c's own CMakeLists.txt defines when it is added as a
+# subproject.
 include_guard(GLOBAL)
 
-# Run as a script (cmake -P) at build time: converts one clip, quietly. The
-# banner clip2c prints on every run stays out of the build log; when the
-# conversion fails, the message names the clip and shows what clip2c said.
-# With CLIP2C_SOURCE set, clip2c writes that file, which is then made into
-# the definition, and CLIP2C_HEADER into the declaration and the rate
-# (CLIP2C_RATE, else read from the WAV file).
+# Run as a script (cmake -P) at build time: converts one clip, quietly, into
+# CLIP2C_SOURCE when it is set, else CLIP2C_HEADER. With CLIP2C_TARGET set,
+# clip2c-board makes the text (CLIP2C_BOARD_ARGUMENTS, then --target); else
+# clip2c does (CLIP2C_ARGUMENTS), its banner kept out of the build log. With
+# CLIP2C_SOURCE the text is then made into the definition, and
+# CLIP2C_HEADER into the declaration and the rate. A failure names the clip,
+# shows what the tool said, and leaves neither file behind.
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
-  # Sets <out> to the little-endian 32-bit value of 8 hex digits.
-  macro(clip2c_u32le hex out)
-    string(REGEX REPLACE "^(..)(..)(..)(..)$" "0x\\4\\3\\2\\1" ${out} "${hex}")
-    math(EXPR ${out} "${${out}}")
+  # Stops the build step with <reason>, after removing what this clip had
+  # made: a header cut short by a full disk, or one from an earlier run, must
+  # not count as up to date in the next build. CLIP2C_SOURCE stays unquoted:
+  # when it is empty, file(REMOVE) gets no name rather than an empty one,
+  # which it would warn about.
+  macro(clip2c_fail reason)
+    file(REMOVE "${CLIP2C_HEADER}" ${CLIP2C_SOURCE} ${ARGN})
+    message(FATAL_ERROR "${reason}")
   endmacro()
 
-  # Sets <out> to the sample rate of the WAV file's last "fmt " chunk that
-  # is whole up to its block-align field, "" when there is none. The chunks
-  # are walked as clip2c walks them: from offset 12 up to the RIFF size + 8
-  # (in 32-bit arithmetic), each odd body followed by a pad byte, until a
-  # chunk header would pass the file's end.
-  function(clip2c_wave_rate path out)
-    file(SIZE "${path}" length)
-    file(READ "${path}" riff LIMIT 12 HEX)
-    set(rate "")
-    set(limit 0)
-    if(riff MATCHES "^........(........)57415645$") # "WAVE"
-      clip2c_u32le("${CMAKE_MATCH_1}" limit)
-      math(EXPR limit "(${limit} + 8) & 0xFFFFFFFF")
-    endif()
-    set(position 12)
-    math(EXPR remaining "${length} - ${position}")
-    while(position LESS limit AND remaining GREATER_EQUAL 8)
-      file(READ "${path}" chunk OFFSET ${position} LIMIT 16 HEX)
-      string(REGEX MATCH "^(........)(........)........(........)?" chunk "${chunk}")
-      set(id "${CMAKE_MATCH_1}")
-      set(chunk_rate "${CMAKE_MATCH_3}")
-      clip2c_u32le("${CMAKE_MATCH_2}" body)
-      if(id STREQUAL "666d7420" AND remaining GREATER_EQUAL 22) # "fmt ", whole up to its block align
-        clip2c_u32le("${chunk_rate}" rate)
+  # Runs clip2c-board with the options ARGN on the clip, writing <output>.
+  # When it refuses, its own lines (English, one per line) are shown as it
+  # printed them, and the build step stops.
+  function(clip2c_run_board output)
+    execute_process(COMMAND ${CLIP2C_BOARD_EMULATOR} "${CLIP2C_BOARD_TOOL}" ${ARGN} -o "${output}" "${CLIP2C_CLIP}"
+      RESULT_VARIABLE status OUTPUT_VARIABLE said ERROR_VARIABLE said)
+    if(NOT status EQUAL 0)
+      string(STRIP "${said}" said)
+      if(NOT said STREQUAL "")
+        message(NOTICE "${said}")
       endif()
-      math(EXPR position "${position} + 8 + ${body} + (${body} & 1)")
-      math(EXPR remaining "${length} - ${position}")
-    endwhile()
-    set(${out} "${rate}" PARENT_SCOPE)
+      clip2c_fail("clip2c-board could not convert ${CLIP2C_CLIP} (exit status ${status})" "${output}")
+    endif()
   endfunction()
 
   # The folder is made at configure time too, but may have been removed
   # since, and Make does not make an output's folder itself.
   get_filename_component(header_dir "${CLIP2C_HEADER}" DIRECTORY)
   file(MAKE_DIRECTORY "${header_dir}")
-  execute_process(COMMAND ${CLIP2C_EMULATOR} "${CLIP2C_TOOL}" ${CLIP2C_ARGUMENTS}
-    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  set(reason "")
-  if(NOT status EQUAL 0)
-    # clip2c's messages are Japanese (Shift_JIS); their ASCII words tell
-    # which one it printed after its banner line (app/console_texts.h).
-    string(FIND "${output}" "\n" banner_end)
-    set(said "")
-    if(banner_end GREATER_EQUAL 0)
-      string(SUBSTRING "${output}" ${banner_end} -1 said)
-      string(STRIP "${said}" said)
-    endif()
-    if(said MATCHES "^wav.*8bit")
-      set(reason "the WAV file is mono but not 8-bit")
-    elseif(said MATCHES "^wav")
-      set(reason "the WAV file is not mono, or is no WAVE file, or has no \"fmt \" chunk")
-    elseif(said STREQUAL "")
-      set(reason "the clip is missing, empty or unreadable, or the header could not be written")
-    else()
-      set(reason "it printed, in Shift_JIS: ${said}")
-    endif()
-    string(APPEND reason " (exit status ${status})")
-  elseif(CLIP2C_SOURCE)
-    file(READ "${CLIP2C_SOURCE}" text)
-    string(REGEX MATCH "^const (unsigned char|char) ([A-Za-z0-9_]+)\\[([0-9]+)\\]" declaration "${text}")
-    set(type "${CMAKE_MATCH_1}")
-    set(name "${CMAKE_MATCH_2}")
-    set(array "${CMAKE_MATCH_2}[${CMAKE_MATCH_3}]")
-    set(rate "${CLIP2C_RATE}")
-    if(NOT declaration)
-      set(reason "its text begins with no declaration")
-    elseif(rate STREQUAL "")
-      clip2c_wave_rate("${CLIP2C_CLIP}" rate)
-      if(rate STREQUAL "" OR rate EQUAL 0)
-        set(reason "its \"fmt \" chunk gives a sample rate of 0; give the rate with RATE <hz>")
-      endif()
-    endif()
-  endif()
-  # Whatever a failed run left (a header cut short by a full disk) must not
-  # count as up to date in the next build. CLIP2C_SOURCE stays unquoted: when
-  # it is empty, file(REMOVE) gets no name rather than an empty one, which
-  # it would warn about.
-  if(NOT reason STREQUAL "")
-    file(REMOVE "${CLIP2C_HEADER}" ${CLIP2C_SOURCE})
-    message(FATAL_ERROR "clip2c could not convert ${CLIP2C_CLIP}: ${reason}")
-  endif()
+  set(written "${CLIP2C_HEADER}")
   if(CLIP2C_SOURCE)
-    get_filename_component(header_name "${CLIP2C_HEADER}" NAME)
-    get_filename_component(source_name "${CLIP2C_SOURCE}" NAME)
-    get_filename_component(clip_name "${CLIP2C_CLIP}" NAME)
-    string(MAKE_C_IDENTIFIER "CLIP2C_${header_name}" guard)
-    string(TOUPPER "${guard}" guard)
-    set(words "")
-    set(include "")
-    if(CLIP2C_STORAGE)
-      string(REPLACE ";" " " words " ${CLIP2C_STORAGE}")
-      if(" ${CLIP2C_STORAGE} " MATCHES "[ ;]PROGMEM[ ;]")
-        set(include "#include <avr/pgmspace.h>\n")
-      endif()
-    endif()
-    file(WRITE "${CLIP2C_HEADER}"
-      "/* Made by clip2c_add_clip from ${clip_name}: the array that ${source_name} defines, and its\n"
-      "   sample rate in hertz. */\n"
-      "#ifndef ${guard}\n#define ${guard}\n${include}\n"
-      "#define ${name}_rate ${rate}\n\n"
-      "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
-      "extern const${words} ${type} ${array};\n\n"
-      "#ifdef __cplusplus\n}\n#endif\n\n#endif\n")
-    # The header comes first, so the compiler checks that the two agree and,
-    # in C++, gives the definition the declaration's external C linkage.
-    # The words go right after the text's one "const", at its start.
-    string(REGEX REPLACE "^const" "const${words}" text "${text}")
-    file(WRITE "${CLIP2C_SOURCE}"
-      "/* Made by clip2c_add_clip from ${clip_name}. */\n#include \"${header_name}\"\n\n${text}")
+    set(written "${CLIP2C_SOURCE}")
   endif()
+  if(CLIP2C_TARGET)
+    clip2c_run_board("${written}" ${CLIP2C_BOARD_ARGUMENTS} --target ${CLIP2C_TARGET})
+  else()
+    execute_process(COMMAND ${CLIP2C_EMULATOR} "${CLIP2C_TOOL}" ${CLIP2C_ARGUMENTS}
+      RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(NOT status EQUAL 0)
+      # clip2c's messages are Japanese (Shift_JIS); their ASCII words tell
+      # which one it printed after its banner line (app/console_texts.h).
+      string(FIND "${output}" "\n" banner_end)
+      set(said "")
+      if(banner_end GREATER_EQUAL 0)
+        string(SUBSTRING "${output}" ${banner_end} -1 said)
+        string(STRIP "${said}" said)
+      endif()
+      if(said MATCHES "^wav.*8bit")
+        set(reason "the WAV file is mono but not 8-bit")
+      elseif(said MATCHES "^wav")
+        set(reason "the WAV file is not mono, or is no WAVE file, or has no \"fmt \" chunk")
+      elseif(said STREQUAL "")
+        set(reason "the clip is missing, empty or unreadable, or the header could not be written")
+      else()
+        set(reason "it printed, in Shift_JIS: ${said}")
+      endif()
+      clip2c_fail("clip2c could not convert ${CLIP2C_CLIP}: ${reason} (exit status ${status})")
+    endif()
+  endif()
+  if(NOT CLIP2C_SOURCE)
+    return()
+  endif()
+
+  # Both texts hold one line "const <words> <array>[<count>] =" that begins
+  # the definition, and clip2c-board's other targets a line
+  # "#define <array>_rate <hz>" before it. The STORAGE words go right after
+  # the const of clip2c's text, at its start.
+  file(READ "${CLIP2C_SOURCE}" text)
+  if(CLIP2C_STORAGE)
+    string(REPLACE ";" " " words "${CLIP2C_STORAGE}")
+    string(REGEX REPLACE "^const" "const ${words}" text "${text}")
+  endif()
+  if(NOT "\n${text}" MATCHES "\n(const [^\n]*) ([A-Za-z0-9_]+)\\[([0-9]+)\\] =\n")
+    clip2c_fail("clip2c could not convert ${CLIP2C_CLIP}: its text holds no declaration")
+  endif()
+  set(declaration "${CMAKE_MATCH_1} ${CMAKE_MATCH_2}[${CMAKE_MATCH_3}]")
+  set(name "${CMAKE_MATCH_2}")
+  # clip2c's text holds no rate; the firmware target's text of the same
+  # clip, made by the same engine from the same choices, does.
+  set(rate_text "${text}")
+  set(rate_line "\n#define [A-Za-z0-9_]+_rate ([0-9]+)\n")
+  if(NOT rate_text MATCHES "${rate_line}")
+    set(rate_file "${CLIP2C_SOURCE}.rate")
+    clip2c_run_board("${rate_file}" ${CLIP2C_BOARD_ARGUMENTS} --target firmware)
+    file(READ "${rate_file}" rate_text)
+    file(REMOVE "${rate_file}")
+  endif()
+  string(REGEX MATCH "${rate_line}" rate "${rate_text}")
+  set(rate "${CMAKE_MATCH_1}")
+  if(rate STREQUAL "" OR rate EQUAL 0)
+    string(CONCAT reason "clip2c could not convert ${CLIP2C_CLIP}: its \"fmt \" chunk gives a sample rate of 0, "
+           "which the header cannot define and RATE cannot resample from; write the rate it plays at into "
+           "the file first")
+    clip2c_fail("${reason}")
+  endif()
+
+  get_filename_component(header_name "${CLIP2C_HEADER}" NAME)
+  get_filename_component(source_name "${CLIP2C_SOURCE}" NAME)
+  get_filename_component(clip_name "${CLIP2C_CLIP}" NAME)
+  string(MAKE_C_IDENTIFIER "CLIP2C_${header_name}" guard)
+  string(TOUPPER "${guard}" guard)
+  set(include "")
+  if(declaration MATCHES "^const (.* )?PROGMEM ")
+    set(include "#include <avr/pgmspace.h>\n")
+  endif()
+  file(WRITE "${CLIP2C_HEADER}"
+    "/* Made by clip2c_add_clip from ${clip_name}: the array that ${source_name} defines, and its\n"
+    "   sample rate in hertz. */\n"
+    "#ifndef ${guard}\n#define ${guard}\n${include}\n"
+    "#define ${name}_rate ${rate}\n\n"
+    "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
+    "extern ${declaration};\n\n"
+    "#ifdef __cplusplus\n}\n#endif\n\n#endif\n")
+  # The header comes first, so the compiler checks that the two agree and,
+  # in C++, gives the definition the declaration's external C linkage. A
+  # board text's own #include and #define repeat the header's, word for
+  # word, which C and C++ allow.
+  file(WRITE "${CLIP2C_SOURCE}"
+    "/* Made by clip2c_add_clip from ${clip_name}. */\n#include \"${header_name}\"\n\n${text}")
   return()
 endif()
 
+# Sets <tool_var> to the executable target behind <imported> (an alias is
+# resolved) and <emulator_var> to what runs it: nothing, or the
+# toolchain's emulator when this cross build builds the tool itself; a
+# cross build without one stops configuring, since its tool cannot run
+# here. An imported tool (a host tool from find_package) runs as it is.
+function(_clip2c_tool imported tool_var emulator_var)
+  if(NOT TARGET ${imported})
+    message(FATAL_ERROR "clip2c_add_clip: ${imported} is not defined: use find_package(clip2c CONFIG "
+                        "REQUIRED) of a clip2c that installs it, or add clip2c's source folder first")
+  endif()
+  set(emulator "")
+  get_target_property(tool ${imported} ALIASED_TARGET)
+  if(NOT tool)
+    set(tool ${imported})
+  endif()
+  get_target_property(is_imported ${tool} IMPORTED)
+  if(CMAKE_CROSSCOMPILING AND NOT is_imported)
+    get_target_property(emulator ${tool} CROSSCOMPILING_EMULATOR)
+    if(NOT emulator)
+      message(FATAL_ERROR "clip2c_add_clip: this build cross-compiles, so the ${imported} it builds "
+                          "cannot convert clips on this machine and the toolchain names no emulator. "
+                          "Install clip2c for this machine and find that package before adding clip2c's "
+                          "source tree, e.g. -Dclip2c_DIR=<prefix>/lib/cmake/clip2c")
+    endif()
+  endif()
+  set(${tool_var} ${tool} PARENT_SCOPE)
+  set(${emulator_var} "${emulator}" PARENT_SCOPE)
+endfunction()
+
 function(clip2c_add_clip target clip)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE" "RATE" "STORAGE")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE;NORMALIZE;TRIM" "RATE;TARGET;NAME" "STORAGE")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "clip2c_add_clip: unexpected arguments: ${arg_UNPARSED_ARGUMENTS} (usage: "
-                        "clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [RATE <hz>] [STORAGE <words>]))")
+                        "clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [STORAGE <words>] "
+                        "[TARGET c|firmware|progmem|flash] [NAME <name>] [RATE <hz>] [NORMALIZE] [TRIM]))")
+  endif()
+  # A board option given, even without its value, makes the clip
+  # clip2c-board's; its target is then c unless TARGET names another.
+  set(board_target "")
+  foreach(keyword TARGET NAME RATE)
+    if(DEFINED arg_${keyword} OR "${keyword}" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+      set(board_target c)
+    endif()
+  endforeach()
+  if(arg_NORMALIZE OR arg_TRIM)
+    set(board_target c)
+  endif()
+  if(DEFINED arg_TARGET OR "TARGET" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    if(NOT "${arg_TARGET}" MATCHES "^(c|firmware|progmem|flash)$")
+      message(FATAL_ERROR "clip2c_add_clip: TARGET \"${arg_TARGET}\" is not one of clip2c-board's targets: "
+                          "give c, firmware, progmem or flash")
+    endif()
+    if(DEFINED arg_STORAGE OR "STORAGE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+      message(FATAL_ERROR "clip2c_add_clip: STORAGE does not go with TARGET: TARGET progmem and flash put "
+                          "the array in program memory themselves; leave out one or the other")
+    endif()
+    set(board_target ${arg_TARGET})
   endif()
   if(DEFINED arg_RATE OR "RATE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
-    if(NOT arg_SOURCE)
-      message(FATAL_ERROR "clip2c_add_clip: RATE needs SOURCE: without it the header is clip2c's text, "
-                          "which holds no rate")
-    endif()
     # Written into C as it is: no leading 0, which C would read as octal,
-    # and no more than a WAV file's 32-bit field holds.
+    # and no more than clip2c-board makes a clip at.
     string(LENGTH "${arg_RATE}" digits)
-    if(NOT arg_RATE MATCHES "^[1-9][0-9]*$" OR digits GREATER 10
-       OR (digits EQUAL 10 AND arg_RATE STRGREATER "4294967295"))
+    if(NOT "${arg_RATE}" MATCHES "^[1-9][0-9]*$" OR digits GREATER 7
+       OR (digits EQUAL 7 AND arg_RATE STRGREATER "1000000"))
       message(FATAL_ERROR "clip2c_add_clip: RATE \"${arg_RATE}\" is not a sample rate in hertz: give a "
-                          "decimal integer from 1 to 4294967295, e.g. RATE 8000")
+                          "decimal integer from 1 to 1000000, e.g. RATE 8000")
     endif()
   endif()
   if(DEFINED arg_STORAGE OR "STORAGE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     if(NOT arg_SOURCE)
       message(FATAL_ERROR "clip2c_add_clip: STORAGE needs SOURCE: without it the header defines the "
-                          "array as clip2c writes it, and there is no declaration to put the words in")
+                          "array as the tool writes it, and there is no declaration to put the words in")
     endif()
     if(NOT arg_STORAGE)
       message(FATAL_ERROR "clip2c_add_clip: STORAGE needs the words to put after const, e.g. __flash")
@@ -186,10 +243,6 @@ function(clip2c_add_clip target clip)
   endif()
   if(NOT TARGET "${target}")
     message(FATAL_ERROR "clip2c_add_clip: there is no target named ${target}")
-  endif()
-  if(NOT TARGET clip2c::clip2c)
-    message(FATAL_ERROR "clip2c_add_clip: clip2c::clip2c is not defined: "
-                        "use find_package(clip2c CONFIG REQUIRED) or add clip2c's source folder first")
   endif()
 
   get_filename_component(clip_path "${clip}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
@@ -199,8 +252,11 @@ function(clip2c_add_clip target clip)
   endif()
   get_filename_component(clip_file "${clip_path}" NAME)
 
-  # The tool is handed the file name alone, so the name here and the one it
-  # gives the array come from the same text, whatever the folders are called.
+  # The tools classify a clip by its file name alone, and clip2c names the
+  # array after it, so the name here and the one the array gets come from
+  # the same text, whatever the folders are called. clip2c-board is given
+  # the name (NAME, else this one), so that the files' names never depend
+  # on the name it would propose.
   string(FIND "${clip_file}" ".raw" cut REVERSE)
   if(cut EQUAL -1)
     string(FIND "${clip_file}" ".wav" cut REVERSE)
@@ -211,14 +267,27 @@ function(clip2c_add_clip target clip)
   endif()
   string(SUBSTRING "${clip_file}" 0 ${cut} name)
   string(SUBSTRING "${clip_file}" ${cut} 4 extension)
-  if(arg_SOURCE AND extension STREQUAL ".raw" AND NOT arg_RATE)
+  if(DEFINED arg_NAME OR "NAME" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    if(NOT "${arg_NAME}" MATCHES "^[A-Za-z][A-Za-z0-9_]*$")
+      message(FATAL_ERROR "clip2c_add_clip: NAME \"${arg_NAME}\" does not make \"${arg_NAME}_wave\" a C "
+                          "identifier: give letters, digits and underscores that begin with a letter")
+    endif()
+    set(name "${arg_NAME}")
+  endif()
+  if(arg_SOURCE AND extension STREQUAL ".raw" AND NOT board_target)
     message(FATAL_ERROR "clip2c_add_clip: ${clip}: a raw clip holds no sample rate, and with SOURCE "
                         "the header defines ${name}_wave_rate: give it with RATE <hz>, e.g. RATE 8000")
   endif()
-  if(NOT name MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+  # clip2c-board takes no name that begins with "_", which C reserves.
+  set(identifier "^[A-Za-z_][A-Za-z0-9_]*$")
+  if(board_target)
+    set(identifier "^[A-Za-z][A-Za-z0-9_]*$")
+  endif()
+  if(NOT name MATCHES "${identifier}")
     message(FATAL_ERROR "clip2c_add_clip: ${clip}: the array would be named \"${name}_wave\", which is "
                         "not a C identifier, so the header would not compile; give the file a name "
-                        "made of letters, digits and underscores that does not begin with a digit")
+                        "made of letters, digits and underscores that begins with a letter, or give "
+                        "the array's name with NAME <name>")
   endif()
 
   # One folder of headers per target; two clips of one target may not share
@@ -249,59 +318,74 @@ function(clip2c_add_clip target clip)
     string(APPEND made ", ${source_name}")
   endif()
 
-  # clip2c takes every argument that begins with "/" or "-" as an option, so
-  # it runs in the clip's folder and gets relative paths. The folders are
-  # resolved first, so that a symbolic link in either path cannot make ".."
-  # lead somewhere else. A path that has no relative form (another drive on
-  # Windows) is given in the native form, which begins with a drive letter
-  # or a backslash.
+  # What the script is handed: a tool left empty is not run. Each list goes
+  # whole in one quoted argument, which the script reads as a list.
+  set(tools "")
+  set(board_file "")
+  set(board_emulator "")
+  set(board_arguments "")
+  set(tool_file "")
+  set(emulator "")
+  set(arguments "")
   get_filename_component(clip_dir "${clip_path}" DIRECTORY)
   file(REAL_PATH "${clip_dir}" clip_dir_real)
-  file(REAL_PATH "${out_dir}" out_dir_real)
-  get_filename_component(written_name "${written}" NAME)
-  file(RELATIVE_PATH output_arg "${clip_dir_real}" "${out_dir_real}/${written_name}")
-  if(IS_ABSOLUTE "${output_arg}")
-    file(TO_NATIVE_PATH "${output_arg}" output_arg)
-  else()
-    set(output_arg "./${output_arg}")
-  endif()
-
-  # "-SIGNED" rather than "/SIGNED": the tool takes both, and MSYS would
-  # turn an argument beginning with "/" into a Windows path.
-  set(arguments "${clip_file}" "${output_arg}")
-  if(arg_SIGNED)
-    list(PREPEND arguments "-SIGNED")
-  endif()
-
-  # The tool runs through this file's script mode (at its top), which keeps
-  # its banner out of the build log and names the clip and the reason when
-  # the conversion fails. A tool built in this cross build runs under the
-  # build's emulator; an imported one (a host tool from find_package) runs
-  # as it is.
-  set(emulator "")
-  get_target_property(tool clip2c::clip2c ALIASED_TARGET)
-  if(NOT tool)
-    set(tool clip2c::clip2c)
-  endif()
-  get_target_property(imported ${tool} IMPORTED)
-  if(CMAKE_CROSSCOMPILING AND NOT imported)
-    get_target_property(emulator ${tool} CROSSCOMPILING_EMULATOR)
-    if(NOT emulator)
-      message(FATAL_ERROR "clip2c_add_clip: this build cross-compiles, so the clip2c it builds cannot "
-                          "convert clips on this machine and the toolchain names no emulator. Install "
-                          "clip2c for this machine and find that package before adding clip2c's source "
-                          "tree, e.g. -Dclip2c_DIR=<prefix>/lib/cmake/clip2c")
+  if(board_target OR (arg_SOURCE AND extension STREQUAL ".wav"))
+    # clip2c-board makes the clip, or tells the rate of clip2c's.
+    if(board_target)
+      set(board_arguments --name "${name}")
+      if(DEFINED arg_RATE)
+        list(APPEND board_arguments --rate "${arg_RATE}")
+      endif()
+      foreach(option NORMALIZE TRIM SIGNED)
+        if(arg_${option})
+          string(TOLOWER "--${option}" word)
+          list(APPEND board_arguments "${word}")
+        endif()
+      endforeach()
     endif()
+    _clip2c_tool(clip2c::clip2c-board board_tool board_emulator)
+    list(APPEND tools ${board_tool})
+    set(board_file "$<TARGET_FILE:${board_tool}>")
+  endif()
+  if(NOT board_target)
+    # clip2c takes every argument that begins with "/" or "-" as an option,
+    # so it runs in the clip's folder and gets relative paths. The folders
+    # are resolved first, so that a symbolic link in either path cannot make
+    # ".." lead somewhere else. A path that has no relative form (another
+    # drive on Windows) is given in the native form, which begins with a
+    # drive letter or a backslash.
+    file(REAL_PATH "${out_dir}" out_dir_real)
+    get_filename_component(written_name "${written}" NAME)
+    file(RELATIVE_PATH output_arg "${clip_dir_real}" "${out_dir_real}/${written_name}")
+    if(IS_ABSOLUTE "${output_arg}")
+      file(TO_NATIVE_PATH "${output_arg}" output_arg)
+    else()
+      set(output_arg "./${output_arg}")
+    endif()
+    # "-SIGNED" rather than "/SIGNED": the tool takes both, and MSYS would
+    # turn an argument beginning with "/" into a Windows path.
+    set(arguments "${clip_file}" "${output_arg}")
+    if(arg_SIGNED)
+      list(PREPEND arguments "-SIGNED")
+    endif()
+    _clip2c_tool(clip2c::clip2c tool emulator)
+    list(APPEND tools ${tool})
+    set(tool_file "$<TARGET_FILE:${tool}>")
   endif()
 
+  # The tools run through this file's script mode (at its top), which keeps
+  # what they print on success out of the build log and shows what they say
+  # when the conversion fails. clip2c runs in the clip's folder.
   add_custom_command(
     OUTPUT "${header}" ${source}
     COMMAND "${CMAKE_COMMAND}"
-            "-DCLIP2C_EMULATOR=${emulator}" "-DCLIP2C_TOOL=$<TARGET_FILE:${tool}>"
-            "-DCLIP2C_ARGUMENTS=${arguments}" "-DCLIP2C_CLIP=${clip_path}" "-DCLIP2C_HEADER=${header}"
-            "-DCLIP2C_SOURCE=${source}" "-DCLIP2C_STORAGE=${arg_STORAGE}" "-DCLIP2C_RATE=${arg_RATE}"
+            "-DCLIP2C_EMULATOR=${emulator}" "-DCLIP2C_TOOL=${tool_file}" "-DCLIP2C_ARGUMENTS=${arguments}"
+            "-DCLIP2C_BOARD_EMULATOR=${board_emulator}" "-DCLIP2C_BOARD_TOOL=${board_file}"
+            "-DCLIP2C_BOARD_ARGUMENTS=${board_arguments}" "-DCLIP2C_TARGET=${board_target}"
+            "-DCLIP2C_CLIP=${clip_path}" "-DCLIP2C_HEADER=${header}" "-DCLIP2C_SOURCE=${source}"
+            "-DCLIP2C_STORAGE=${arg_STORAGE}"
             -P "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
-    DEPENDS "${clip_path}" ${tool} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
+    DEPENDS "${clip_path}" ${tools} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
     WORKING_DIRECTORY "${clip_dir_real}"
     COMMENT "clip2c: ${clip} -> ${made}"
     VERBATIM)

@@ -22,6 +22,8 @@ ELF file for where the arrays lie and what they hold.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
+import io
+import math
 import os
 import re
 import shutil
@@ -156,11 +158,18 @@ def scenario(args, name, generator, extra, tool_of):
         tally.fail("%s: a new RATE for ramp.raw should make ramp.h and ramp_wave.c of shared_cxx again, "
                    "and nothing else" % name)
 
-    bump(tool_of(build))
-    before = mtimes(headers)
-    run(["cmake", "--build", build, "--parallel", "2"])
-    if any(mtimes(headers)[h] == before[h] for h in headers):
-        tally.fail("%s: headers were not made again after the clip2c executable changed" % name)
+    # clip2c makes the plain clips' files; clip2c-board those of ramp in
+    # shared_cxx (it has a RATE) and the rate in tone's header there.
+    for tool, remade in ((tool_of(build), (tone_c, ramp_c, tone_cxx, shared_h, shared_c)),
+                         (board_tool(tool_of(build)), (shared_h, shared_c, shared_ramp_h, shared_ramp_c))):
+        bump(tool)
+        before = mtimes(headers)
+        run(["cmake", "--build", build, "--parallel", "2"])
+        after = mtimes(headers)
+        if any((after[h] != before[h]) != (h in remade) for h in headers):
+            tally.fail("%s: after %s changed, made again: %s; expected %s" % (
+                name, os.path.basename(tool), [os.path.basename(h) for h in headers if after[h] != before[h]],
+                [os.path.basename(h) for h in remade]))
 
     # A clip the tool rejects fails the build, says why, and leaves no header
     # that a later build could take as up to date.
@@ -187,6 +196,11 @@ def scenario(args, name, generator, extra, tool_of):
     shutil.rmtree(os.path.join(build, "clip2c_clips"))
     build_and_check(name, src, build, "16000")
     return build
+
+
+def board_tool(tool):
+    """The clip2c-board beside the clip2c at <tool>."""
+    return os.path.join(os.path.dirname(tool), "clip2c-board" + (".exe" if tool.endswith(".exe") else ""))
 
 
 def check_subproject_only_builds_the_tool(name, build):
@@ -227,7 +241,6 @@ RULE_ROWS = [
      "STORAGE needs the words"),
     ("raw clip, SOURCE, no RATE", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE)"],
      "a raw clip holds no sample rate"),
-    ("RATE without SOURCE", ["tone.raw"], ["clip2c_add_clip(app tone.raw RATE 8000)"], "RATE needs SOURCE"),
     ("RATE without a value", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE RATE)"],
      'RATE "" is not a sample rate'),
     ("RATE 0", ["tone.wav"], ["clip2c_add_clip(app tone.wav SOURCE RATE 0)"], 'RATE "0" is not a sample rate'),
@@ -241,6 +254,26 @@ RULE_ROWS = [
      'RATE "08000" is not a sample rate'),
     ("RATE beyond 32 bits", ["tone.raw"], ["clip2c_add_clip(app tone.raw SOURCE RATE 4294967296)"],
      'RATE "4294967296" is not a sample rate'),
+    ("RATE over a million", ["tone.wav"], ["clip2c_add_clip(app tone.wav RATE 1000001)"],
+     'RATE "1000001" is not a sample rate'),
+    ("unknown TARGET", ["tone.wav"], ["clip2c_add_clip(app tone.wav TARGET avr)"],
+     'TARGET "avr" is not one of clip2c-board\'s targets: give c, firmware, progmem or flash'),
+    ("TARGET in capitals", ["tone.wav"], ["clip2c_add_clip(app tone.wav TARGET PROGMEM)"],
+     'TARGET "PROGMEM" is not one of'),
+    ("TARGET without a value", ["tone.wav"], ["clip2c_add_clip(app tone.wav TARGET)"], 'TARGET "" is not one of'),
+    ("TARGET with STORAGE", ["tone.wav"], ["clip2c_add_clip(app tone.wav SOURCE TARGET progmem STORAGE PROGMEM)"],
+     "STORAGE does not go with TARGET"),
+    ("NAME not an identifier", ["tone.wav"], ["clip2c_add_clip(app tone.wav NAME my-tone)"],
+     'NAME "my-tone" does not make "my-tone_wave" a C identifier'),
+    ("NAME beginning with _", ["tone.wav"], ["clip2c_add_clip(app tone.wav NAME _tone)"],
+     'NAME "_tone" does not make'),
+    ("NAME without a value", ["tone.wav"], ["clip2c_add_clip(app tone.wav NAME)"], 'NAME "" does not make'),
+    ("file name beginning with _, a board option", ["_tone.wav"], ["clip2c_add_clip(app _tone.wav TRIM)"],
+     "not a C identifier, so the header would not compile; give the file a name made of letters, digits and "
+     "underscores that begins with a letter, or give the array's name with NAME <name>"),
+    ("two clips one NAME", ["a.wav", "b.wav"],
+     ["clip2c_add_clip(app a.wav NAME boom)", "clip2c_add_clip(app b.wav NAME boom TARGET firmware)"],
+     "already has a clip named boom"),
 ]
 
 
@@ -271,9 +304,9 @@ REJECTED_ROWS = [
     ("stereo WAV", "stereo.wav", wave_module_file(bytes(40), channels=2), False, "the WAV file is not mono"),
     ("16-bit WAV", "wide.wav", wave_module_file(bytes(40), width=2), True, "the WAV file is mono but not 8-bit"),
     ("missing clip", "gone.raw", None, False, "the clip is missing, empty or unreadable"),
-    ("empty clip", "empty.raw", b"", True, "the clip is missing, empty or unreadable"),
+    ("empty clip", "empty.raw", b"", False, "the clip is missing, empty or unreadable"),
     ("WAV of rate 0, no RATE", "still.wav", pcm8(bytes(40), rate=0), True,
-     'its "fmt " chunk gives a sample rate of 0; give the rate with RATE <hz>'),
+     'its "fmt " chunk gives a sample rate of 0, which the header cannot define and RATE cannot resample from'),
 ]
 
 
@@ -371,6 +404,9 @@ DATA = chunk(b"data", CLIP)
 
 # Clips with SOURCE: {name, file, its bytes, more arguments, the rate the
 # header must give}. The WAV files' chunks lie as clip2c's walk allows.
+# With RATE the clip is clip2c-board's: a raw clip's text is still clip2c's,
+# a WAV file at another rate is resampled (over.wav: its text is
+# clip2c-board's for the same choices).
 RATE_ROWS = [
     ("fmt, then data", "plain.wav", pcm8(CLIP, rate=8000), "", "8000"),
     ("data before fmt", "late.wav", riff(DATA, fmt(rate=11025)), "", "11025"),
@@ -382,9 +418,8 @@ RATE_ROWS = [
      riff(fmt(rate=12000), DATA, fmt(rate=44100), riff_size=4 + len(fmt()) + len(DATA)), "", "12000"),
     ("the highest WAV rate", "top.wav", pcm8(CLIP, rate=0xFFFFFFFF), "", "4294967295"),
     ("RATE over the WAV's", "over.wav", pcm8(CLIP, rate=8000), "RATE 12345", "12345"),
-    ("RATE for a WAV of rate 0", "zero.wav", pcm8(CLIP, rate=0), "RATE 8000", "8000"),
     ("raw, signed", "beep.raw", CLIP, "SIGNED RATE 4000", "4000"),
-    ("raw, the highest RATE", "peak.raw", CLIP, "RATE 4294967295", "4294967295"),
+    ("raw, the highest RATE", "peak.raw", CLIP, "RATE 1000000", "1000000"),
     ("raw, STORAGE", "kept.raw", CLIP, "RATE 4000 STORAGE volatile", "4000"),
 ]
 
@@ -419,6 +454,8 @@ def check_rates(args, prefix):
             tally.fail("rate '%s': the header defines %s, expected %s_wave_rate %s" % (name, rates, array, rate))
         sources.append(os.path.join(out_dir, clip[:-4] + "_wave.c"))
         text = c_array(array, samples, "SIGNED" in more)
+        if clip == "over.wav":
+            text = board_text(args, prefix, os.path.join(root, clip), more)
         if "STORAGE" in more:
             text = text.replace(b"const ", b"const %s " % more.split("STORAGE ")[1].encode(), 1)
         expected = b'/* Made by clip2c_add_clip from %s. */\n#include "%s.h"\n\n' % (clip.encode(), array) + text
@@ -436,6 +473,243 @@ def check_rates(args, prefix):
             if code != 0 or out.strip():
                 tally.fail("%s -x %s -Wall -Wextra -pedantic: %s is not clean:\n%s"
                            % (compiler, language, os.path.basename(source), out))
+
+
+# --- clip2c-board's clips: any PCM WAV file, made for a board ------------------
+
+def board_exe(prefix):
+    return os.path.join(prefix, "bin", "clip2c-board.exe" if os.name == "nt" else "clip2c-board")
+
+
+def clip_base(path):
+    """The name clip2c_add_clip gives a clip without NAME: its file name cut
+    at the last ".raw", else the last ".wav"."""
+    name = os.path.basename(path)
+    cut = name.rfind(".raw")
+    return name[:cut if cut >= 0 else name.rfind(".wav")]
+
+
+def board_argv(prefix, clip, more):
+    """clip2c-board's command line for the function's options <more> (a
+    string of them, as in the call) on <clip>, without -o."""
+    words, argv = more.split(), [board_exe(prefix)]
+    values = {w: words[i + 1] for i, w in enumerate(words[:-1]) if w in ("TARGET", "NAME", "RATE")}
+    argv += ["--target", values.get("TARGET", "c"), "--name", values.get("NAME", clip_base(clip))]
+    if "RATE" in values:
+        argv += ["--rate", values["RATE"]]
+    return argv + ["--" + w.lower() for w in ("NORMALIZE", "TRIM", "SIGNED") if w in words] + [clip]
+
+
+def board_text(args, prefix, clip, more, target=None):
+    """What clip2c-board writes for <clip> with the options <more> (TARGET
+    replaced by <target> when given)."""
+    if target:
+        more = re.sub(r"TARGET \w+", "", more) + " TARGET " + target
+    out = os.path.join(args.scratch, "board-expected.h")
+    run(board_argv(prefix, clip, more)[:-1] + ["-o", out, clip])
+    with open(out, "rb") as f:
+        text = f.read()
+    os.remove(out)
+    return text
+
+
+def text_samples(text):
+    """The bytes of the array that a text defines, as stored (signed values
+    as their two's complement)."""
+    body = re.search(rb"\] =\n\{\n(.*)\};\n", text, re.S).group(1)
+    return bytes(int(v) & 0xFF for v in re.findall(rb"-?\d+", body))
+
+
+def sine_frames(seconds, rate, channels, peak, pad=0.0):
+    """Frames of a 440 Hz tone (each channel a little apart) at <peak> of
+    full scale, with <pad> seconds of silence before and after: floats."""
+    count, silent = int(seconds * rate), int(pad * rate)
+    tone = [[peak * math.sin(2 * math.pi * 440 * i / rate + c) for c in range(channels)] for i in range(count)]
+    quiet = [[0.0] * channels] * silent
+    return quiet + tone + quiet
+
+
+def pcm_wave(frames, rate, bits, is_float=False):
+    """A WAV file of the frames: integer PCM of <bits> (Python's wave
+    module), or 32-bit float (format 3, written by hand)."""
+    channels = len(frames[0])
+    if is_float:
+        data = b"".join(struct.pack("<%df" % channels, *f) for f in frames)
+        return riff(fmt(channels=channels, rate=rate, bits=32, tag=3), chunk(b"data", data))
+    top = (1 << (bits - 1)) - 1
+    data = b"".join(int(round(x * top)).to_bytes(bits // 8, "little", signed=True) for f in frames for x in f)
+    buf = io.BytesIO()
+    with wave.open(buf, "wb") as w:
+        w.setnchannels(channels)
+        w.setsampwidth(bits // 8)
+        w.setframerate(rate)
+        w.writeframes(data)
+    return buf.getvalue()
+
+
+SONG = pcm_wave(sine_frames(0.25, 44100, 2, 0.5), 44100, 16)  # 16-bit stereo 44.1 kHz
+CHIME = pcm_wave(sine_frames(0.1, 48000, 2, 0.3), 48000, 24)  # 24-bit stereo 48 kHz
+HUM = pcm_wave(sine_frames(0.1, 44100, 2, 0.1), 44100, 32, is_float=True)  # quiet float stereo
+PADDED = pcm_wave(sine_frames(0.05, 22050, 1, 0.5, pad=0.05), 22050, 16)  # silence around a tone
+
+# Clips with board options, in one host project: {name, file, its bytes,
+# the options}. Without SOURCE the header must be clip2c-board's text for
+# the same options, byte for byte; with it, the source holds that text
+# after the header's #include, and the header declares the array and its
+# rate. ${BOARD_RATE} is a cache variable the test changes.
+BOARD_ROWS = [
+    ("16-bit stereo 44.1 kHz, firmware", "song.wav", SONG, "TARGET firmware RATE ${BOARD_RATE}"),
+    ("24-bit 48 kHz, NAME", "chime.wav", CHIME, "TARGET firmware NAME bell"),
+    ("float, NORMALIZE", "hum.wav", HUM, "TARGET firmware NORMALIZE"),
+    ("TRIM", "padded.wav", PADDED, "TARGET firmware TRIM RATE 8000"),
+    ("SIGNED firmware: signed char", "song.wav", SONG, "TARGET firmware SIGNED NAME song_signed RATE 8000"),
+    ("NORMALIZE alone: the c target", "hum.wav", HUM, "NAME hum_c NORMALIZE"),
+    ("a file name that is no identifier, NAME", "my-clip.wav", CHIME, "NAME my_clip TARGET firmware"),
+    ("raw clip, firmware, RATE", "beep.raw", bytes(range(0, 250, 3)), "TARGET firmware RATE 4000"),
+    ("SOURCE, firmware, SIGNED", "song.wav", SONG, "NAME song_src TARGET firmware SIGNED RATE 8000 SOURCE"),
+    ("SOURCE, c target: the rate from the engine", "chime.wav", CHIME, "NAME chime_c NORMALIZE SOURCE"),
+    ("SOURCE, raw clip without RATE: 8000 Hz", "beep.raw", bytes(range(0, 250, 3)),
+     "NAME beep_src TARGET firmware SOURCE"),
+    ("SOURCE, c target, STORAGE", "hum.wav", HUM, "NAME hum_kept TRIM SOURCE STORAGE volatile"),
+]
+
+
+def board_header_name(clip, more):
+    found = re.search(r"NAME (\w+)", more)
+    return found.group(1) if found else clip_base(clip)
+
+
+def check_board_files(what, args, prefix, clip, more, out_dir, rate_var="8000"):
+    """Checks the files made for one row of BOARD_ROWS; returns the paths
+    of those that a compiler can take alone."""
+    name = board_header_name(clip, more)
+    more = more.replace("${BOARD_RATE}", rate_var)
+    header_path = os.path.join(out_dir, name + ".h")
+    header = open(header_path, "rb").read() if os.path.isfile(header_path) else b"(missing)"
+    expected = board_text(args, prefix, clip, more)
+    if "STORAGE" in more:
+        expected = expected.replace(b"const ", b"const %s " % more.split("STORAGE ")[1].encode(), 1)
+    if "SOURCE" not in more:
+        if header != expected:
+            tally.fail("board '%s': %s.h is not clip2c-board's text:\n%s\nexpected\n%s"
+                       % (what, name, header[:300].decode(), expected[:300].decode()))
+        return [header_path]
+    source_path = os.path.join(out_dir, name + "_wave.c")
+    if not os.path.isfile(source_path):
+        source_path += "pp"  # C++ alone enabled
+    source = open(source_path, "rb").read() if os.path.isfile(source_path) else b"(missing)"
+    prefix_text = b'/* Made by clip2c_add_clip from %s. */\n#include "%s.h"\n\n' % (
+        os.path.basename(clip).encode(), name.encode())
+    if source != prefix_text + expected:
+        tally.fail("board '%s': %s_wave.c is not clip2c-board's text after the #include:\n%s"
+                   % (what, name, source[:400].decode()))
+    declaration = re.search(rb"^(const [^\n]*\]) =$", expected, re.M).group(1)
+    rate = re.search(rb"^#define \w+_rate (\d+)$", board_text(args, prefix, clip, more, "firmware"), re.M).group(1)
+    for line in (b"extern %s;" % declaration, b"#define %s_wave_rate %s" % (name.encode(), rate)):
+        if header.count(b"\n" + line + b"\n") != 1:
+            tally.fail("board '%s': %s.h does not hold the line %s once:\n%s"
+                       % (what, name, line.decode(), header.decode()))
+    return [source_path]
+
+
+def check_board(args, prefix):
+    """BOARD_ROWS in one project; the files compile clean under gcc and
+    clang as C and C++; a rebuild makes nothing; a new RATE makes the one
+    clip again, and nothing else."""
+    root = os.path.join(args.scratch, "board")
+    os.makedirs(root)
+    calls = ['set(BOARD_RATE 8000 CACHE STRING "")']
+    for _, clip, data, more in BOARD_ROWS:
+        with open(os.path.join(root, clip), "wb") as f:
+            f.write(data)
+        calls.append("clip2c_add_clip(app %s %s)" % (clip, more))
+    with open(os.path.join(root, "main.c"), "w") as f:
+        f.write("int main(void) { return 0; }\n")
+    with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
+        f.write(PROJECT % "\n".join(calls))
+    build = os.path.join(root, "build")
+    if not configure_and_build("board", root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix]):
+        return
+    out_dir = os.path.join(build, "clip2c_clips", "app")
+    compiled = []
+    for name, clip, _, more in BOARD_ROWS:
+        compiled += check_board_files(name, args, prefix, os.path.join(root, clip), more, out_dir)
+    for compiler, language, standard in (("gcc", "c", "c99"), ("clang", "c", "c99"),
+                                         ("g++", "c++", "c++11"), ("clang++", "c++", "c++11")):
+        if shutil.which(compiler) is None:
+            continue
+        for path in compiled:
+            # A header that defines its array, included by no code that uses
+            # it, is an unused const variable in C++.
+            quiet = ["-Wno-unused-const-variable"] if path.endswith(".h") and language == "c++" else []
+            code, out = run([compiler, "-x", language, "-std=" + standard, "-Wall", "-Wextra", "-pedantic",
+                             "-I", out_dir, "-c", "-o", os.devnull, path] + quiet, expect_ok=False)
+            if code != 0 or out.strip():
+                tally.fail("board: %s -x %s: %s is not clean:\n%s" % (compiler, language, path, out))
+
+    files = [os.path.join(out_dir, f) for f in os.listdir(out_dir)]
+    before = mtimes(files)
+    run(["cmake", "--build", build])
+    if mtimes(files) != before:
+        tally.fail("board: a rebuild with nothing changed made files again")
+    if not configure_and_build("board, RATE 11025", root, build, args.generator[0],
+                               ["-DCMAKE_PREFIX_PATH=" + prefix, "-DBOARD_RATE=11025"]):
+        return
+    after = mtimes(files)
+    remade = sorted(os.path.basename(f) for f in files if after[f] != before[f])
+    if remade != ["song.h"]:
+        tally.fail("board: a new RATE for song.wav made again %s, expected song.h alone" % remade)
+    check_board_files("RATE changed", args, prefix, os.path.join(root, "song.wav"), BOARD_ROWS[0][3], out_dir,
+                      "11025")
+
+
+# Clips clip2c-board refuses: {name, clip, its bytes, the options}. The
+# build must fail with its own lines, word for word, and no CMake warning.
+BOARD_REJECTED_ROWS = [
+    ("compressed WAV", "adpcm.wav",
+     riff(fmt(tag=2, bits=4, align=256, extra=b"\x00\x00"), chunk(b"data", bytes(256))), "TARGET firmware"),
+    ("compressed WAV, SOURCE", "adpcm.wav",
+     riff(fmt(tag=2, bits=4, align=256, extra=b"\x00\x00"), chunk(b"data", bytes(256))), "NAME adpcm2 SOURCE RATE 8000"),
+    ("5 s at 8000 Hz for progmem", "long.wav", pcm_wave(sine_frames(5, 8000, 1, 0.5), 8000, 16), "TARGET progmem"),
+    ("5 s raw for flash, SOURCE", "long.raw", bytes(40000), "TARGET flash RATE 8000 SOURCE"),
+    ("no WAV at all", "notes.wav", b"these are no sound\n" * 4, "TARGET firmware"),
+    ("empty file", "empty.wav", b"", "TRIM"),
+    ("RATE for a WAV of rate 0", "zero.wav", pcm8(bytes(40), rate=0), "SOURCE RATE 8000"),
+]
+
+
+def check_board_rejected(args, prefix):
+    root = os.path.join(args.scratch, "board-rejected")
+    os.makedirs(root)
+    calls = []
+    for i, (_, clip, data, more) in enumerate(BOARD_REJECTED_ROWS):
+        os.makedirs(os.path.join(root, str(i)))
+        with open(os.path.join(root, str(i), clip), "wb") as f:
+            f.write(data)
+        calls += ["add_executable(app%d main.c)" % i, "clip2c_add_clip(app%d %d/%s %s)" % (i, i, clip, more)]
+    with open(os.path.join(root, "main.c"), "w") as f:
+        f.write("int main(void) { return 0; }\n")
+    with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
+        f.write((PROJECT % "\n".join(calls)).replace("add_executable(app main.c)\n", ""))
+    build = os.path.join(root, "build")
+    if not configure_and_build("board rejected", root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix],
+                               then_build=False):
+        return
+    for i, (name, clip, _, more) in enumerate(BOARD_REJECTED_ROWS):
+        path = os.path.join(root, str(i), clip)
+        code, said = run(board_argv(prefix, path, more)[:-1] + ["-o", os.path.join(root, "unwanted.h"), path],
+                         expect_ok=False)
+        code_build, out = run(["cmake", "--build", build, "--target", "app%d" % i], expect_ok=False)
+        lines = said.strip().splitlines()
+        flat = " ".join(out.split())
+        if (code == 0 or code_build == 0 or not lines or any(line not in out.splitlines() for line in lines)
+                or "clip2c-board could not convert %s (exit status %d)" % (path, code) not in flat
+                or "CMake Warning" in out):
+            tally.fail("board rejected '%s': expected a failed build with clip2c-board's lines\n%s\nand no "
+                       "warning, got exit %d:\n%s" % (name, said, code_build, out))
+        left = os.listdir(os.path.join(build, "clip2c_clips", "app%d" % i))
+        if left:
+            tally.fail("board rejected '%s': the failed conversion left %s" % (name, left))
 
 
 # --- plain char and signed output --------------------------------------------
@@ -509,7 +783,7 @@ def check_array_in_flash(what, tools, elf, symbol, section, flash, samples):
     """Checks that <symbol> lies in <section>, that the section lies in the
     flash region (origin, length), and that the symbol holds exactly
     <samples>; prints the symbol's nm line."""
-    _, out = run([tools + "nm", "-S", elf])
+    _, out = run([tools + "nm", "-S", "-C", elf])  # -C: a C++ const array's name is mangled
     lines = [line for line in out.splitlines() if line.split()[-1:] == [symbol]]
     print("%s: %s" % (what, lines[0] if lines else symbol + " missing"))
     if len(lines) != 1 or len(lines[0].split()) != 4:
@@ -660,14 +934,58 @@ AVR_ROWS = [
 ]
 
 
-def check_avr_elf(what, elf, samples):
+def check_avr_elf(what, elf, samples, symbol="beep_wave"):
     """The ATmega328P program takes no RAM, and its flash holds the clip."""
     _, out = run(["avr-size", "-C", "--mcu=atmega328p", elf])
     print("%s: %s" % (what, " / ".join(line.strip() for line in out.splitlines()
                                        if line.startswith(("Program", "Data")))))
     if not re.search(r"^Data:\s+0 bytes", out, re.M):
         tally.fail("%s: the clip in flash still takes RAM:\n%s" % (what, out))
-    check_array_in_flash(what, "avr-", elf, "beep_wave", ".text", (0, 32 * 1024), samples)
+    check_array_in_flash(what, "avr-", elf, symbol, ".text", (0, 32 * 1024), samples)
+
+
+# The folder of tests/consumer/uno: {file, its bytes}.
+UNO_SOUNDS = [
+    ("song.wav", pcm_wave(sine_frames(1, 44100, 2, 0.5), 44100, 16)),  # 16-bit stereo 44.1 kHz: 8000 bytes
+    ("chime.wav", CHIME),
+    ("hum.wav", HUM),
+    ("click.wav", pcm_wave(sine_frames(0.2, 48000, 2, 0.4), 48000, 16)),  # 16-bit stereo 48 kHz
+]
+
+
+def check_uno(args, prefix):
+    """A folder of 16-, 24-bit and float stereo WAV files at 44.1 and 48 kHz
+    embedded into one Uno build (TARGET progmem RATE 8000): each header is
+    clip2c-board's text, each array lies in flash and holds it, and the
+    program takes no RAM; song.wav with SOURCE too, defined once."""
+    if shutil.which("avr-gcc") is None:
+        print("uno: skipped, no avr-gcc")
+        return
+    src, build = os.path.join(args.scratch, "uno"), os.path.join(args.scratch, "uno", "build")
+    shutil.copytree(os.path.join(args.source, "tests", "consumer", "uno"), src)
+    os.makedirs(os.path.join(src, "sounds"))
+    for clip, data in UNO_SOUNDS:
+        with open(os.path.join(src, "sounds", clip), "wb") as f:
+            f.write(data)
+    toolchain = os.path.join(args.source, "tests", "consumer", "avr", "atmega328p.cmake")
+    if not configure_and_build("uno", src, build, args.generator[0],
+                               ["-DCMAKE_TOOLCHAIN_FILE=" + toolchain, "-Dclip2c_DIR=" + package_dir(prefix)]):
+        return
+    for clip, _ in UNO_SOUNDS:
+        name, path = clip[:-4], os.path.join(src, "sounds", clip)
+        expected = board_text(args, prefix, path, "TARGET progmem RATE 8000")
+        header = os.path.join(build, "clip2c_clips", "uno_player", name + ".h")
+        if (open(header, "rb").read() if os.path.isfile(header) else b"") != expected:
+            tally.fail("uno: %s.h is not clip2c-board's text for TARGET progmem RATE 8000" % name)
+        check_avr_elf("uno, " + clip, os.path.join(build, "uno_player.elf"), text_samples(expected),
+                      name + "_wave")
+    song = os.path.join(src, "sounds", "song.wav")
+    check_board_files("uno, SOURCE", args, prefix, song, "TARGET progmem RATE 8000 SOURCE",
+                      os.path.join(build, "clip2c_clips", "song_player"))
+    # The definition is song_wave.cpp: C is not enabled in this project.
+    check_avr_elf("uno, song.wav with SOURCE", os.path.join(build, "song_player.elf"),
+                  text_samples(board_text(args, prefix, song, "TARGET progmem RATE 8000")), "song_wave")
+    check_defined_once("uno, SOURCE", "avr-", build, "song_wave", "song_wave.cpp")
 
 
 def main():
@@ -695,10 +1013,13 @@ def main():
     check_rejected(args, prefix)
     check_places(args, prefix)
     check_rates(args, prefix)
+    check_board(args, prefix)
+    check_board_rejected(args, prefix)
     check_plain_char(args, prefix)
     check_cross_build(args, prefix)
     check_firmware(args, prefix)
     check_avr(args, prefix)
+    check_uno(args, prefix)
 
     return tally.finish()
 
