@@ -45,8 +45,10 @@ int main(int argc, char** argv) {
         std::size_t produced = 0;
         for (int run = 0; run < runs; ++run) {
             const auto start = std::chrono::steady_clock::now();
-            const std::vector<float> out = clip2c::sound::resample(input.data(), input.size(), c.fromRate, c.toRate);
-            seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            const std::vector<float> out =
+                clip2c::sound::resample(input.data(), input.size(), c.fromRate, c.toRate);
+            seconds.push_back(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
             produced = out.size();
         }
         std::sort(seconds.begin(), seconds.end());

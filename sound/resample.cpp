@@ -42,8 +42,8 @@
 //               (tests/sound/check_resample_sox.py)
 //   speed       3 minutes of 44.1 kHz mono to 8000 Hz in about 60 ms (24
 //               million output samples a second); the whole clip2c-board
-//               run on 16-bit stereo about 0.93 x sox's time for the same
-//               job (bench/resample-bench.sh, doc/speed.md)
+//               run on 16-bit stereo takes about as long as sox's (paired
+//               ratios 0.91 to 1.06 x; bench/resample-bench.sh, doc/speed.md)
 //
 // Determinism: the taps are computed with this file's own sine and Bessel
 // I0, from +, -, *, / in a fixed order (the engine is built with
