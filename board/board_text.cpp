@@ -137,11 +137,10 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
         fit.text = "Fits an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
                    "; too big for a Nano, which holds " + room(kNanoRoom) + ".";
     } else {
-        fit.text =
-            "Too big for an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
-            ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes "
-            "at most " +
-            grouped(kArrayLimit) + " bytes in one array.";
+        fit.text = "Too big for an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
+                   ". Lower the rate, trim it, or cut the clip shorter; a board with more flash still takes "
+                   "at most " +
+                   grouped(kArrayLimit) + " bytes in one array.";
     }
     return fit;
 }

@@ -171,7 +171,7 @@ TEST(ConvertForPage, MakesTheTargetsTextAtTheClipsRate) {
 
 TEST(FitFor, JudgesTheUnoAtItsLimitAndScalesTheRest) {
     const std::string advice =
-        ". Lower the rate, tick trim, or cut the clip shorter; a board with more flash still takes at most "
+        ". Lower the rate, trim it, or cut the clip shorter; a board with more flash still takes at most "
         "32,767 bytes in one array.";
     const struct {
         const char* name;
@@ -493,7 +493,7 @@ TEST(TextsJson, IsOneValidTableOfEveryStatusAndNotice) {
     EXPECT_EQ(
         notices->member("name-proposed")->text,
         "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not compile; it is "
-        "named {name}_wave instead. Edit the name to change it.");
+        "named {name}_wave instead. Choose another name to change it.");
     EXPECT_EQ(JsonReader("{\"a\":\"\\u0001\\\"\"}").document().member("a")->text, "\x01\"");
 }
 

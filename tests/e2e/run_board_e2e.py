@@ -95,7 +95,7 @@ def fit_text(target, n, rate):
     if n <= UNO_ROOM:
         return "Fits an Arduino Uno: %s, where it holds %s; too big for a Nano, which holds %s." % (
             size, room(UNO_ROOM), room(NANO_ROOM))
-    return ("Too big for an Arduino Uno: %s, where it holds %s. Lower the rate, tick trim, or cut the clip "
+    return ("Too big for an Arduino Uno: %s, where it holds %s. Lower the rate, trim it, or cut the clip "
             "shorter; a board with more flash still takes at most 32,767 bytes in one array." % (size, room(UNO_ROOM)))
 
 
@@ -135,7 +135,7 @@ def usage_error(why):
 
 def proposed_note(base, name):
     return ('"%s" does not give a C identifier, so the array would not compile; it is named %s_wave instead. '
-            "Edit the name to change it." % (base, name))
+            "Choose another name to change it." % (base, name))
 
 
 # --- Clips --------------------------------------------------------------------
@@ -262,16 +262,16 @@ CASES = [
          files={"f.wav": float32_mono(S)}, written={"f.h": c_array("f", S)}),
     Case("normalize", ["--normalize", "half.wav"],
          made("half.wav", "8-bit mono 8000 Hz -> 8-bit mono 8000 Hz, normalized", "half.h", "half", 5, 8000,
-              notes=["Prepared because normalize or trim is ticked; untick both to convert it as it is."]), 0,
+              notes=["Prepared because normalize or trim was asked for; without both it converts as it is."]), 0,
          files={"half.wav": pcm8(HALF)}, written={"half.h": c_array("half", bytes([255, 0, 192, 128, 96]))}),
     Case("trim a raw clip", ["--trim", "quiet.raw"],
          made("quiet.raw", "raw 8-bit -> 8-bit mono 8000 Hz, trimmed", "quiet.h", "quiet", len(S[:40].strip(bytes(
              range(126, 131)))), 8000,
-              notes=["Prepared because normalize or trim is ticked; untick both to convert it as it is."]), 0,
+              notes=["Prepared because normalize or trim was asked for; without both it converts as it is."]), 0,
          files={"quiet.raw": QUIET}, written={"quiet.h": c_array("quiet", S[:40].strip(bytes(range(126, 131))))}),
     Case("trim to nothing", ["--trim", "--target", "firmware", "hush.raw"],
          made("hush.raw", "raw 8-bit -> 8-bit mono 8000 Hz, trimmed", "hush.h", "hush", 0, 8000, "firmware",
-              notes=["Prepared because normalize or trim is ticked; untick both to convert it as it is.",
+              notes=["Prepared because normalize or trim was asked for; without both it converts as it is.",
                      "Trim left no samples: the clip is all silence."]), 0,
          files={"hush.raw": bytes([128, 127, 130] * 10)}, written={"hush.h": board_text("firmware", "hush", b"", 8000)}),
 

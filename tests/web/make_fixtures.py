@@ -259,7 +259,7 @@ def main():
         put("shaping", {"name": "16-bit quiet tone, " + label, "normalize": normalize, "trim": trim,
                         "frames": len(quiet)}, "quiet.wav", wave_module_file(pcm16(quiet), 1, 2, 8000))
     put("shaping", {"name": "8-bit mono WAV with both: prepared, and it says so", "normalize": True, "trim": True,
-                    "frames": 700, "says": "Prepared because normalize or trim is ticked"},
+                    "frames": 700, "says": "Prepared because normalize or trim was asked for"},
         "small.wav", pcm8(bytes([128] * 100 + [120 + i % 17 for i in range(500)] + [128] * 100)))
     put("shaping", {"name": "raw with normalize", "normalize": True, "trim": False, "frames": 500},
         "quiet.raw", bytes(120 + i % 17 for i in range(500)))
