@@ -14,11 +14,16 @@ rejected clip fails the build with, clips in awkward folders, the rate read
 from WAV files of unusual layouts, the STORAGE words in the generated
 sources and their compiling without warnings under gcc and clang, C and C++,
 the plain-char caveat of signed output, and a cross build that uses the
-installed tool. Firmware: a bare-metal Cortex-M build with the installed
+installed tool. Board options (TARGET, NAME, RATE, NORMALIZE, TRIM): the
+files are clip2c-board's text for the same choices, byte for byte, from
+16-, 24-bit and float WAV files of any channels and rate; a new option
+makes its clip again; clip2c-board's refusals fail the build with its own
+lines. Firmware: a bare-metal Cortex-M build with the installed
 tool (alone, and with clip2c's source tree added after it; one of its arrays
 shared by two files through SOURCE) and ATmega328P programs with their clip
-in flash, by hand and through STORAGE __flash and PROGMEM; each reads the
-ELF file for where the arrays lie and what they hold.
+in flash, by hand and through STORAGE __flash and PROGMEM, and an Uno
+build of a folder of stereo WAV files through TARGET progmem RATE 8000;
+each reads the ELF file for where the arrays lie and what they hold.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
@@ -665,11 +670,10 @@ def check_board(args, prefix):
 
 # Clips clip2c-board refuses: {name, clip, its bytes, the options}. The
 # build must fail with its own lines, word for word, and no CMake warning.
+ADPCM = riff(fmt(tag=2, bits=4, align=256, extra=b"\x00\x00"), chunk(b"data", bytes(256)))  # IMA ADPCM
 BOARD_REJECTED_ROWS = [
-    ("compressed WAV", "adpcm.wav",
-     riff(fmt(tag=2, bits=4, align=256, extra=b"\x00\x00"), chunk(b"data", bytes(256))), "TARGET firmware"),
-    ("compressed WAV, SOURCE", "adpcm.wav",
-     riff(fmt(tag=2, bits=4, align=256, extra=b"\x00\x00"), chunk(b"data", bytes(256))), "NAME adpcm2 SOURCE RATE 8000"),
+    ("compressed WAV", "adpcm.wav", ADPCM, "TARGET firmware"),
+    ("compressed WAV, SOURCE", "adpcm.wav", ADPCM, "NAME adpcm2 SOURCE RATE 8000"),
     ("5 s at 8000 Hz for progmem", "long.wav", pcm_wave(sine_frames(5, 8000, 1, 0.5), 8000, 16), "TARGET progmem"),
     ("5 s raw for flash, SOURCE", "long.raw", bytes(40000), "TARGET flash RATE 8000 SOURCE"),
     ("no WAV at all", "notes.wav", b"these are no sound\n" * 4, "TARGET firmware"),
