@@ -37,8 +37,9 @@ std::string_view storageWords(Target target) {
     return "";
 }
 
-// The comment line that names the clip: its length, rate and sample type.
-std::string factsComment(const ClipFacts& facts) {
+// The facts line with "*/" inside the name written "* /", so that it
+// cannot end the comment it stands in.
+std::string factsLineOf(const ClipFacts& facts) {
     std::string name;
     for (std::size_t i = 0; i < facts.arrayName.size(); ++i) {
         name += facts.arrayName[i];
@@ -46,7 +47,7 @@ std::string factsComment(const ClipFacts& facts) {
             name += ' ';
         }
     }
-    std::string line = "/* " + name + ": " + grouped(facts.sampleCount) + " samples, ";
+    std::string line = name + ": " + grouped(facts.sampleCount) + " samples, ";
     const std::string rate = decimal(facts.sampleRate);
     if (facts.sampleRate == 0) {
         line += "length unknown at 0 Hz";
@@ -56,9 +57,14 @@ std::string factsComment(const ClipFacts& facts) {
                                      (std::uint64_t{facts.sampleRate} * 2);
         line += withThreeDecimals(millis) + " s at " + rate + " Hz";
     }
-    line += facts.isSigned ? ", signed 8-bit (silence 0) */\n" : ", unsigned 8-bit (silence 128) */\n";
+    line += facts.isSigned ? ", signed 8-bit (silence 0)" : ", unsigned 8-bit (silence 128)";
     return line;
 }
+
+// The comment line that names the clip: its length, rate and sample type.
+std::string factsComment(const ClipFacts& facts) { return "/* " + factsLineOf(facts) + " */\n"; }
+
+constexpr std::string_view kPgmspaceInclude = "#include <avr/pgmspace.h>\n";
 
 }  // namespace
 
@@ -76,7 +82,7 @@ std::optional<Target> targetNamed(std::string_view word) {
 std::string targetText(Target target, std::string_view toolText, const ClipFacts& facts) {
     if (target == Target::C) return std::string(toolText);
     std::string head = factsComment(facts);
-    if (target == Target::Progmem) head += "#include <avr/pgmspace.h>\n";
+    if (target == Target::Progmem) head += kPgmspaceInclude;
     head += "#define " + std::string(facts.arrayName) + "_rate " + decimal(facts.sampleRate) + "\n";
     // The words go right after the text's leading "const" (it always has
     // one; a text without it is kept whole). The tool's signed text declares
@@ -92,6 +98,22 @@ std::string targetText(Target target, std::string_view toolText, const ClipFacts
     text.reserve(head.size() + kConst.size() + words.size() + rest.size());
     text.append(head).append(kConst).append(words).append(rest);
     return text;
+}
+
+std::string factsLine(const ClipFacts& facts) { return factsLineOf(facts); }
+
+std::string_view targetBody(Target target, std::string_view text, const ClipFacts& facts) {
+    if (target == Target::C) return text;
+    std::string head = factsComment(facts);
+    if (target == Target::Progmem) head += kPgmspaceInclude;
+    if (text.substr(0, head.size()) != head) return text;
+    return text.substr(head.size());
+}
+
+std::string samplePointerType(Target target, bool isSigned) {
+    std::string type = target == Target::Flash ? "const __flash " : "const ";
+    if (!isSigned) return type + "unsigned char *";
+    return type + (target == Target::C ? "char *" : "signed char *");
 }
 
 // The count and the rate come off the conversion's result, named at the

@@ -46,6 +46,21 @@ struct ClipFacts {
 // written "* /" in the comment.
 std::string targetText(Target target, std::string_view toolText, const ClipFacts& facts);
 
+// The facts that targetText's comment states, without its "/* " and " */":
+// "beep_wave: 4,800 samples, 0.600 s at 8000 Hz, unsigned 8-bit (silence 128)".
+std::string factsLine(const ClipFacts& facts);
+
+// `text`, made by targetText for `target` and `facts`, without the lines a
+// bank states once for all its clips: the comment line and, for Progmem,
+// the #include line. C's text, which has neither, is `text` whole.
+std::string_view targetBody(Target target, std::string_view text, const ClipFacts& facts);
+
+// The type of a pointer to the samples of the array the target's text
+// declares: "const unsigned char *"; "const signed char *" for signed
+// samples on a board's target, "const char *" on C (the tool's own type);
+// with "__flash " after "const" for Flash.
+std::string samplePointerType(Target target, bool isSigned);
+
 // The figures behind the fit of a clip in an Arduino Uno (ATmega328P):
 // avr-gcc takes at most kArrayLimit bytes in one array; the board has
 // kBoardFlash bytes of flash beside its bootloader, of which the player
@@ -57,6 +72,14 @@ inline constexpr std::uint32_t kBoardRoom = kBoardFlash - kSketchBytes;
 // A Nano (ATmega328P too) keeps 2 KB for its bootloader: 30,720 bytes.
 inline constexpr std::uint32_t kNanoFlash = 30720;
 inline constexpr std::uint32_t kNanoRoom = kNanoFlash - kSketchBytes;
+// A bank (board/bank.h) plays beside the bank sketch
+// (examples/arduino/play_bank), which takes at most kBankSketchBytes, and
+// its table takes kBankEntryBytes a clip on AVR: a 2-byte pointer and two
+// 4-byte longs.
+inline constexpr std::uint32_t kBankSketchBytes = 1024;
+inline constexpr std::uint32_t kBankEntryBytes = 10;
+inline constexpr std::uint32_t kBankRoom = kBoardFlash - kBankSketchBytes;
+inline constexpr std::uint32_t kBankNanoRoom = kNanoFlash - kBankSketchBytes;
 
 // Whether `sampleCount` bytes go in one AVR array (at most kArrayLimit) and
 // in `room` bytes of flash.

@@ -1,0 +1,324 @@
+// SPDX-License-Identifier: MIT
+#include "board/bank.h"
+
+#include <algorithm>
+#include <limits>
+#include <set>
+#include <string_view>
+
+#include "board/names.h"
+#include "board/numbers.h"
+#include "board/texts.h"
+#include "sound/resample.h"
+
+namespace clip2c::board {
+namespace {
+
+std::string upperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+// The enum constants the bank keeps for itself: <BANK>_COUNT, and the
+// include guard <BANK>_BANK_H, which a clip's constant would be defined away by.
+bool isReserved(std::string_view upperName) { return upperName == "COUNT" || upperName == "BANK_H"; }
+
+// The name the clip of `file` has alone.
+std::string wantedName(const BankFile& file) {
+    return file.name ? *file.name : proposeName(clipName(file.fileName));
+}
+
+// "a, b and c".
+std::string listed(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i != 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+// The note that says why clip `index` is called names[index] and not its
+// wanted name; empty when it is not renamed.
+std::string renameNote(const BankRequest& request, const std::vector<std::string>& names, std::size_t index) {
+    const std::string wanted = wantedName(request.files[index]);
+    if (names[index] == wanted) return {};
+    const std::string upper = upperAscii(wanted);
+    const std::string constant = upperAscii(request.name) + "_" + upper;
+    if (isReserved(upper)) {
+        return wanted + " would make the enum's " + constant + ", which the bank itself uses: the clip is " +
+               names[index];
+    }
+    const auto holder = std::find_if(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(index),
+                                     [&upper](const std::string& name) { return upperAscii(name) == upper; });
+    if (*holder == wanted) return "two clips are named " + wanted + ": the second is " + names[index];
+    return *holder + " and " + wanted + " are one name in the enum (" + constant + "): the second is " +
+           names[index];
+}
+
+std::string refusedClipText(ClipStatus status) {
+    if (status == ClipStatus::Unreadable) return "the file is empty";
+    if (status == ClipStatus::OutOfMemory) return "out of memory: the clip or its text does not fit";
+    return "cannot be converted: " + std::string(statusEnglish(static_cast<int>(status)));
+}
+
+ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
+    const ClipResult& result = clip.result;
+    return {result.arrayName, result.sampleRate, isSigned, static_cast<std::uint32_t>(result.samples.size())};
+}
+
+// The bytes of the bank of `facts` with every clip resampled to `rate`, and
+// whether each clip then goes in one array; nothing when a length would
+// not fit in 32 bits.
+std::optional<std::uint64_t> bytesAt(const std::vector<ClipFacts>& facts, std::uint32_t rate,
+                                     bool& inArrays) {
+    std::uint64_t bytes = std::uint64_t{kBankEntryBytes} * facts.size();
+    inArrays = true;
+    for (const ClipFacts& clip : facts) {
+        const std::optional<std::uint32_t> length =
+            sound::resampledLength(clip.sampleCount, clip.sampleRate, rate);
+        if (!length) return std::nullopt;
+        inArrays = inArrays && *length <= kArrayLimit;
+        bytes += *length;
+    }
+    return bytes;
+}
+
+// The highest whole rate at which the bank of `facts` fits kBankRoom with
+// every clip in one array; 0 when a clip has no rate or none fits. The
+// bytes grow with the rate, so a search between 1 and the highest of the
+// clips' rates finds it.
+std::uint32_t fittingRate(const std::vector<ClipFacts>& facts) {
+    std::uint32_t high = 0;
+    for (const ClipFacts& clip : facts) {
+        if (clip.sampleRate == 0) return 0;
+        high = std::max(high, clip.sampleRate);
+    }
+    const auto fitsAt = [&facts](std::uint32_t rate) {
+        bool inArrays = false;
+        const std::optional<std::uint64_t> bytes = bytesAt(facts, rate, inArrays);
+        return bytes && inArrays && *bytes <= kBankRoom;
+    };
+    if (high == 0 || !fitsAt(1)) return 0;
+    std::uint32_t low = 1;  // fits
+    while (low < high) {
+        const std::uint32_t middle = low + (high - low + 1) / 2;
+        if (fitsAt(middle)) {
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return low;
+}
+
+std::string bankText(const BankRequest& request, const std::vector<BoardClip>& clips, std::uint64_t samples) {
+    const Target target = request.target;
+    const std::string& bank = request.name;
+    const std::string upperBank = upperAscii(bank);
+    std::string text = "/* " + bank + ": " + grouped(clips.size()) +
+                       (clips.size() == 1 ? " clip, " : " clips, ") + grouped(samples) +
+                       (samples == 1 ? " sample in all" : " samples in all");
+    for (const BoardClip& clip : clips) text += "\n   " + factsLine(factsOf(clip, request.isSigned));
+    text += " */\n#ifndef " + upperBank + "_BANK_H\n#define " + upperBank + "_BANK_H\n";
+    if (target == Target::Progmem) text += "#include <avr/pgmspace.h>\n";
+    text += "\n";
+    for (const BoardClip& clip : clips) {
+        text += targetBody(target, clip.result.text, factsOf(clip, request.isSigned));
+        text += "\n";
+    }
+    text += "enum { ";
+    for (const BoardClip& clip : clips) text += upperBank + "_" + upperAscii(clip.name) + ", ";
+    const std::string count = upperBank + "_COUNT";
+    const std::string entry = bank + "_clip";
+    const std::string table = bank + "_clips";
+    text += count + " };\n\nstruct " + entry + " {\n\t" + samplePointerType(target, request.isSigned) +
+            "data;\n\tunsigned long length;\n\tunsigned long rate;\n};\n\n";
+    text += target == Target::Progmem ? "const PROGMEM struct "
+            : target == Target::Flash ? "const __flash struct "
+                                      : "const struct ";
+    text += entry + " " + table + "[" + count + "] = {\n";
+    for (const BoardClip& clip : clips) {
+        const ClipResult& result = clip.result;
+        const std::string rate =
+            target == Target::C ? decimal(result.sampleRate) : result.arrayName + "_rate";
+        text += "\t{" + result.arrayName + ", " + decimal(result.samples.size()) + ", " + rate + "},\n";
+    }
+    text += "};\n\n/* Entry `index` of " + table + " (below " + count + ")";
+    switch (target) {
+        case Target::Progmem:
+            text += ", read from flash; its samples are then read with pgm_read_byte(data + i). */\n";
+            break;
+        case Target::Flash:
+            text += ", read from flash; its samples are then read as data[i]. */\n";
+            break;
+        case Target::C:
+        case Target::Firmware:
+            text += "; its samples are data[0] to data[length - 1]. */\n";
+            break;
+    }
+    text += "static inline struct " + entry + " " + bank + "_at(unsigned index)\n{\n";
+    if (target == Target::Progmem) {
+        text += "\tstruct " + entry + " clip;\n\tmemcpy_P(&clip, &" + table +
+                "[index], sizeof clip);\n\treturn clip;\n";
+    } else {
+        text += "\treturn " + table + "[index];\n";
+    }
+    text += "}\n\n#endif\n";
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> bankNames(const BankRequest& request) {
+    std::vector<std::string> wanted;
+    std::set<std::string> wantedUpper;
+    for (const BankFile& file : request.files) {
+        wanted.push_back(wantedName(file));
+        wantedUpper.insert(upperAscii(wanted.back()));
+    }
+    std::set<std::string> given;
+    std::vector<std::string> names;
+    for (const std::string& name : wanted) {
+        std::string upper = upperAscii(name);
+        if (!given.contains(upper) && !isReserved(upper)) {
+            names.push_back(name);
+            given.insert(std::move(upper));
+            continue;
+        }
+        // A free name exists among the first files.size() + 3 suffixes: each
+        // name given or wanted, and each reserved one, takes at most one.
+        for (std::uint64_t suffix = 2;; ++suffix) {
+            std::string candidate = name + "_" + decimal(suffix);
+            std::string candidateUpper = upperAscii(candidate);
+            if (!given.contains(candidateUpper) && !wantedUpper.contains(candidateUpper) &&
+                !isReserved(candidateUpper)) {
+                names.push_back(std::move(candidate));
+                given.insert(std::move(candidateUpper));
+                break;
+            }
+        }
+    }
+    return names;
+}
+
+BankFit bankFit(Target target, const std::vector<ClipFacts>& facts) {
+    BankFit fit;
+    std::uint64_t samples = 0;
+    for (const ClipFacts& clip : facts) samples += clip.sampleCount;
+    if (!isAvrTarget(target)) {
+        fit.bytes = samples;
+        constexpr std::uint64_t kMost = std::numeric_limits<std::uint32_t>::max();
+        fit.text = fitFor(target, static_cast<std::uint32_t>(std::min(samples, kMost)), 0).text;
+        return fit;
+    }
+    const std::uint64_t tableBytes = std::uint64_t{kBankEntryBytes} * facts.size();
+    fit.bytes = samples + tableBytes;
+    std::vector<std::string> overNames;
+    for (std::size_t i = 0; i < facts.size(); ++i) {
+        if (facts[i].sampleCount <= kArrayLimit) continue;
+        fit.over.push_back(i);
+        overNames.emplace_back(facts[i].arrayName);
+    }
+    fit.fits = fit.over.empty() && fit.bytes <= kBankRoom;
+    const std::string size =
+        grouped(fit.bytes) + " bytes (clips " + grouped(samples) + ", table " + grouped(tableBytes) + ")";
+    const std::string uno = grouped(kBankRoom) + " bytes";
+    const std::string nano = grouped(kBankNanoRoom) + " bytes";
+    if (fit.fits && fit.bytes <= kBankNanoRoom) {
+        fit.text = "Fits an Arduino Uno or Nano beside the bank sketch: " + size + ", where the Uno holds " +
+                   uno + " and the Nano " + nano + ".";
+        return fit;
+    }
+    if (fit.fits) {
+        fit.text = "Fits an Arduino Uno beside the bank sketch: " + size + ", where it holds " + uno +
+                   "; too big for a Nano, which holds " + nano + ".";
+        return fit;
+    }
+    fit.text = "Too big for an Arduino Uno beside the bank sketch: " + size + ", where it holds " + uno + ".";
+    if (!overNames.empty()) {
+        fit.text += " " + listed(overNames) + (overNames.size() == 1 ? " is" : " are") + " over one array (" +
+                    grouped(kArrayLimit) + (overNames.size() == 1 ? " bytes)." : " bytes each).");
+    }
+    fit.fittingRate = fittingRate(facts);
+    if (fit.fittingRate == 0) {
+        fit.text += " No single rate fits them all: trim the clips or cut them shorter.";
+        return fit;
+    }
+    bool inArrays = false;
+    const std::uint64_t bytes = bytesAt(facts, fit.fittingRate, inArrays).value_or(0);
+    fit.text += " At " + decimal(fit.fittingRate) + " Hz " +
+                (facts.size() == 1 ? std::string("the clip") : "all " + grouped(facts.size()) + " clips") +
+                " would fit: " + grouped(bytes) + " bytes.";
+    return fit;
+}
+
+BankResult makeBank(const BankRequest& request) {
+    BankResult bank;
+    if (request.files.empty()) {
+        bank.refusal = BankRefusal::NoClips;
+        bank.refusalText = "a bank needs at least one clip";
+        return bank;
+    }
+    if (!givesIdentifier(request.name)) {
+        bank.refusal = BankRefusal::BadName;
+        bank.refusalText =
+            request.name +
+            ": the bank's name gives no C identifier (a letter, then letters, digits and _); try " +
+            proposeName(request.name);
+        return bank;
+    }
+    const std::vector<std::string> names = bankNames(request);
+    const auto refuse = [&bank](BankRefusal refusal, std::size_t index, const std::string& fileName,
+                                const std::string& why) {
+        if (bank.refusal != BankRefusal::None) return;
+        bank.refusal = refusal;
+        bank.refusedClip = index;
+        bank.refusalText = fileName + ": " + why;
+    };
+    bool madeAll = true;
+    for (std::size_t i = 0; i < request.files.size() && madeAll; ++i) {
+        const BankFile& file = request.files[i];
+        ClipRequest clipRequest;
+        clipRequest.fileName = file.fileName;
+        clipRequest.name = names[i] == wantedName(file) ? file.name : std::optional<std::string>(names[i]);
+        clipRequest.target = request.target;
+        clipRequest.isSigned = request.isSigned;
+        clipRequest.rate = request.rate;
+        clipRequest.forcePrepare = request.rate != 0;
+        clipRequest.options = request.options;
+        BoardClip clip = makeClip(file.bytes, file.length, clipRequest);
+        if (std::string note = renameNote(request, names, i); !note.empty())
+            clip.notes.insert(clip.notes.begin(), std::move(note));
+        const auto count = static_cast<std::uint32_t>(clip.result.samples.size());
+        if (clip.outcome == ClipOutcome::NeedsDecoder) {
+            refuse(BankRefusal::NeedsDecoder, i, file.fileName,
+                   "the engine does not read this sound; decode it to a PCM WAV file first");
+            madeAll = false;
+        } else if (clip.outcome != ClipOutcome::Made) {
+            refuse(BankRefusal::ClipRefused, i, file.fileName, refusedClipText(clip.status));
+            madeAll = false;
+        } else if (count == 0) {
+            refuse(BankRefusal::EmptyClip, i, file.fileName,
+                   "the clip has no samples, and a bank holds no empty clip (C has no empty array)");
+            madeAll = false;
+        } else if (isAvrTarget(request.target) && count > kArrayLimit) {
+            refuse(BankRefusal::OverArray, i, file.fileName, arrayLimitText(count, clip.result.sampleRate));
+        }
+        if (clip.outcome == ClipOutcome::Made) bank.sampleCount += count;
+        for (const std::string& note : clip.notes) bank.notes.push_back(file.fileName + ": " + note);
+        bank.clips.push_back(std::move(clip));
+    }
+    if (!madeAll) return bank;
+    std::vector<ClipFacts> facts;
+    facts.reserve(bank.clips.size());
+    for (const BoardClip& clip : bank.clips) facts.push_back(factsOf(clip, request.isSigned));
+    bank.fit = bankFit(request.target, facts);
+    if (bank.refusal == BankRefusal::None) bank.text = bankText(request, bank.clips, bank.sampleCount);
+    return bank;
+}
+
+}  // namespace clip2c::board
