@@ -1,18 +1,25 @@
 // SPDX-License-Identifier: MIT
-// ocr_trace ELF MAX_CYCLES
+// ocr_trace ELF MAX_CYCLES [LOW_AT HIGH_AT]...
 //
 // Runs an ATmega328P program at 16 MHz in simavr and prints, one line each,
 // "<cycle> <value>" for every write to OCR2A (the PWM level of pin 11), in
 // order. After the run it prints "end <state> <cycle> TCCR2A TCCR2B DDRB"
 // with the registers in hex: state "done" when the program stopped itself
 // (sleep with interrupts off), "limit" when it ran MAX_CYCLES cycles, or
-// "crashed". Exits 0 after a run, 1 when the ELF cannot be loaded.
+// "crashed". Exits 0 after a run, 1 when the ELF cannot be loaded, 2 for a
+// bad command line.
+//
+// Each LOW_AT HIGH_AT pair presses a button on pin 2 (PD2): the pin is held
+// low from cycle LOW_AT until cycle HIGH_AT, and high otherwise, as a pulled
+// up input with a button to ground reads. The cycles must rise. Each change
+// is printed "pin2 <cycle> <level>" when it takes effect.
 #include <inttypes.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <sim_avr.h>
 #include <sim_elf.h>
+#include <avr_ioport.h>
 #include <sim_io.h>
 
 // Data-space addresses of the ATmega328P's registers.
@@ -26,10 +33,22 @@ static void ocr_written(avr_t* avr, avr_io_addr_t addr, uint8_t value, void* par
     printf("%" PRIu64 " %u\n", (uint64_t)avr->cycle, value);
 }
 
+// The most pin 2 changes one run takes.
+enum { MAX_CHANGES = 64 };
+
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: ocr_trace ELF MAX_CYCLES\n");
+    int changes = argc - 3;
+    if (argc < 3 || changes % 2 != 0 || changes > MAX_CHANGES) {
+        fprintf(stderr, "usage: ocr_trace ELF MAX_CYCLES [LOW_AT HIGH_AT]...\n");
         return 2;
+    }
+    uint64_t change_at[MAX_CHANGES];
+    for (int i = 0; i < changes; ++i) {
+        change_at[i] = strtoull(argv[3 + i], NULL, 10);
+        if (i > 0 && change_at[i] <= change_at[i - 1]) {
+            fprintf(stderr, "ocr_trace: the cycles of pin 2's changes must rise\n");
+            return 2;
+        }
     }
     static elf_firmware_t firmware;
     if (elf_read_firmware(argv[1], &firmware) != 0) {
@@ -46,10 +65,23 @@ int main(int argc, char** argv) {
     avr->frequency = 16000000;
     avr->log = 0;
     avr_register_io_write(avr, OCR2A_ADDR, ocr_written, NULL);
+    // Pin 2 reads high until the first press, as a pulled-up input with an
+    // open button does.
+    avr_irq_t* pin2 = avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('D'), 2);
+    if (changes > 0) {
+        avr_raise_irq(pin2, 1);
+    }
 
     uint64_t limit = strtoull(argv[2], NULL, 10);
     int state = cpu_Running;
+    int next_change = 0;
     while (avr->cycle < limit && state != cpu_Done && state != cpu_Crashed) {
+        if (next_change < changes && avr->cycle >= change_at[next_change]) {
+            uint32_t level = next_change % 2 == 0 ? 0 : 1;
+            avr_raise_irq(pin2, level);
+            printf("pin2 %" PRIu64 " %u\n", (uint64_t)avr->cycle, level);
+            ++next_change;
+        }
         state = avr_run(avr);
     }
     printf("end %s %" PRIu64 " %02x %02x %02x\n",
