@@ -71,8 +71,8 @@ def bank_header(bank, clips, signed):
     element = "signed char" if signed else "unsigned char"
     upper = bank.upper()
     total = sum(len(s) for _, _, s in clips)
-    lines = ["/* %s: %d clip%s, %s samples in all" % (bank, len(clips), "" if len(clips) == 1 else "s",
-                                                       format(total, ","))]
+    lines = ["/* %s: %d clip%s, %s sample%s in all" % (bank, len(clips), "" if len(clips) == 1 else "s",
+                                                         format(total, ","), "" if total == 1 else "s")]
     lines += ["   %s_wave: %s samples, %s s at %d Hz, %s" % (name, format(len(s), ","), seconds_text(len(s), rate),
                                                             rate, kind) for name, rate, s in clips]
     out = "\n".join(lines) + " */\n#ifndef %s_BANK_H\n#define %s_BANK_H\n#include <avr/pgmspace.h>\n" % (upper, upper)

@@ -17,9 +17,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <avr_ioport.h>
 #include <sim_avr.h>
 #include <sim_elf.h>
-#include <avr_ioport.h>
 #include <sim_io.h>
 
 // Data-space addresses of the ATmega328P's registers.
