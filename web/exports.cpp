@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: MIT
 // The C functions the page's script calls in the WebAssembly module: the
-// engine's one-clip flow (board::makeClip, board::makeDecodedClip) and the
-// parts of its result the page shows. Every pointer is into the module's
+// engine's one-clip flow (board::makeClip, board::makeDecodedClip), its
+// banks (board::makeBank) and the parts of their results the page shows. Every pointer is into the module's
 // memory; strings are UTF-8 and NUL-terminated. A handle that
 // clip2c_make_clip or clip2c_make_decoded_clip returns is freed with
-// clip2c_clip_free. A handle that cannot be allocated stops the module (it
+// clip2c_clip_free, one from clip2c_bank_new with clip2c_bank_free. A
+// handle that cannot be allocated stops the module (it
 // is built without exceptions, so a failed new aborts), which the page
 // reports as running out of memory before it loads a fresh one. Natively
 // (the unit tests) the same functions are plain C functions.
 #include "web/exports.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,11 +25,13 @@
 #define EMSCRIPTEN_KEEPALIVE
 #endif
 
+#include "board/bank.h"
 #include "board/board_text.h"
 #include "board/clip_conversion.h"
 #include "board/make_clip.h"
 #include "board/texts.h"
 
+using clip2c::board::BankFile;
 using clip2c::board::BoardClip;
 using clip2c::board::ClipRequest;
 using clip2c::board::ClipResult;
@@ -44,6 +49,21 @@ Clip2cClip* handOut(ClipRequest request, BoardClip clip) {
 }
 
 const ClipResult& result(const Clip2cClip* c) { return c->clip.result; }
+
+// The page's number for a target: 0 C, 1 firmware, 2 PROGMEM, 3 __flash,
+// anything else C.
+Target targetOf(int target) {
+    return target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target) : Target::C;
+}
+
+clip2c::sound::PrepareOptions optionsOf(int flags) {
+    clip2c::sound::PrepareOptions options;
+    options.normalize = (flags & kNormalize) != 0;
+    options.trim = (flags & kTrim) != 0;
+    return options;
+}
+
+const ClipResult& bankClip(const Clip2cBank* b, std::uint32_t index) { return b->result.clips[index].result; }
 
 }  // namespace
 
@@ -69,13 +89,11 @@ EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std
     ClipRequest request;
     request.fileName = fileName;
     if (name != nullptr) request.name = name;
-    request.target =
-        target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target) : Target::C;
+    request.target = targetOf(target);
     request.isSigned = isSigned != 0;
     request.rate = rate;
     request.forcePrepare = (flags & kForcePrepare) != 0;
-    request.options.normalize = (flags & kNormalize) != 0;
-    request.options.trim = (flags & kTrim) != 0;
+    request.options = optionsOf(flags);
     BoardClip clip = clip2c::board::makeClip(bytes, length, request);
     return handOut(std::move(request), std::move(clip));
 }
@@ -161,6 +179,98 @@ EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_prepared_name(const Clip2cClip* c) 
     return c->clip.preparedName.c_str();
 }
 EMSCRIPTEN_KEEPALIVE void clip2c_clip_free(Clip2cClip* c) { delete c; }
+
+// An empty bank called `name` ("sounds" when null), whose clips are all made with these
+// options: the numbers and flags of clip2c_make_clip (bit 2 aside: a bank
+// prepares every WAV file at `rate` unless it is 0).
+// NOLINTBEGIN(bugprone-easily-swappable-parameters)
+EMSCRIPTEN_KEEPALIVE Clip2cBank* clip2c_bank_new(const char* name, int isSigned, int target,
+                                                 std::uint32_t rate, int flags) {
+    auto* b = new Clip2cBank;
+    if (name != nullptr) b->request.name = name;
+    b->request.target = targetOf(target);
+    b->request.isSigned = isSigned != 0;
+    b->request.rate = rate;
+    b->request.options = optionsOf(flags);
+    return b;
+}
+
+// Adds the file `block` (from clip2c_alloc, the bank's from now on: the
+// script neither releases nor changes it) of `length` bytes, called
+// `fileName`, under `name`, or the file's own when `name` is null, as the
+// bank's last clip.
+EMSCRIPTEN_KEEPALIVE void clip2c_bank_add(Clip2cBank* b, std::uint8_t* block, std::uint32_t length,
+                                          const char* fileName, const char* name) {
+    b->blocks.push_back(block);
+    BankFile file;
+    file.bytes = block;
+    file.length = length;
+    file.fileName = fileName;
+    if (name != nullptr) file.name = name;
+    b->request.files.push_back(std::move(file));
+}
+// NOLINTEND(bugprone-easily-swappable-parameters)
+
+// Makes the bank of the clips added (makeBank); the accessors below read it.
+EMSCRIPTEN_KEEPALIVE void clip2c_bank_make(Clip2cBank* b) { b->result = clip2c::board::makeBank(b->request); }
+
+// 0 made, else why not (board::BankRefusal), the index of the clip it was
+// for and the sentence that says so, naming it.
+EMSCRIPTEN_KEEPALIVE int clip2c_bank_refusal(const Clip2cBank* b) {
+    return static_cast<int>(b->result.refusal);
+}
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_refused_clip(const Clip2cBank* b) {
+    return static_cast<std::uint32_t>(b->result.refusedClip);
+}
+EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_refusal_text(const Clip2cBank* b) {
+    return b->result.refusalText.c_str();
+}
+// The bank's header; empty unless it was made.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_text(const Clip2cBank* b) { return b->result.text.data(); }
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_text_length(const Clip2cBank* b) {
+    return static_cast<std::uint32_t>(b->result.text.size());
+}
+// Every clip's notes, "<fileName>: <note>"; `index` below the count.
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_note_count(const Clip2cBank* b) {
+    return static_cast<std::uint32_t>(b->result.notes.size());
+}
+EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_note(const Clip2cBank* b, std::uint32_t index) {
+    return b->result.notes[index].c_str();
+}
+// The whole bank's fit (empty unless every clip was made).
+EMSCRIPTEN_KEEPALIVE int clip2c_bank_fits(const Clip2cBank* b) {
+    return static_cast<int>(b->result.fit.fits);
+}
+EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_fit_text(const Clip2cBank* b) {
+    return b->result.fit.text.c_str();
+}
+// The samples of the clips made, in all (at most 2^32 - 1: no browser
+// holds more).
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_sample_count(const Clip2cBank* b) {
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(b->result.sampleCount, std::numeric_limits<std::uint32_t>::max()));
+}
+// The clips made, in order: each one's name in the bank, its samples and
+// its rate; `index` below the count.
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_count(const Clip2cBank* b) {
+    return static_cast<std::uint32_t>(b->result.clips.size());
+}
+EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_clip_name(const Clip2cBank* b, std::uint32_t index) {
+    return b->result.clips[index].name.c_str();
+}
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_bank_clip_samples(const Clip2cBank* b, std::uint32_t index) {
+    return bankClip(b, index).samples.data();
+}
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_sample_count(const Clip2cBank* b, std::uint32_t index) {
+    return static_cast<std::uint32_t>(bankClip(b, index).samples.size());
+}
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_sample_rate(const Clip2cBank* b, std::uint32_t index) {
+    return bankClip(b, index).sampleRate;
+}
+EMSCRIPTEN_KEEPALIVE void clip2c_bank_free(Clip2cBank* b) {
+    for (void* block : b->blocks) std::free(block);
+    delete b;
+}
 
 // The page's texts: the statuses and the notices as one JSON object
 // (textsJson), owned by the module.

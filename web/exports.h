@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "board/bank.h"
 #include "board/make_clip.h"
 
 // A clip the engine made (board::makeClip), with the request it was made
@@ -13,6 +15,14 @@
 struct Clip2cClip {
     clip2c::board::ClipRequest request;
     clip2c::board::BoardClip clip;
+};
+
+// A bank being gathered (its request, whose files' bytes are the blocks it
+// holds) and, once made, the engine's bank (board::makeBank).
+struct Clip2cBank {
+    clip2c::board::BankRequest request;
+    std::vector<void*> blocks;
+    clip2c::board::BankResult result;
 };
 
 extern "C" {
@@ -43,5 +53,25 @@ const std::uint8_t* clip2c_clip_prepared_wave(const Clip2cClip* c);
 std::uint32_t clip2c_clip_prepared_wave_length(const Clip2cClip* c);
 const char* clip2c_clip_prepared_name(const Clip2cClip* c);
 void clip2c_clip_free(Clip2cClip* c);
+Clip2cBank* clip2c_bank_new(const char* name, int isSigned, int target, std::uint32_t rate, int flags);
+void clip2c_bank_add(Clip2cBank* b, std::uint8_t* block, std::uint32_t length, const char* fileName,
+                     const char* name);
+void clip2c_bank_make(Clip2cBank* b);
+int clip2c_bank_refusal(const Clip2cBank* b);
+std::uint32_t clip2c_bank_refused_clip(const Clip2cBank* b);
+const char* clip2c_bank_refusal_text(const Clip2cBank* b);
+const char* clip2c_bank_text(const Clip2cBank* b);
+std::uint32_t clip2c_bank_text_length(const Clip2cBank* b);
+std::uint32_t clip2c_bank_note_count(const Clip2cBank* b);
+const char* clip2c_bank_note(const Clip2cBank* b, std::uint32_t index);
+int clip2c_bank_fits(const Clip2cBank* b);
+const char* clip2c_bank_fit_text(const Clip2cBank* b);
+std::uint32_t clip2c_bank_sample_count(const Clip2cBank* b);
+std::uint32_t clip2c_bank_clip_count(const Clip2cBank* b);
+const char* clip2c_bank_clip_name(const Clip2cBank* b, std::uint32_t index);
+const std::uint8_t* clip2c_bank_clip_samples(const Clip2cBank* b, std::uint32_t index);
+std::uint32_t clip2c_bank_clip_sample_count(const Clip2cBank* b, std::uint32_t index);
+std::uint32_t clip2c_bank_clip_sample_rate(const Clip2cBank* b, std::uint32_t index);
+void clip2c_bank_free(Clip2cBank* b);
 const char* clip2c_texts();
 }

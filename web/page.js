@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The page's script: it hands the chosen file to the worker (web/worker.js,
-// which runs the WebAssembly core), decodes sound when the worker asks, and
-// shows what comes back. It holds no rule of the conversion and no text of
+// The page's script: it hands the chosen file, or the bank's files, to the
+// worker (web/worker.js, which runs the WebAssembly core), decodes sound
+// when the worker asks, and shows what comes back. It holds no rule of the conversion and no text of
 // the tool's: those come from the core.
 'use strict';
 
@@ -12,7 +12,8 @@ const clipInput = $('clip'), nameInput = $('name'), nameShown = $('name-shown'),
   messageBox = $('message'), noticeBox = $('notice'), preparedLine = $('prepared'), resultBox = $('result'),
   fitLine = $('fit'), source = $('source'), sourceNote = $('source-note'), download = $('download'),
   clipDownload = $('clip-download'), canvas = $('wave'), playButton = $('play'), copyButton = $('copy'),
-  actionNote = $('action-note');
+  actionNote = $('action-note'), oneName = $('one-name'), bankBox = $('bank-box'), bankInput = $('bank'),
+  bankList = $('bank-list'), addButton = $('add'), addInput = $('add-files');
 
 // Work that takes longer than this shows its progress and can be stopped.
 const PROGRESS_AFTER_MS = 300;
@@ -21,6 +22,11 @@ let worker = null;    // the worker, and its promise of readiness
 let ready = null;
 let run = 0;          // the current run; an older one stops at its next step
 let chosenFile = null;
+let chosenName = null;  // the name chosen for chosenFile; null: proposed
+// The bank shown, when there is one: its files in order, each with the
+// name chosen for it (null: proposed), and the name each has in the bank.
+let bank = null;        // {files: [{file, name, shownName}]}
+let working = '';      // what the run at work is on, for the progress line
 let usedName = null;   // the name the shown result was converted under
 let shown = null;     // {result, run} on show
 let blobUrls = [];
@@ -66,10 +72,10 @@ function stopWorker() {
   startWorker().catch(loadFailed);
 }
 
-// Runs the chosen file in the worker; resolves with the worker's result.
-// Progress goes to the bar; a request to decode is answered here, where an
-// audio context is.
-function runInWorker(mine, bytes, request) {
+// Runs `request` (a file's 'run' or a 'bank') in the worker; resolves with
+// the worker's result. Progress goes to the bar; a request to decode is
+// answered here, where an audio context is.
+function runInWorker(mine, request, transfer) {
   return new Promise((resolve) => {
     worker.handlers.set(mine, async (msg) => {
       if (msg.op === 'progress') {
@@ -84,7 +90,7 @@ function runInWorker(mine, bytes, request) {
         resolve(msg);
       }
     });
-    worker.postMessage(Object.assign({op: 'run', id: mine, bytes}, request), [bytes]);
+    worker.postMessage(Object.assign({id: mine}, request), transfer);
   });
 }
 
@@ -109,8 +115,12 @@ async function decode(bytes, rate) {
 // under, or null for a newly chosen file, whose name the core proposes.
 async function start(file, name, startedAt, forcePrepare = false) {
   const mine = ++run;
-  if (chosenFile && stateLine.dataset.state === 'working') stopWorker();
+  if (stateLine.dataset.state === 'working') stopWorker();
+  leaveBank();
   chosenFile = file;
+  chosenName = name;
+  working = file.name;
+  addButton.hidden = false;
   if (name !== null) usedName = name;
   // A newly chosen file's name comes with its result; the last file's
   // must not stand beside it meanwhile.
@@ -123,10 +133,8 @@ async function start(file, name, startedAt, forcePrepare = false) {
     if (mine !== run) return;
     const bytes = await file.arrayBuffer();
     if (mine !== run) return;
-    const msg = await runInWorker(mine, bytes, {
-      fileName: file.name, name, signed: signedBox.checked, target: targetSelect.value,
-      rate: Number(rateSelect.value), normalize: normalizeBox.checked, trim: trimBox.checked, forcePrepare,
-    });
+    const msg = await runInWorker(mine, Object.assign({op: 'run', bytes, fileName: file.name, name, forcePrepare},
+        shared()), [bytes]);
     if (mine !== run) return;
     if (msg.op === 'failed') return failed(mine, msg);
     setName(msg.result.name);
@@ -141,11 +149,108 @@ async function start(file, name, startedAt, forcePrepare = false) {
   }
 }
 
+// The options every clip is made with.
+function shared() {
+  return {signed: signedBox.checked, target: targetSelect.value, rate: Number(rateSelect.value),
+    normalize: normalizeBox.checked, trim: trimBox.checked};
+}
+
 // Converts the chosen file again, under the name in the field, or under the
 // one the core proposes when the file has had none yet (its first run
-// stopped or failed).
+// stopped or failed); or makes the bank again.
 function rerun() {
-  if (chosenFile) start(chosenFile, usedName === '' ? null : nameInput.value, performance.now());
+  if (bank) startBank(performance.now());
+  else if (chosenFile) start(chosenFile, usedName === '' ? null : nameInput.value, performance.now());
+}
+
+// Several files chosen or dropped at once: a new bank of them. One file
+// alone is one clip.
+function chooseFiles(files) {
+  const startedAt = performance.now();
+  if (files.length > 1) {
+    bank = {files: files.map((file) => ({file, name: null, shownName: ''}))};
+    startBank(startedAt);
+  } else if (files.length === 1) {
+    start(files[0], null, startedAt);
+  }
+}
+
+// Files added to the bank shown, or to the one clip shown, which becomes
+// the bank's first (under its chosen name).
+function addFiles(files) {
+  if (!files.length) return;
+  if (!bank) {
+    bank = {files: chosenFile ? [{file: chosenFile, name: chosenName, shownName: usedName || ''}] : []};
+  }
+  for (const file of files) bank.files.push({file, name: null, shownName: ''});
+  startBank(performance.now());
+}
+
+function removeClip(index) {
+  bank.files.splice(index, 1);
+  if (bank.files.length) return startBank(performance.now());
+  // The last clip gone: the page is as it was before any choice.
+  const mine = ++run;
+  if (stateLine.dataset.state === 'working') stopWorker();
+  leaveBank();
+  chosenFile = null;
+  clearResult();
+  addButton.hidden = true;
+  setState('idle', 'Choose a clip to convert.', mine);
+}
+
+// A clip's name in the bank edited: that clip's chosen name (none when
+// emptied: proposed again).
+function renameClip(index, value) {
+  const entry = bank.files[index];
+  if (value === entry.shownName) return;
+  entry.name = value === '' ? null : value;
+  entry.shownName = value;
+  startBank(performance.now());
+}
+
+// Back to one clip: the bank's controls go.
+function leaveBank() {
+  bank = null;
+  bankBox.hidden = true;
+  oneName.hidden = false;
+  bankList.textContent = '';
+}
+
+// Makes the bank of the files listed, with the page's options.
+async function startBank(startedAt) {
+  const mine = ++run;
+  if (stateLine.dataset.state === 'working') stopWorker();
+  const files = bank.files.slice();
+  chosenFile = null;
+  working = 'the bank';
+  clearResult();
+  bankBox.hidden = false;
+  oneName.hidden = true;
+  addButton.hidden = false;
+  listClips(null);
+  setState('working', 'Making the bank of ' + files.length + (files.length === 1 ? ' clip' : ' clips') + '\u2026',
+      mine);
+  const timer = setTimeout(() => { if (mine === run) busy.hidden = false; }, PROGRESS_AFTER_MS);
+  try {
+    await ready;
+    if (mine !== run) return;
+    const buffers = await Promise.all(files.map((f) => f.file.arrayBuffer()));
+    if (mine !== run) return;
+    const msg = await runInWorker(mine, Object.assign({op: 'bank', bank: bankInput.value,
+      clips: files.map((f, i) => ({bytes: buffers[i], fileName: f.file.name, name: f.name}))}, shared()), buffers);
+    if (mine !== run) return;
+    if (msg.op === 'failed') return failed(mine, msg);
+    listClips(msg.result);
+    showNotices(msg.result);
+    if (msg.result.converted) showBank(mine, msg.result, startedAt);
+    else refuse(mine, msg.result);
+  } catch (error) {
+    if (mine === run) failed(mine, {error: error && error.message ? error.message : String(error)});
+  } finally {
+    clearTimeout(timer);
+    if (mine === run) busy.hidden = true;
+  }
 }
 
 function cancel() {
@@ -225,6 +330,8 @@ function refuse(mine, result) {
 
 function show(mine, result, startedAt) {
   shown = {result, run: mine};
+  playButton.hidden = false;
+  canvas.setAttribute('aria-label', 'Waveform of the clip as converted');
   download.href = blobUrl(result.text);
   download.download = result.outputName;
   download.textContent = 'Download ' + result.outputName;
@@ -262,6 +369,90 @@ function show(mine, result, startedAt) {
   const seconds = rate ? ', ' + (count / rate).toFixed(3) + ' s' : '';
   setState('done', result.prepared ? 'Prepared and converted.' : 'Converted as it is.', mine,
       formatNumber(count) + ' samples' + seconds + ', ' + formatNumber(count) + ' bytes of flash. ' + result.fitText);
+}
+
+// The bank's rows, one a file in order: its name in the bank (an input:
+// editing it chooses the clip's name), its figures from `result` (none
+// while the bank is made, or for a clip not made) and its Remove button;
+// a clip the browser decoded offers the WAV file it entered the bank as.
+function listClips(result) {
+  const focused = document.activeElement && bankList.contains(document.activeElement)
+    ? [...bankList.querySelectorAll('input, button')].indexOf(document.activeElement) : -1;
+  bankList.textContent = '';
+  bank.files.forEach((entry, i) => {
+    const made = result && result.clips[i];
+    if (made) entry.shownName = made.name;
+    else if (result) entry.shownName = entry.name || '';
+    const row = document.createElement('li');
+    const input = document.createElement('input');
+    input.type = 'text';
+    input.className = 'clip-name';
+    input.spellcheck = false;
+    input.autocomplete = 'off';
+    input.setAttribute('autocapitalize', 'off');
+    input.value = entry.shownName;
+    input.setAttribute('aria-label', 'Name of clip ' + (i + 1) + ', ' + entry.file.name);
+    input.addEventListener('keydown', (e) => { if (e.key === 'Enter') renameClip(i, input.value); });
+    input.addEventListener('change', () => renameClip(i, input.value));
+    const remove = document.createElement('button');
+    remove.type = 'button';
+    remove.className = 'remove';
+    remove.textContent = 'Remove';
+    remove.setAttribute('aria-label', 'Remove clip ' + (i + 1) + ', ' + entry.file.name);
+    remove.addEventListener('click', () => removeClip(i));
+    const figures = document.createElement('span');
+    figures.className = 'figures-line';
+    const refused = result && result.refusedClip === i;
+    let said = '\u2026';
+    if (made && made.count) said = clipFigures(made.count, made.rate) + (refused ? ', refused' : '');
+    else if (result) said = refused ? 'refused' : 'not made';
+    figures.textContent = entry.file.name + ': ' + said;
+    row.append(input, remove, figures);
+    if (made && made.decoded) {
+      const link = document.createElement('a');
+      link.className = 'decoded';
+      link.href = blobUrl(made.decoded.wav);
+      link.download = made.decoded.name;
+      link.textContent = 'Download ' + made.decoded.name;
+      row.append(link);
+    }
+    if (refused) row.dataset.refused = 'yes';
+    bankList.append(row);
+  });
+  if (focused >= 0) bankList.querySelectorAll('input, button')[focused]?.focus();
+}
+
+function clipFigures(count, rate) {
+  return formatNumber(count) + ' samples, ' + (rate ? (count / rate).toFixed(3) + ' s at ' + rate + ' Hz'
+                                                     : 'unknown length at 0 Hz');
+}
+
+function showBank(mine, result, startedAt) {
+  shown = {result, run: mine};
+  download.href = blobUrl(result.text);
+  download.download = result.outputName;
+  download.textContent = 'Download ' + result.outputName;
+  const {count, clips} = result;
+  const seconds = clips.reduce((sum, c) => sum + (c.rate ? c.count / c.rate : 0), 0);
+  $('sample-count').textContent = formatNumber(count);
+  $('duration').textContent = clips.length + (clips.length === 1 ? ' clip, ' : ' clips, ') + seconds.toFixed(3) +
+      ' s in all';
+  $('flash').textContent = formatNumber(count) + ' bytes of samples';
+  fitLine.textContent = result.fitText;
+  fitLine.dataset.fits = result.fits ? 'yes' : 'no';
+  // Play is one clip's; the bank's waveform is its clips one after another.
+  playButton.hidden = true;
+  canvas.setAttribute('aria-label', 'Waveform of the bank\'s clips, one after another');
+  resultBox.hidden = false;
+  drawWave();
+  if (result.headLength < result.textSize) {
+    sourceNote.textContent = 'Showing the first ' + formatNumber(result.headLength) + ' of ' +
+        formatNumber(result.textSize) + ' bytes; the download holds the whole text.';
+  }
+  showText(result.head);
+  stateLine.dataset.elapsedMs = (performance.now() - startedAt).toFixed(1);
+  setState('done', 'Bank made: ' + clips.length + (clips.length === 1 ? ' clip.' : ' clips.'), mine,
+      formatNumber(count) + ' samples, ' + seconds.toFixed(3) + ' s in all. ' + result.fitText);
 }
 
 // The text in blocks of a few hundred lines: the browser lays out only the
@@ -306,7 +497,7 @@ function showProgress(mine, value, phase) {
   if (mine !== run) return;
   progressBar.value = value;
   progressBar.textContent = value + ' %';
-  stateLine.textContent = phase + ' ' + chosenFile.name + '\u2026';
+  stateLine.textContent = phase + ' ' + working + '\u2026';
 }
 
 function clearResult() {
@@ -445,8 +636,27 @@ function copyByCommand(text) {
 // --- Wiring ------------------------------------------------------------------------
 
 clipInput.addEventListener('change', () => {
-  const startedAt = performance.now();
-  if (clipInput.files && clipInput.files.length) start(clipInput.files[0], null, startedAt);
+  if (clipInput.files) chooseFiles([...clipInput.files]);
+});
+addButton.addEventListener('click', () => addInput.click());
+addInput.addEventListener('change', () => {
+  const files = addInput.files ? [...addInput.files] : [];
+  addInput.value = '';
+  addFiles(files);
+});
+// The bank's name, like a clip's, is taken on Enter or on leaving the field.
+let bankUsed = bankInput.value;
+const takeBank = () => {
+  if (bank && bankInput.value !== bankUsed) {
+    bankUsed = bankInput.value;
+    startBank(performance.now());
+  }
+};
+bankInput.addEventListener('keydown', (e) => { if (e.key === 'Enter') takeBank(); });
+bankInput.addEventListener('change', takeBank);
+bankInput.addEventListener('input', () => {
+  $('bank-shown').textContent = bankInput.value || 'bank';
+  $('bank-table').textContent = bankInput.value || 'bank';
 });
 for (const control of [signedBox, targetSelect, rateSelect, normalizeBox, trimBox]) {
   control.addEventListener('change', rerun);
@@ -474,7 +684,7 @@ document.addEventListener('drop', (e) => {
   e.preventDefault();
   drop.classList.remove('over');
   const files = e.dataTransfer && e.dataTransfer.files;
-  if (files && files.length) start(files[0], null, performance.now());
+  if (files && files.length) chooseFiles([...files]);
 });
 
 playButton.addEventListener('click', play);

@@ -8,17 +8,26 @@
 // a WAV file that is not PCM) needs the browser's decoder, which needs an
 // audio context, which only the page has; the worker asks for it.
 //
+// A bank (several files in one header) is the engine's too (clip2c_bank_*,
+// over makeBank); a file in it that only the browser decodes is decoded
+// first and enters the bank as the 8-bit mono WAV file its decoding gives.
+//
 // Messages in:  {op: 'run', id, bytes, fileName, name, signed, target, rate, normalize, trim, forcePrepare}
+//               {op: 'bank', id, bank, clips: [{bytes, fileName, name}], signed, target, rate, normalize, trim}
 //               {op: 'decoded', id, channels: [Float32Array] | null}
 //               {op: 'pcm', id}
 // Messages out: {op: 'ready', texts} once, then for a run: {op: 'progress', id, value, phase},
 //               {op: 'decode', id, bytes, rate} at most once (the file's bytes handed back, to decode at rate), {op: 'done', id, result}, or {op: 'failed', id, error}
+//               (a bank: one 'decode' for each file only the browser decodes, one at a time)
 'use strict';
 
 const TARGETS = {c: 0, firmware: 1, progmem: 2, flash: 3};
 // The flags of clip2c_make_clip and the outcomes of clip2c_clip_outcome.
 const NORMALIZE = 1, TRIM = 2, FORCE_PREPARE = 4;
 const MADE = 0, NEEDS_DECODER = 2;
+// clip2c_bank_refusal: made, and a clip only a decoder reads.
+// The refusals from CLIP_REFUSED on are a clip's, whose index they give.
+const BANK_MADE = 0, BANK_CLIP_REFUSED = 3, BANK_NEEDS_DECODER = 4;
 // Texts longer than this are shown cut at a line end; the download always
 // holds the whole text.
 const SHOWN_BYTES = 256 * 1024;
@@ -112,6 +121,156 @@ function madeClip(handle) {
       wav: new Blob([wave], {type: 'audio/wav'}), name: core.UTF8ToString(core._clip2c_clip_prepared_name(handle))};
   }
   return r;
+}
+
+// The engine's bank (clip2c_bank_make) of `clips` ([{bytes, fileName,
+// name}]) with the options of `msg`, as a handle; null when the module
+// cannot hold the files.
+function makeBank(clips, msg) {
+  const flags = (msg.normalize ? NORMALIZE : 0) | (msg.trim ? TRIM : 0);
+  const bank = withString(msg.bank, (name) =>
+    core._clip2c_bank_new(name, msg.signed ? 1 : 0, TARGETS[msg.target], msg.rate, flags));
+  if (!bank) return null;
+  for (const clip of clips) {
+    // The block is the bank's from here on: clip2c_bank_free releases it.
+    const block = core._clip2c_alloc(clip.bytes.length);
+    if (!block) {
+      core._clip2c_bank_free(bank);
+      return null;
+    }
+    core.HEAPU8.set(clip.bytes, block);
+    withString(clip.fileName, (file) => withString(clip.name, (name) =>
+      core._clip2c_bank_add(bank, block, clip.bytes.length, file, name)));
+  }
+  core._clip2c_bank_make(bank);
+  return bank;
+}
+
+// The text of the bank handle `bank`, as madeClip gives a clip's.
+function bankText(bank) {
+  const text = heapBytes(core._clip2c_bank_text(bank), core._clip2c_bank_text_length(bank));
+  let shown = text.length;
+  if (shown > SHOWN_BYTES) shown = text.lastIndexOf(10, SHOWN_BYTES - 1) + 1;
+  return {text: new Blob([text], {type: 'text/plain'}), head: decoder.decode(text.subarray(0, shown)),
+    headLength: shown};
+}
+
+// The clips the bank made, in order: each one's name in the bank, figures
+// and samples.
+function bankClips(bank) {
+  const out = [];
+  const count = core._clip2c_bank_clip_count(bank) >>> 0;
+  for (let i = 0; i < count; i++) {
+    out.push({name: core.UTF8ToString(core._clip2c_bank_clip_name(bank, i)),
+      samples: heapBytes(core._clip2c_bank_clip_samples(bank, i), core._clip2c_bank_clip_sample_count(bank, i)),
+      rate: core._clip2c_bank_clip_sample_rate(bank, i) >>> 0});
+  }
+  return out;
+}
+
+function bankNotes(bank) {
+  const out = [];
+  const count = core._clip2c_bank_note_count(bank) >>> 0;
+  for (let i = 0; i < count; i++) out.push(core.UTF8ToString(core._clip2c_bank_note(bank, i)));
+  return out;
+}
+
+// The file of `clip` decoded by the page at `msg.rate` and made into the
+// engine's 8-bit mono WAV file (neither normalized nor trimmed: the bank
+// does that, as for every clip): {wav, fileName, what, notes}, or
+// {refused: status, notes} when the browser cannot decode it either.
+async function decodeForBank(id, clip, msg) {
+  const first = makeClip(clip.bytes, {fileName: clip.fileName, name: clip.name, signed: false, target: 'c',
+    rate: msg.rate, normalize: false, trim: false, forcePrepare: true});
+  if (!first) return {refused: statusByKey['out-of-memory'], notes: []};
+  let handle = null;
+  try {
+    const channels = await askToDecode(id, clip.bytes, core._clip2c_clip_prepare_rate(first) >>> 0);
+    if (!channels) {
+      const said = notes(first);
+      if (core._clip2c_clip_not_wave(first) === 1) said.push(texts.notices['not-wav']);
+      return {refused: core._clip2c_clip_status(first), notes: said};
+    }
+    handle = makeDecodedClip(first, channels);
+    if (!handle || core._clip2c_clip_outcome(handle) !== MADE) {
+      return {refused: handle ? core._clip2c_clip_status(handle) : statusByKey['out-of-memory'], notes: []};
+    }
+    return {wav: heapBytes(core._clip2c_clip_prepared_wave(handle),
+      core._clip2c_clip_prepared_wave_length(handle)).slice(),
+    fileName: core.UTF8ToString(core._clip2c_clip_prepared_name(handle)),
+    what: core.UTF8ToString(core._clip2c_clip_what(handle)), notes: notes(first)};
+  } finally {
+    if (handle) core._clip2c_clip_free(handle);
+    core._clip2c_clip_free(first);
+  }
+}
+
+// The bank the engine makes of the files; a file only the browser decodes
+// is decoded when the engine first meets it, and the bank made again.
+async function runBank(msg) {
+  const {id} = msg;
+  const clips = msg.clips.map((c) => ({bytes: new Uint8Array(c.bytes), fileName: c.fileName, name: c.name,
+    decoded: null}));
+  for (;;) {
+    progress(id, 20, 'Converting');
+    const bank = makeBank(clips, msg);
+    if (!bank) return bankRefusal(id, {en: texts.statuses.find((s) => s.key === 'out-of-memory').en, clips: []});
+    let index = -1;
+    try {
+      const refusal = core._clip2c_bank_refusal(bank);
+      index = core._clip2c_bank_refused_clip(bank) >>> 0;
+      if (refusal !== BANK_NEEDS_DECODER || clips[index].decoded) {
+        return refusal === BANK_MADE ? finishBank(id, msg, bank, clips)
+                                     : bankRefusal(id, {en: core.UTF8ToString(core._clip2c_bank_refusal_text(bank)),
+                                       refusedClip: refusal >= BANK_CLIP_REFUSED ? index : -1, clips: bankClips(bank),
+                                       notes: bankNotes(bank)});
+      }
+    } finally {
+      core._clip2c_bank_free(bank);
+    }
+    progress(id, 50, 'Decoding');
+    const clip = clips[index], decoded = await decodeForBank(id, clip, msg);
+    if (decoded.refused !== undefined) {
+      const entry = texts.statuses.find((s) => s.status === decoded.refused);
+      return bankRefusal(id, {en: clip.fileName + ': ' + (entry ? entry.en : 'not converted') +
+        ' Your browser cannot decode it as sound either.', refusedClip: index, clips: [],
+      notes: decoded.notes.map((n) => clip.fileName + ': ' + n)});
+    }
+    clip.decoded = {what: decoded.what, name: decoded.fileName, notes: decoded.notes,
+      wav: new Blob([decoded.wav], {type: 'audio/wav'}), fileName: clip.fileName};
+    clip.bytes = decoded.wav;
+    clip.fileName = decoded.fileName;
+  }
+}
+
+function finishBank(id, msg, bank, clips) {
+  current = null;
+  const made = bankClips(bank), text = bankText(bank);
+  const all = new Uint8Array(made.reduce((n, c) => n + c.samples.length, 0));
+  made.reduce((at, c) => { all.set(c.samples, at); return at + c.samples.length; }, 0);
+  // A decoded clip's own notes come first: the bank's are of its WAV file.
+  const said = [];
+  clips.forEach((c) => {
+    if (!c.decoded) return;
+    said.push(...c.decoded.notes.map((n) => c.decoded.fileName + ': ' + n));
+    said.push(c.decoded.fileName + ': decoded by your browser (' + c.decoded.what + ') and made from ' +
+      c.decoded.name + ', which the page offers.');
+  });
+  postMessage({op: 'done', id, result: {
+    converted: true, bank: true, notices: said.concat(bankNotes(bank)),
+    text: text.text, head: text.head, headLength: text.headLength, textSize: text.text.size,
+    outputName: msg.bank + '.h', count: all.length,
+    fits: core._clip2c_bank_fits(bank) === 1, fitText: core.UTF8ToString(core._clip2c_bank_fit_text(bank)),
+    clips: made.map((c, i) => ({name: c.name, count: c.samples.length, rate: c.rate,
+      decoded: clips[i].decoded ? {name: clips[i].decoded.name, wav: clips[i].decoded.wav} : null})),
+    outline: outline(all),
+  }});
+}
+
+function bankRefusal(id, {en, refusedClip = -1, clips, notes: said = []}) {
+  current = null;
+  postMessage({op: 'done', id, result: {converted: false, bank: true, en, ja: '', refusedClip, notices: said,
+    clips: clips.map((c) => ({name: c.name, count: c.samples.length, rate: c.rate, decoded: null}))}});
 }
 
 // --- The waveform's outline --------------------------------------------------------
@@ -220,8 +379,8 @@ onmessage = (event) => {
     if (resolve) resolve(msg.channels);
   } else if (msg.op === 'pcm') {
     pcm(msg.id);
-  } else if (msg.op === 'run') {
-    run(msg).catch((error) => postMessage({op: 'failed', id: msg.id,
+  } else if (msg.op === 'run' || msg.op === 'bank') {
+    (msg.op === 'run' ? run : runBank)(msg).catch((error) => postMessage({op: 'failed', id: msg.id,
       outOfMemory: error instanceof WebAssembly.RuntimeError || error instanceof RangeError,
       error: String(error && error.message ? error.message : error)}));
   }

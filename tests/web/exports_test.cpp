@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The page's C API, called natively: every export hands the engine's
-// one-clip flow through unchanged, with the request its numbers and flags
-// stand for.
+// one-clip flow and its banks through unchanged, with the request its
+// numbers and flags stand for.
 #include "web/exports.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "board/bank.h"
 #include "board/texts.h"
 #include "riff_builder.h"
 
@@ -223,6 +225,173 @@ TEST(PageExports, MakeTheEnginesClip) {
             expectSame(got, want, row.name);
         }
         clip2c_clip_free(got);
+    }
+}
+
+// Every bank accessor of `b` against the bank the engine made itself.
+void expectSameBank(const Clip2cBank* b, const BankResult& want, const char* row) {
+    SCOPED_TRACE(row);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(clip2c_bank_refusal(b), static_cast<int>(want.refusal));
+    EXPECT_EQ(clip2c_bank_refused_clip(b), want.refusedClip);
+    EXPECT_EQ(clip2c_bank_refusal_text(b), want.refusalText);
+    EXPECT_EQ(std::string(clip2c_bank_text(b), clip2c_bank_text_length(b)), want.text);
+    std::vector<std::string> notes;
+    for (std::uint32_t i = 0; i < clip2c_bank_note_count(b); ++i) notes.emplace_back(clip2c_bank_note(b, i));
+    EXPECT_EQ(notes, want.notes);
+    EXPECT_EQ(clip2c_bank_fits(b), want.fit.fits ? 1 : 0);
+    EXPECT_EQ(clip2c_bank_fit_text(b), want.fit.text);
+    EXPECT_EQ(clip2c_bank_sample_count(b), want.sampleCount);
+    ASSERT_EQ(clip2c_bank_clip_count(b), want.clips.size());
+    for (std::uint32_t i = 0; i < clip2c_bank_clip_count(b); ++i) {
+        const ClipResult& clip = want.clips[i].result;
+        EXPECT_EQ(clip2c_bank_clip_name(b, i), want.clips[i].name) << i;
+        EXPECT_EQ(Bytes(clip2c_bank_clip_samples(b, i),
+                        clip2c_bank_clip_samples(b, i) + clip2c_bank_clip_sample_count(b, i)),
+                  clip.samples)
+            << i;
+        EXPECT_EQ(clip2c_bank_clip_sample_rate(b, i), clip.sampleRate) << i;
+    }
+}
+
+// Each row: a bank as the page asks for it (its files in blocks the bank
+// takes over), and the request its numbers stand for. The refusal and the
+// clips' names are checked as written too.
+TEST(PageExports, MakeTheEnginesBank) {
+    struct File {
+        const char* fileName;
+        Bytes bytes;
+        const char* chosenName;  // null: the file's own
+    };
+    const File jump = {"jump.wav", waveOf(1, 1, 1, {128, 150, 106, 128}, false, 8000), nullptr};
+    const File coin = {"coin.wav",
+                       waveOf(1, 2, 2, frames(2, {0, 0, 9000, 9000, -9000, -9000, 0, 0}), false, 22050),
+                       nullptr};
+    const File bell = {
+        "Bell Ring.wav",
+        waveOf(1, 1, 2, frames(2, {0, 3000, 6000, 3000, 0, -3000, -6000, -3000}), false, 44100), nullptr};
+    const File adpcm = {"voice.wav", waveOf(0x11, 1, 256, Bytes(256, 0x11)), nullptr};
+    const File empty = {"empty.raw", {}, nullptr};
+    struct Row {
+        const char* name;
+        std::vector<File> files;
+        const char* bankName;  // null: the default
+        int isSigned;
+        int target;
+        std::uint32_t rate;
+        int flags;
+        std::string wantName;
+        Target wantTarget;
+        sound::PrepareOptions wantOptions;
+        BankRefusal refusal;
+        std::vector<std::string> clipNames;
+    };
+    const Row rows[] = {
+        {"three WAV files at three rates, progmem at 8000 Hz, a clash",
+         {jump, coin, bell, jump},
+         "sfx",
+         0,
+         2,
+         8000,
+         0,
+         "sfx",
+         Target::Progmem,
+         {},
+         BankRefusal::None,
+         {"jump", "coin", "Bell_Ring", "jump_2"}},
+        {"chosen names, signed, __flash, bit 0 normalizes and bit 1 trims",
+         {{"jump.wav", jump.bytes, "hop"}, {"coin.wav", coin.bytes, "Hop"}},
+         "fx",
+         1,
+         3,
+         11025,
+         3,
+         "fx",
+         Target::Flash,
+         {true, true},
+         BankRefusal::None,
+         {"hop", "Hop_2"}},
+        {"no name is sounds; an unknown target is C; rate 0 keeps each WAV's",
+         {coin, jump},
+         nullptr,
+         0,
+         9,
+         0,
+         0,
+         "sounds",
+         Target::C,
+         {},
+         BankRefusal::None,
+         {"coin", "jump"}},
+        {"a bank name that gives no identifier",
+         {jump},
+         "my sounds",
+         0,
+         1,
+         8000,
+         0,
+         "my sounds",
+         Target::Firmware,
+         {},
+         BankRefusal::BadName,
+         {}},
+        {"no file", {}, "sfx", 0, 0, 8000, 0, "sfx", Target::C, {}, BankRefusal::NoClips, {}},
+        {"ADPCM needs a decoder: the clips up to it are made",
+         {jump, adpcm, coin},
+         "sfx",
+         0,
+         0,
+         8000,
+         0,
+         "sfx",
+         Target::C,
+         {},
+         BankRefusal::NeedsDecoder,
+         {"jump", "voice"}},
+        {"an empty file is refused",
+         {empty, jump},
+         "sfx",
+         0,
+         0,
+         8000,
+         0,
+         "sfx",
+         Target::C,
+         {},
+         BankRefusal::ClipRefused,
+         {"empty"}},
+    };
+    for (const Row& row : rows) {
+        BankRequest request;
+        request.name = row.wantName;
+        request.target = row.wantTarget;
+        request.isSigned = row.isSigned != 0;
+        request.rate = row.rate;
+        request.options = row.wantOptions;
+        for (const File& file : row.files) {
+            BankFile f;
+            f.bytes = file.bytes.data();
+            f.length = static_cast<std::uint32_t>(file.bytes.size());
+            f.fileName = file.fileName;
+            if (file.chosenName != nullptr) f.name = file.chosenName;
+            request.files.push_back(f);
+        }
+        const BankResult want = makeBank(request);
+
+        Clip2cBank* got = clip2c_bank_new(row.bankName, row.isSigned, row.target, row.rate, row.flags);
+        for (const File& file : row.files) {
+            const auto length = static_cast<std::uint32_t>(file.bytes.size());
+            auto* block = static_cast<std::uint8_t*>(clip2c_alloc(length));
+            std::copy(file.bytes.begin(), file.bytes.end(), block);
+            clip2c_bank_add(got, block, length, file.fileName, file.chosenName);
+        }
+        clip2c_bank_make(got);
+        expectSameBank(got, want, row.name);
+        EXPECT_EQ(want.refusal, row.refusal) << row.name;
+        std::vector<std::string> names;
+        for (const BoardClip& clip : want.clips) names.push_back(clip.name);
+        EXPECT_EQ(names, row.clipNames) << row.name;
+        clip2c_bank_free(got);
     }
 }
 
