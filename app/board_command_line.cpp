@@ -59,6 +59,10 @@ bool setValue(std::string_view option, std::string value, BoardParse& parse) {
         if (!board::givesIdentifier(value))
             return failWith(parse, BoardUsageError::BadName, std::move(value));
         line.name = std::move(value);
+    } else if (option == "--bank") {
+        if (!board::givesIdentifier(value))
+            return failWith(parse, BoardUsageError::BadBankName, std::move(value));
+        line.bank = std::move(value);
     } else if (option == "--rate") {
         const std::optional<std::uint32_t> rate = rateFrom(value);
         if (!rate) return failWith(parse, BoardUsageError::BadRate, std::move(value));
@@ -91,17 +95,32 @@ bool takeOption(std::string_view option, const std::optional<std::string_view>& 
         return true;
     }
     const bool takesValue = option == "--target" || option == "--name" || option == "--rate" ||
-                            option == "--output" || option == "-o";
+                            option == "--bank" || option == "--output" || option == "-o";
     if (!takesValue) return failWith(parse, BoardUsageError::UnknownOption);
     std::string value;
     if (!source.take(attached, value)) return failWith(parse, BoardUsageError::MissingValue);
     return setValue(option, std::move(value), parse);
 }
 
+// `parse` as reading stopped. A second input is wrong only if no --bank
+// has come by then (a bad one counts: its own error is the one to tell);
+// then it is the error, as the first one met.
+BoardParse stopped(BoardParse parse, bool bankGiven) {
+    const std::vector<std::string>& inputs = parse.line.inputs;
+    if (inputs.size() < 2 || bankGiven) return parse;
+    parse.error = BoardUsageError::SecondInput;
+    parse.option = inputs[0];
+    parse.value = inputs[1];
+    return parse;
+}
+
 }  // namespace
 
 BoardParse parseBoardCommandLine(int argc, const char* const* argv) {
     BoardParse parse;
+    std::vector<std::string>& inputs = parse.line.inputs;
+    bool bankGiven = false;
+    const auto stop = [&parse, &bankGiven]() { return stopped(std::move(parse), bankGiven); };
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -109,15 +128,9 @@ BoardParse parseBoardCommandLine(int argc, const char* const* argv) {
         if (!isOption) {
             if (arg.empty()) {
                 parse.error = BoardUsageError::EmptyInput;
-                return parse;
+                return stop();
             }
-            if (!parse.line.input.empty()) {
-                parse.error = BoardUsageError::SecondInput;
-                parse.option = parse.line.input;
-                parse.value = std::string(arg);
-                return parse;
-            }
-            parse.line.input = std::string(arg);
+            inputs.emplace_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -135,13 +148,18 @@ BoardParse parseBoardCommandLine(int argc, const char* const* argv) {
             option = arg.substr(0, 2);
             attached = arg.substr(2);
         }
+        bankGiven = bankGiven || option == "--bank";
         const ValueSource source{argc, argv, i};
-        if (!takeOption(option, attached, source, parse)) return parse;
-        if (parse.line.request != BoardRequest::Run) return parse;
+        if (!takeOption(option, attached, source, parse)) return stop();
+        if (parse.line.request != BoardRequest::Run) return stop();
     }
     parse.option.clear();
-    if (parse.line.input.empty()) parse.error = BoardUsageError::NoInput;
-    return parse;
+    if (parse.line.bank && parse.line.name) {
+        parse.error = BoardUsageError::NameWithBank;
+        return parse;
+    }
+    if (inputs.empty()) parse.error = BoardUsageError::NoInput;
+    return stop();
 }
 
 }  // namespace clip2c

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "board/board_text.h"
 
@@ -19,8 +20,10 @@ enum class BoardRequest { Run, Help, Version };
 
 struct BoardCommandLine {
     BoardRequest request = BoardRequest::Run;
-    std::string input;
-    std::string output;               // empty: "<name>.h" in the input's folder
+    std::vector<std::string> inputs;  // one without --bank; one or more with it
+    // With --bank, every input is a clip of the bank of this name.
+    std::optional<std::string> bank;
+    std::string output;               // empty: "<name>.h" in the input's folder; "<bank>.h" here for a bank
     std::optional<std::string> name;  // none: proposed from the input's name
     std::uint32_t rate = 0;           // 0: not given
     board::Target target = board::Target::C;
@@ -38,10 +41,12 @@ enum class BoardUsageError {
     BadTarget,        // `value` names no target
     BadRate,          // `value` is no whole number from 1 to kBoardMaxRate
     BadName,          // `value` gives no C identifier (board::givesIdentifier)
+    BadBankName,      // --bank's `value` gives no C identifier
     EmptyOutput,      // -o was given an empty name
     EmptyInput,       // an empty argument where the input goes
     NoInput,          // no input file
-    SecondInput,      // `value` is a second input file after `option`, the first
+    SecondInput,      // `value` is a second input file after `option`, the first, without --bank
+    NameWithBank,     // --name and --bank together: a bank names each clip from its file
 };
 
 struct BoardParse {
@@ -52,13 +57,17 @@ struct BoardParse {
 };
 
 // Reads argv[1..argc-1], GNU-style:
-//   --target T, --name N, --rate HZ, -o/--output FILE take a value, as the
-//     next argument or after "=" ("--rate=8000"); -o also as "-oFILE";
+//   --target T, --name N, --rate HZ, --bank NAME, -o/--output FILE take a
+//     value, as the next argument or after "=" ("--rate=8000"); -o also as
+//     "-oFILE";
 //   --normalize, --trim, --signed, --help and --version take none;
 //   "--" ends the options; "-" and every argument not beginning with "-"
-//   are the input, of which there is exactly one.
+//   are the inputs: exactly one, or with --bank (anywhere on the line) one
+//   or more.
 // A later option overrides an earlier one. Reading stops at the first
-// error, and at --help or --version, which ask for nothing else.
+// error, and at --help or --version, which ask for nothing else; a second
+// input is an error there unless --bank came before it stopped (a line
+// without --bank reads as it did before banks).
 BoardParse parseBoardCommandLine(int argc, const char* const* argv);
 
 }  // namespace clip2c

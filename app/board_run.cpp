@@ -7,6 +7,7 @@
 
 #include "app/board_version.h"
 #include "app/selection.h"
+#include "board/bank.h"
 #include "board/make_clip.h"
 #include "board/names.h"
 #include "board/numbers.h"
@@ -22,6 +23,7 @@ constexpr std::string_view kProgram = "clip2c-board: ";
 constexpr std::string_view kUsage =
     "usage: clip2c-board [--target c|firmware|progmem|flash] [--name NAME] [--rate HZ] [--normalize] [--trim] "
     "[--signed] [-o OUTPUT] INPUT";
+constexpr std::string_view kBankUsage = "       clip2c-board --bank NAME [options] INPUT...";
 
 constexpr std::uint32_t kPcmTag = 1;
 constexpr std::uint32_t kFloatTag = 3;
@@ -250,6 +252,37 @@ void printRefusal(const std::string& input, std::string_view why) {
     printError(std::string(kProgram).append(input).append(": ").append(why));
 }
 
+// Writes a report's text and says what was done; returns the exit status.
+// `input` is the one the refusal is about when the report names none.
+int finishReport(const BoardReport& report, const std::string& input) {
+    if (!report.refusal.empty()) {
+        printRefusal(report.refusedInput.empty() ? input : report.refusedInput, report.refusal);
+        for (const std::string& text : report.lines) printError(std::string(kProgram).append(text));
+        return kBoardExitRefused;
+    }
+    if (!writeAllOrNothing(report)) {
+        printRefusal(report.outputPath, "cannot write it; check that its folder exists and may be written");
+        return kBoardExitRefused;
+    }
+    for (const std::string& text : report.lines) printError(std::string(kProgram).append(text));
+    return kBoardExitWritten;
+}
+
+int runBank(const BoardCommandLine& line) {
+    std::vector<LoadedFile> loaded;
+    std::vector<BankInput> inputs;
+    for (const std::string& path : line.inputs) {
+        LoadedFile file = loadFile(path);
+        if (file.failure != LoadFailure::None) {
+            printRefusal(path, loadRefusal(file.failure));
+            return kBoardExitRefused;
+        }
+        inputs.push_back({path, file.image.bytes(), file.length});
+        loaded.push_back(std::move(file));
+    }
+    return finishReport(reportBank(line, inputs), line.inputs.front());
+}
+
 int runParsed(const BoardParse& parse) {
     if (parse.error != BoardUsageError::None) {
         for (const std::string& text : usageErrorLines(parse)) printError(text);
@@ -266,29 +299,22 @@ int runParsed(const BoardParse& parse) {
         platform::writeConsole(version, version);
         return kBoardExitWritten;
     }
-    const LoadedFile loaded = loadFile(line.input);
+    if (line.bank) return runBank(line);
+    const std::string& input = line.inputs.front();
+    const LoadedFile loaded = loadFile(input);
     if (loaded.failure != LoadFailure::None) {
-        printRefusal(line.input, loadRefusal(loaded.failure));
+        printRefusal(input, loadRefusal(loaded.failure));
         return kBoardExitRefused;
     }
-    const BoardReport report = reportClip(line, loaded.image.bytes(), loaded.length);
-    if (!report.refusal.empty()) {
-        printRefusal(line.input, report.refusal);
-        return kBoardExitRefused;
-    }
-    if (!writeAllOrNothing(report)) {
-        printRefusal(report.outputPath, "cannot write it; check that its folder exists and may be written");
-        return kBoardExitRefused;
-    }
-    for (const std::string& text : report.lines) printError(std::string(kProgram).append(text));
-    return kBoardExitWritten;
+    return finishReport(reportClip(line, loaded.image.bytes(), loaded.length), input);
 }
 
 }  // namespace
 
 BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, std::uint32_t length) {
     BoardReport report;
-    const std::string fileName = line.input.substr(platform::fileNameOffset(line.input));
+    const std::string& input = line.inputs.front();
+    const std::string fileName = input.substr(platform::fileNameOffset(input));
     if (length == 0) {
         report.refusal = "the file is empty";
         return report;
@@ -321,17 +347,92 @@ BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, 
         return report;
     }
     report.outputPath = line.output.empty()
-                            ? line.input.substr(0, line.input.size() - fileName.size()) + clip.name + ".h"
+                            ? input.substr(0, input.size() - fileName.size()) + clip.name + ".h"
                             : line.output;
-    if (report.outputPath == line.input) {
+    if (report.outputPath == input) {
         report.refusal = "the header would replace the input file itself; name another with -o OUTPUT";
         return report;
     }
     report.text = result.text;
-    report.lines.push_back(line.input + ": " + whatWasDone(clip));
+    report.lines.push_back(input + ": " + whatWasDone(clip));
     report.lines.push_back("wrote " + report.outputPath + ": " + clipFigures(result));
     report.lines.push_back(result.fit.text);
     for (const std::string& note : clip.notes) report.lines.push_back("note: " + note);
+    return report;
+}
+
+BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput>& inputs) {
+    BoardReport report;
+    board::BankRequest request;
+    request.name = line.bank.value_or("sounds");
+    request.target = line.target;
+    request.isSigned = line.isSigned;
+    request.rate = line.rate;
+    request.options.normalize = line.normalize;
+    request.options.trim = line.trim;
+    std::vector<std::string> fileNames;
+    for (const BankInput& input : inputs) {
+        fileNames.push_back(input.path.substr(platform::fileNameOffset(input.path)));
+        report.refusal = input.length == 0 ? "the file is empty"
+                                           : compressedRefusal(fileNames.back(), input.bytes, input.length);
+        if (!report.refusal.empty()) {
+            report.refusedInput = input.path;
+            return report;
+        }
+        request.files.push_back({input.bytes, input.length, fileNames.back(), {}});
+    }
+    const board::BankResult bank = board::makeBank(request);
+    if (bank.refusal != board::BankRefusal::None) {
+        if (bank.refusal == board::BankRefusal::NoClips || bank.refusal == board::BankRefusal::BadName) {
+            report.refusedInput = request.name;
+            report.refusal = bank.refusalText;
+            return report;
+        }
+        const std::size_t index = bank.refusedClip;
+        const BankInput& input = inputs[index];
+        const board::BoardClip& clip = bank.clips[index];
+        report.refusedInput = input.path;
+        switch (bank.refusal) {
+            case board::BankRefusal::NeedsDecoder:
+                report.refusal = decoderRefusal(clip, fileNames[index], input.bytes, input.length);
+                break;
+            case board::BankRefusal::EmptyClip:
+                report.refusal =
+                    "the clip has no samples, and a bank holds no empty clip (C has no empty array)";
+                break;
+            case board::BankRefusal::OverArray:
+                report.refusal = board::arrayLimitText(static_cast<std::uint32_t>(clip.result.samples.size()),
+                                                       clip.result.sampleRate);
+                break;
+            default:
+                report.refusal = refusedStatus(clip.status);
+                break;
+        }
+        // Every clip was made but one over an array: what would fit them all.
+        if (!bank.fit.text.empty() && !bank.fit.fits) report.lines.push_back(bank.fit.text);
+        return report;
+    }
+    report.outputPath = line.output.empty() ? request.name + ".h" : line.output;
+    for (const BankInput& input : inputs) {
+        if (report.outputPath != input.path) continue;
+        report.refusedInput = input.path;
+        report.refusal = "the header would replace the input file itself; name another with -o OUTPUT";
+        return report;
+    }
+    report.text = bank.text;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const board::BoardClip& clip = bank.clips[i];
+        report.lines.push_back(inputs[i].path + ": " + whatWasDone(clip) + "; " + clipFigures(clip.result));
+    }
+    const std::size_t clips = bank.clips.size();
+    report.lines.push_back("wrote " + report.outputPath + ": " + board::grouped(clips) +
+                           (clips == 1 ? " clip, " : " clips, ") + board::grouped(bank.sampleCount) +
+                           (bank.sampleCount == 1 ? " sample in all" : " samples in all"));
+    report.lines.push_back(bank.fit.text);
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        for (const std::string& note : bank.clips[i].notes)
+            report.lines.push_back("note: " + inputs[i].path + ": " + note);
+    }
     return report;
 }
 
@@ -361,6 +462,14 @@ std::vector<std::string> usageErrorLines(const BoardParse& parse) {
                   " gives no C identifier (a letter, then letters, digits and _); try --name " +
                   board::proposeName(value);
             break;
+        case BoardUsageError::BadBankName:
+            why = "--bank " + quoted(value) +
+                  " gives no C identifier (a letter, then letters, digits and _); try --bank " +
+                  board::proposeName(value);
+            break;
+        case BoardUsageError::NameWithBank:
+            why = "--name cannot be used with --bank: each clip of a bank is named from its file's name";
+            break;
         case BoardUsageError::EmptyOutput:
             why = "option " + quoted(option) + " needs a file name, not an empty one";
             break;
@@ -376,14 +485,15 @@ std::vector<std::string> usageErrorLines(const BoardParse& parse) {
         case BoardUsageError::None:
             return {};
     }
-    return {std::string(kProgram) + why, std::string(kUsage)};
+    return {std::string(kProgram) + why, std::string(kUsage), std::string(kBankUsage)};
 }
 
 std::string boardHelpText() {
-    return std::string(kUsage) +
+    return std::string(kUsage) + "\n" + std::string(kBankUsage) +
            "\n"
            "Makes a C header of a sound clip for a board: any PCM WAV file (mixed to mono,\n"
            "resampled and made 8-bit when need be) or a raw clip (a name holding \".raw\").\n"
+           "With --bank, one header of several clips, with a table of them all.\n"
            "\n"
            "  --target T      c (the default): the array as clip2c writes it; firmware: with\n"
            "                  a comment and NAME_wave_rate; progmem, flash: the same, the\n"
@@ -394,8 +504,11 @@ std::string boardHelpText() {
            "  --normalize     bring the clip's peak to full scale\n"
            "  --trim          cut the near-silence at its start and end\n"
            "  --signed        signed samples (-128 to 127) instead of unsigned (0 to 255)\n"
+           "  --bank NAME     make every INPUT a clip of the bank NAME: NAME_clips[], NAME_at()\n"
+           "                  and NAME.h (each clip named from its file; no --name)\n"
            "  -o, --output OUTPUT\n"
-           "                  write to OUTPUT (default: NAME.h in INPUT's folder)\n"
+           "                  write to OUTPUT (default: NAME.h in INPUT's folder; for a bank,\n"
+           "                  NAME.h in the current folder)\n"
            "  --help          show this text\n"
            "  --version       show the version\n"
            "\n"

@@ -16,19 +16,36 @@ inline constexpr int kBoardExitWritten = 0;
 inline constexpr int kBoardExitRefused = 1;  // the file, its clip or the output
 inline constexpr int kBoardExitUsage = 2;    // the command line
 
-// What a run makes of a loaded input file.
+// What a run makes of its loaded input files.
 struct BoardReport {
     // Empty when the clip is made; else why it is not, with what to do,
     // one sentence (printed after "clip2c-board: <input>: ").
     std::string refusal;
-    std::string outputPath;          // when made: where the text goes
-    std::string text;                // when made: the clip's text
-    std::vector<std::string> lines;  // when made: what was done, each said once written (UTF-8)
+    std::string refusedInput;  // the input the refusal is about: a bank's clip, the output over it
+    std::string outputPath;    // when made: where the text goes
+    std::string text;          // when made: the clip's text
+    // When made: what was done, each said once written (UTF-8). When a
+    // bank is refused: what more there is to say, after the refusal.
+    std::vector<std::string> lines;
 };
 
-// The report for the file `bytes` given as line.input, made as `line` says
-// (board::makeClip, then the AVR array limit). An empty file is refused.
+// The report for the file `bytes` given as line.inputs[0], made as `line`
+// says (board::makeClip, then the AVR array limit). An empty file is
+// refused.
 BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, std::uint32_t length);
+
+// A loaded input of a bank.
+struct BankInput {
+    std::string path;  // as given on the command line
+    const std::uint8_t* bytes = nullptr;
+    std::uint32_t length = 0;
+};
+
+// The report for the bank line.bank of `inputs` (line.inputs, loaded), made
+// as `line` says (board::makeBank), written to line.output, else
+// "<bank>.h" in the current folder. A clip refused, for any reason one
+// clip alone would be or because it is empty, refuses the whole bank.
+BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput>& inputs);
 
 // The lines that say what is wrong with a command line (parse.error not
 // None): the error, then the usage line.

@@ -38,7 +38,8 @@ from cliptest import Tally, c_array, chunk, fmt, pattern, pcm8, riff, wave_modul
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 P = "clip2c-board: "
 USAGE = ("usage: clip2c-board [--target c|firmware|progmem|flash] [--name NAME] [--rate HZ] [--normalize] "
-         "[--trim] [--signed] [-o OUTPUT] INPUT")
+         "[--trim] [--signed] [-o OUTPUT] INPUT\n"
+         "       clip2c-board --bank NAME [options] INPUT...")
 REFUSED, BAD_USAGE = 1, 2
 
 
@@ -136,6 +137,79 @@ def usage_error(why):
 def proposed_note(base, name):
     return ('"%s" does not give a C identifier, so the array would not compile; it is named %s_wave instead. '
             "Choose another name to change it." % (base, name))
+
+
+# --- Banks --------------------------------------------------------------------
+
+BANK_UNO, BANK_NANO = 32256 - 1024, 30720 - 1024
+
+
+def bank_fit(target, clips):
+    """The fit of a bank of `clips` ([(name, samples, rate)])."""
+    total = sum(len(samples) for _, samples, _ in clips)
+    if target in ("c", "firmware"):
+        return fit_text(target, total, 0)
+    size = "%s bytes (clips %s, table %s)" % (grouped(total + 10 * len(clips)), grouped(total),
+                                              grouped(10 * len(clips)))
+    if total + 10 * len(clips) <= BANK_NANO:
+        return ("Fits an Arduino Uno or Nano beside the bank sketch: %s, where the Uno holds 31,232 bytes and the "
+                "Nano 29,696 bytes." % size)
+    return "Too big for an Arduino Uno beside the bank sketch: %s, where it holds 31,232 bytes." % size
+
+
+def bank_header(bank, target, clips, signed=False):
+    """The header of the bank `bank` of `clips` ([(name, samples, rate)])."""
+    up = bank.upper()
+    total = sum(len(samples) for _, samples, _ in clips)
+    kind = "signed 8-bit (silence 0)" if signed else "unsigned 8-bit (silence 128)"
+    lines = ["/* %s: %d clip%s, %s sample%s in all" % (bank, len(clips), "" if len(clips) == 1 else "s",
+                                                      grouped(total), "" if total == 1 else "s")]
+    lines += ["   %s_wave: %s samples, %s s at %d Hz, %s" % (name, grouped(len(samples)),
+                                                              seconds_near(len(samples), rate), rate, kind)
+              for name, samples, rate in clips]
+    text = "\n".join(lines) + " */\n#ifndef %s_BANK_H\n#define %s_BANK_H\n" % (up, up)
+    text += "#include <avr/pgmspace.h>\n" if target == "progmem" else ""
+    text = text.encode() + b"\n"
+    for name, samples, rate in clips:
+        one = board_text(target, name, samples, rate, signed)
+        if target != "c":
+            one = one.split(b"\n", 2 if target == "progmem" else 1)[-1]
+        text += one + b"\n"
+    pointer = {"flash": "const __flash "}.get(target, "const ")
+    pointer += "unsigned char *" if not signed else "char *" if target == "c" else "signed char *"
+    where = {"progmem": "const PROGMEM struct", "flash": "const __flash struct"}.get(target, "const struct")
+    rest = "enum { %s };\n\n" % ", ".join(["%s_%s" % (up, name.upper()) for name, _, _ in clips] + [up + "_COUNT"])
+    rest += "struct %s_clip {\n\t%sdata;\n\tunsigned long length;\n\tunsigned long rate;\n};\n\n" % (bank, pointer)
+    rest += "%s %s_clip %s_clips[%s_COUNT] = {\n" % (where, bank, bank, up)
+    rest += "".join("\t{%s_wave, %d, %s},\n" % (name, len(samples), rate if target == "c" else name + "_wave_rate")
+                    for name, samples, rate in clips)
+    rest += "};\n\n/* Entry `index` of %s_clips (below %s_COUNT)" % (bank, up)
+    rest += {"progmem": ", read from flash; its samples are then read with pgm_read_byte(data + i). */\n",
+             "flash": ", read from flash; its samples are then read as data[i]. */\n"}.get(
+        target, "; its samples are data[0] to data[length - 1]. */\n")
+    rest += "static inline struct %s_clip %s_at(unsigned index)\n{\n" % (bank, bank)
+    if target == "progmem":
+        rest += "\tstruct %s_clip clip;\n\tmemcpy_P(&clip, &%s_clips[index], sizeof clip);\n\treturn clip;\n" % (
+            bank, bank)
+    else:
+        rest += "\treturn %s_clips[index];\n" % bank
+    return text + (rest + "}\n\n#endif\n").encode()
+
+
+def bank_made(out, target, inputs, notes=()):
+    """The lines of a written bank; `inputs` are [(shown, what, name, samples, rate)]."""
+    lines = []
+    for shown, what, name, samples, rate in inputs:
+        figures = "%s_wave, %s %s, %s s at %d Hz" % (name, grouped(len(samples)),
+                                                     "sample" if len(samples) == 1 else "samples",
+                                                     seconds_near(len(samples), rate), rate)
+        lines.append("%s: %s; %s" % (shown, what, figures))
+    total = sum(len(clip[3]) for clip in inputs)
+    lines.append("wrote %s: %d clip%s, %s samples in all" % (out, len(inputs), "" if len(inputs) == 1 else "s",
+                                                             grouped(total)))
+    lines.append(bank_fit(target, [clip[2:] for clip in inputs]))
+    lines += ["note: " + note for note in notes]
+    return "".join(P + line + "\n" for line in lines).encode()
 
 
 # --- Clips --------------------------------------------------------------------
@@ -406,6 +480,77 @@ CASES = [
          refused("out", "cannot write it; check that its folder exists and may be written"), REFUSED,
          files={"clip.wav": WAV500, "out/": None}),
 
+    # Banks: one header of several clips, written whole in the current folder.
+    Case("bank, progmem: a WAV file and a raw clip", ["--bank", "sfx", "--target", "progmem", "jump.wav", "coin.raw"],
+         bank_made("sfx.h", "progmem", [("jump.wav", AS_IS, "jump", S, 8000),
+                                        ("coin.raw", "raw 8-bit 8000 Hz, converted as it is", "coin", S[:77], 8000)]),
+         0, files={"jump.wav": WAV500, "coin.raw": S[:77]},
+         written={"sfx.h": bank_header("sfx", "progmem", [("jump", S, 8000), ("coin", S[:77], 8000)])}),
+    Case("bank, c, signed, at --rate: prepared and resampled as one clip", ["--signed", "--rate=8000", "--bank=ui",
+                                                                             "snd/a.wav", "b.wav"],
+         bank_made("ui.h", "c", [("snd/a.wav", "16-bit stereo 8000 Hz -> 8-bit mono 8000 Hz", "a", S[:90], 8000),
+                                 ("b.wav", AS_IS, "b", S[:5], 8000)]),
+         0, files={"snd/a.wav": pcm16_stereo(S[:90]), "b.wav": pcm8(S[:5])},
+         written={"ui.h": bank_header("ui", "c", [("a", S[:90], 8000), ("b", S[:5], 8000)], signed=True)}),
+    Case("bank of one, flash, -o into a folder", ["--target", "flash", "tone.wav", "--bank", "one", "-o", "out/o.h"],
+         bank_made("out/o.h", "flash", [("tone.wav", "8-bit mono 22050 Hz, converted as it is", "tone", S[:33],
+                                         22050)]),
+         0, files={"tone.wav": wave_module_file(S[:33], rate=22050), "out/": None},
+         written={"out/o.h": bank_header("one", "flash", [("tone", S[:33], 22050)])}),
+    Case("bank, firmware: names that clash, and a proposed one",
+         ["--bank", "sfx", "--target", "firmware", "jump.wav", "snd/jump.raw", "JUMP.raw", "my jump.raw"],
+         bank_made("sfx.h", "firmware", [("jump.wav", AS_IS, "jump", S[:4], 8000),
+                                         ("snd/jump.raw", "raw 8-bit 8000 Hz, converted as it is", "jump_2", S[:3],
+                                          8000),
+                                         ("JUMP.raw", "raw 8-bit 8000 Hz, converted as it is", "JUMP_3", S[:2], 8000),
+                                         ("my jump.raw", "raw 8-bit 8000 Hz, converted as it is", "my_jump", S[:1],
+                                          8000)],
+                   notes=["snd/jump.raw: two clips are named jump: the second is jump_2",
+                          "JUMP.raw: jump and JUMP are one name in the enum (SFX_JUMP): the second is JUMP_3",
+                          "my jump.raw: " + proposed_note("my jump", "my_jump")]),
+         0, files={"jump.wav": pcm8(S[:4]), "snd/jump.raw": S[:3], "JUMP.raw": S[:2], "my jump.raw": S[:1]},
+         written={"sfx.h": bank_header("sfx", "firmware", [("jump", S[:4], 8000), ("jump_2", S[:3], 8000),
+                                                           ("JUMP_3", S[:2], 8000), ("my_jump", S[:1], 8000)])}),
+    Case("bank replaces an existing header", ["--bank", "sfx", "a.raw"],
+         bank_made("sfx.h", "c", [("a.raw", "raw 8-bit 8000 Hz, converted as it is", "a", S[:9], 8000)]), 0,
+         files={"a.raw": S[:9], "sfx.h": b"old"}, written={"sfx.h": bank_header("sfx", "c", [("a", S[:9], 8000)])}),
+
+    # A bank with one clip refused is no bank: the refusal names the clip,
+    # status 1, nothing written.
+    Case("bank: an empty file", ["--bank", "sfx", "a.raw", "e.raw"], refused("e.raw", "the file is empty"), REFUSED,
+         files={"a.raw": S[:9], "e.raw": b"", "sfx.h": b"keep"}),
+    Case("bank: a missing file", ["--bank", "sfx", "a.raw", "nope.wav"],
+         refused("nope.wav", "cannot read it; check that it exists, is a file and may be read"), REFUSED,
+         files={"a.raw": S[:9]}),
+    Case("bank: a compressed WAV file", ["--bank", "sfx", "adpcm.wav", "a.raw"],
+         refused("adpcm.wav", "a compressed or non-PCM WAV file, IMA ADPCM (format 0x0011), which clip2c-board does "
+                              "not read; decode it first, e.g. sox adpcm.wav -b 16 adpcm-pcm.wav"), REFUSED,
+         files={"adpcm.wav": ADPCM, "a.raw": S[:9]}),
+    Case("bank: an MP3 file", ["--bank", "sfx", "a.raw", "song.mp3"],
+         refused("song.mp3", "clip2c-board reads WAV and raw files only; it holds MP3 data: decode it first, e.g. sox "
+                             "song.mp3 -b 16 song.wav"), REFUSED,
+         files={"a.raw": S[:9], "song.mp3": b"ID3\x04\x00" + S[:60]}),
+    Case("bank: a clip trimmed to nothing", ["--bank", "sfx", "--trim", "a.raw", "hush.raw"],
+         refused("hush.raw", "the clip has no samples, and a bank holds no empty clip (C has no empty array)"),
+         REFUSED, files={"a.raw": S[:9], "hush.raw": bytes([128, 127, 130] * 10)}),
+    Case("bank: a WAV file without samples", ["--bank", "sfx", "none.wav"],
+         refused("none.wav", "the clip has no samples, and a bank holds no empty clip (C has no empty array)"),
+         REFUSED, files={"none.wav": riff(fmt())}),
+    Case("bank, progmem: a clip over one array, and the rate that fits them all",
+         ["--bank", "sfx", "--target", "progmem", "a.raw", "long.raw"],
+         refused("long.raw", "Too long for one AVR array: 40,000 bytes, where one array holds 32,767 bytes (4.095 s at "
+                             "8000 Hz). Lower the rate, trim, or cut the clip shorter.") +
+         (P + "Too big for an Arduino Uno beside the bank sketch: 41,020 bytes (clips 41,000, table 20), where it "
+          "holds 31,232 bytes. long_wave is over one array (32,767 bytes). At 6090 Hz all 2 clips would fit: "
+          "31,231 bytes.\n").encode(),
+         REFUSED, files={"a.raw": LONG[:1000], "long.raw": LONG}),
+    Case("bank: the header over an input", ["--bank", "sfx", "-o", "a.raw", "b.raw", "a.raw"],
+         refused("a.raw", "the header would replace the input file itself; name another with -o OUTPUT"), REFUSED,
+         files={"a.raw": S[:9], "b.raw": S[:9]}),
+    Case("bank: output in a missing folder", ["--bank", "sfx", "-o", "nowhere/s.h", "a.raw"],
+         refused("nowhere/s.h", "cannot write it; check that its folder exists and may be written"), REFUSED,
+         files={"a.raw": S[:9]}),
+
     # Bad command lines: status 2, the usage line, nothing read or written.
     Case("no arguments", [], usage_error("no input file"), BAD_USAGE),
     Case("options only", ["--trim"], usage_error("no input file"), BAD_USAGE),
@@ -460,6 +605,20 @@ CASES = [
     Case("two inputs", ["a.wav", "b.wav"], usage_error("one input file only, but 'a.wav' and 'b.wav' were given"),
          BAD_USAGE, files={"a.wav": WAV500, "b.wav": WAV500}),
     Case("empty input argument", [""], usage_error("an empty argument is no input file"), BAD_USAGE),
+    Case("--bank with --name", ["--bank", "sfx", "a.raw", "--name", "x"],
+         usage_error("--name cannot be used with --bank: each clip of a bank is named from its file's name"),
+         BAD_USAGE, files={"a.raw": S[:9]}),
+    Case("--bank that is no identifier", ["a.raw", "b.raw", "--bank", "my-sfx"],
+         usage_error("--bank 'my-sfx' gives no C identifier (a letter, then letters, digits and _); try --bank "
+                     "my_sfx"), BAD_USAGE, files={"a.raw": S[:9], "b.raw": S[:9]}),
+    Case("--bank without a value", ["a.raw", "--bank"], usage_error("option '--bank' needs a value"), BAD_USAGE,
+         files={"a.raw": S[:9]}),
+    Case("--bank without inputs", ["--bank", "sfx"], usage_error("no input file"), BAD_USAGE),
+    Case("--bank after the inputs takes them all", ["a.raw", "b.raw", "--bank", "sfx", "--loud"],
+         usage_error("unknown option '--loud'"), BAD_USAGE, files={"a.raw": S[:9], "b.raw": S[:9]}),
+    Case("without --bank, a second input stops the reading", ["a.raw", "b.raw", "--loud"],
+         usage_error("one input file only, but 'a.raw' and 'b.raw' were given"), BAD_USAGE,
+         files={"a.raw": S[:9], "b.raw": S[:9]}),
     Case("a bad option before --help counts", ["--loud", "--help"], usage_error("unknown option '--loud'"),
          BAD_USAGE),
 ]
@@ -611,6 +770,22 @@ def main():
     if first != second:
         problems.append("a second run gave other bytes")
     tally.record("44.1 kHz stereo resampled to 8000 Hz, twice", problems)
+
+    # The same bank from the same files twice: the same bytes, and each
+    # clip's array as that clip alone gets it.
+    lay_out(root, {"coin.raw": S[:123]})
+    argv = opts.prefix + [opts.exe, "--bank", "sfx", "--target", "progmem", "--rate", "8000", "jump.wav", "coin.raw"]
+    first = run(argv, root, opts.windows) + (open(os.path.join(root, "sfx.h"), "rb").read(),)
+    second = run(argv, root, opts.windows) + (open(os.path.join(root, "sfx.h"), "rb").read(),)
+    alone = open(os.path.join(root, "jump.h"), "rb").read().split(b"\n", 2)[2]
+    problems = []
+    if first[0] != 0 or first[2].count(b"\n") != 4:
+        problems.append("status %d, stderr %r" % (first[0], first[2]))
+    if b"\n\n" + alone + b"\n" not in first[3] or b"\nenum { SFX_JUMP, SFX_COIN, SFX_COUNT };\n" not in first[3]:
+        problems.append("the bank does not hold jump's array as it is alone: %r..." % first[3][:300])
+    if first != second:
+        problems.append("a second run gave other bytes")
+    tally.record("the same bank twice", problems)
 
     print("%d passed, %d failed" % (tally.passed, tally.failed))
     return 1 if tally.failed else 0
