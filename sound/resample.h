@@ -18,6 +18,7 @@ std::optional<std::uint32_t> resampledLength(std::size_t count, std::uint32_t fr
 // samples long, output sample k being the input's sound at time k / toRate.
 // Equal rates give the input unchanged. Empty when resampledLength gives
 // nothing.
-std::vector<float> resample(const float* input, std::size_t count, std::uint32_t fromRate, std::uint32_t toRate);
+std::vector<float> resample(const float* input, std::size_t count, std::uint32_t fromRate,
+                            std::uint32_t toRate);
 
 }  // namespace clip2c::sound
