@@ -121,6 +121,7 @@ async function start(file, name, startedAt, forcePrepare = false) {
   chosenName = name;
   working = file.name;
   addButton.hidden = false;
+  addButton.textContent = 'Add files: make a bank';
   if (name !== null) usedName = name;
   // A newly chosen file's name comes with its result; the last file's
   // must not stand beside it meanwhile.
@@ -228,6 +229,8 @@ async function startBank(startedAt) {
   bankBox.hidden = false;
   oneName.hidden = true;
   addButton.hidden = false;
+  addButton.textContent = 'Add files to the bank';
+  showBankName();
   listClips(null);
   setState('working', 'Making the bank of ' + files.length + (files.length === 1 ? ' clip' : ' clips') + '\u2026',
       mine);
@@ -654,10 +657,11 @@ const takeBank = () => {
 };
 bankInput.addEventListener('keydown', (e) => { if (e.key === 'Enter') takeBank(); });
 bankInput.addEventListener('change', takeBank);
-bankInput.addEventListener('input', () => {
+function showBankName() {
   $('bank-shown').textContent = bankInput.value || 'bank';
   $('bank-table').textContent = bankInput.value || 'bank';
-});
+}
+bankInput.addEventListener('input', showBankName);
 for (const control of [signedBox, targetSelect, rateSelect, normalizeBox, trimBox]) {
   control.addEventListener('change', rerun);
 }

@@ -11,6 +11,9 @@
             the options to give the page and clip2c-board alike, whose
             texts must be the same bytes
   narrow    clips shown at 375 px, one with a long prepared name
+  banks     files made into banks (three WAV files at three rates, one to
+            add, a second jump.wav for a clash, a long name for 375 px) and
+            the options to give the page and clip2c-board --bank alike
   speed     the 1 MiB raw clip of the timing run
   skipped   rows this machine cannot make, with the reason
 
@@ -306,6 +309,39 @@ def main():
         row = dict(dict(name=name, target="c", chosen=None, signed=False, normalize=False, trim=False, offer=False),
                    **row)
         put("board", row, file_name, data)
+
+    # --- Banks: several files in one header, beside clip2c-board --bank ----------
+    def bank_file(key, file_name, data):
+        folder = os.path.join(out, "bank-" + key)
+        os.makedirs(folder)
+        path = os.path.join(folder, file_name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    cases["banks"] = {
+        # Three WAV files at three rates, bit depths and channel counts.
+        "files": [bank_file("jump", "jump.wav", pcm8(bytes(128 + v // 256 for v in chord(11025, 0.2, 1, 25000)),
+                                                     rate=11025)),
+                  bank_file("coin", "coin.wav", wave_module_file(pcm16(chord(22050, 0.15, 2, 20000)), 2, 2, 22050)),
+                  bank_file("bell", "Bell Ring.wav", wave_module_file(pcm16(chord(44100, 0.25, 1, 16000)), 1, 2,
+                                                                      44100))],
+        "extra": bank_file("extra", "laser.raw", bytes(128 + (i * 37) % 90 - 45 for i in range(3000))),
+        # Another file called jump.wav: its clip is jump_2.
+        "twin": bank_file("twin", "jump.wav", pcm8(bytes(128 + (i % 50) - 25 for i in range(2000)))),
+        "long": bank_file("long", "Explosion_far_away_in_the_hills_final_mix_v3.wav",
+                          wave_module_file(pcm16(chord(16000, 0.1, 1, 20000)), 1, 2, 16000)),
+        "rows": [
+            dict(name="progmem at 8000 Hz", bank="sfx", target="progmem", rate=8000),
+            dict(name="C at 11025 Hz, signed, normalize and trim", bank="sounds", target="c", rate=11025,
+                 signed=True, normalize=True, trim=True),
+            dict(name="firmware at 22050 Hz", bank="fx", target="firmware", rate=22050),
+            dict(name="__flash at 16000 Hz, trim", bank="uno_fx", target="flash", rate=16000, trim=True),
+        ],
+    }
+    for row in cases["banks"]["rows"]:
+        for key in ("signed", "normalize", "trim"):
+            row.setdefault(key, False)
 
     # --- 375 px: a proposed name, and a long prepared name ----------------------
     put("narrow", {"name": "a proposed name", "prepared": False}, "Bell Ring - final (v2).wav", pcm8(ramp(64)))

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Drives the built page in headless Chromium through the tables that
 // make_fixtures.py wrote, and compares what the page gives with what the
-// native tool writes for a file of the same name, and with clip2c-board
-// for the clips the engine prepares.
+// native tool writes for a file of the same name, with clip2c-board
+// for the clips the engine prepares, and with clip2c-board --bank for
+// banks.
 //
 //   node run_web_test.js --site <folder> --cases <cases.json> --exe <clip2c> --board <clip2c-board>
 //                        --scratch <folder> --screenshot <png> [--sketch <check script>]
@@ -732,9 +733,301 @@ async function likeTheBoard(page, opts, rows) {
   }
 }
 
+// axe-core's violations on the page as it is, one line each.
+async function axeViolations(page) {
+  const axe = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
+  return page.evaluate(async (source) => {
+    if (!window.axe) (0, eval)(source);
+    const result = await window.axe.run(document);
+    return result.violations.map((v) => v.id + ': ' + v.nodes.map((n) => n.target.join(' ')).join(', '));
+  }, axe);
+}
+
+// --- Banks ----------------------------------------------------------------------
+
+// Chooses several files at once in #clip: a bank.
+async function chooseMany(page, files) {
+  const before = await runCount(page);
+  await page.$eval('#clip', (input) => { input.value = ''; });
+  await (await page.$('#clip')).uploadFile(...files);
+  await waitForRun(page, before);
+}
+
+// Adds `files` to what is shown through #add and its file chooser.
+async function addThroughButton(page, files) {
+  const before = await runCount(page);
+  const [chooser] = await Promise.all([page.waitForFileChooser({timeout: 5000}), page.click('#add')]);
+  await chooser.accept(files);
+  await waitForRun(page, before);
+}
+
+// Types `name` into the bank row `index`'s name and takes it with Enter.
+async function renameRow(page, index, name) {
+  const before = await runCount(page);
+  const inputs = await page.$$('#bank-list input');
+  await inputs[index].evaluate((input) => { input.value = ''; });
+  await inputs[index].type(name);
+  await page.keyboard.press('Enter');
+  await waitForRun(page, before);
+}
+
+async function removeRow(page, index) {
+  const before = await runCount(page);
+  await (await page.$$('#bank-list .remove'))[index].click();
+  await waitForRun(page, before);
+}
+
+// What a bank test looks at beside outcome(): the rows and which controls show.
+async function bankOutcome(page) {
+  const got = await outcome(page);
+  Object.assign(got, await page.evaluate(() => ({
+    rows: [...document.querySelectorAll('#bank-list li')].map((li) => ({
+      name: li.querySelector('input').value, figures: li.querySelector('.figures-line').textContent,
+      refused: li.dataset.refused === 'yes', decoded: li.querySelector('a.decoded')?.getAttribute('download')})),
+    bankShown: getComputedStyle(document.getElementById('bank-box')).display !== 'none',
+    oneNameShown: getComputedStyle(document.getElementById('one-name')).display !== 'none',
+    addShown: getComputedStyle(document.getElementById('add')).display !== 'none',
+    playShown: getComputedStyle(document.getElementById('play')).display !== 'none',
+    bankShownName: document.getElementById('bank-shown').textContent,
+  })));
+  return got;
+}
+
+// Runs clip2c-board --bank <bank> <args> -o out.h on `files` ({name,
+// bytes}), each in a folder of its own so that names may repeat, in order.
+function runBoardBank(opts, bank, files, args) {
+  const folder = path.join(opts.scratch, 'bank-' + ++scratchCount);
+  const inputs = files.map((file, i) => {
+    fs.mkdirSync(path.join(folder, 'f' + i), {recursive: true});
+    fs.writeFileSync(path.join(folder, 'f' + i, file.name), file.bytes);
+    return path.join('f' + i, file.name);
+  });
+  const run = spawnSync(opts.board, ['--bank', bank].concat(args, ['-o', 'out.h'], inputs),
+      {cwd: folder, encoding: 'buffer'});
+  const out = path.join(folder, 'out.h');
+  return {status: run.status, stderr: String(run.stderr || run.error || ''), folder,
+    text: fs.existsSync(out) ? fs.readFileSync(out) : null};
+}
+
+function boardArgs(row) {
+  const args = ['--target', row.target, '--rate', String(row.rate)];
+  if (row.normalize) args.push('--normalize');
+  if (row.trim) args.push('--trim');
+  if (row.signed) args.push('--signed');
+  return args;
+}
+
+const onDisk = (file, name) => ({name: name || path.basename(file), bytes: fs.readFileSync(file)});
+
+// The page's bank text is clip2c-board --bank's for the same files in the
+// same order with the same options, byte for byte.
+function likeTheBankCommand(problems, opts, got, row, files) {
+  if (!opts.hasBank) return;
+  const native = runBoardBank(opts, row.bank, files, boardArgs(row));
+  check(problems, native.status === 0, 'clip2c-board --bank exited ' + native.status + ': ' +
+      native.stderr.slice(0, 300));
+  sameBytes(problems, 'bank texts', got.text, native.text);
+  return native;
+}
+
+async function setBankOptions(page, row) {
+  await setOptions(page, row.signed, row.rate, row);
+  await page.$eval('#bank', (input, name) => { input.value = name; }, row.bank);
+}
+
+// Banks: made like clip2c-board --bank's, rows added, removed and renamed,
+// a clash settled by the engine, the download's name, a clip only the
+// browser decodes, a refusal, 375 px and axe-core, and the progmem bank in
+// the bank sketch.
+async function banks(page, opts, cases) {
+  const b = cases.banks, files = b.files, names = ['jump', 'coin', 'Bell_Ring'];
+  const help = spawnSync(opts.board, ['--help'], {encoding: 'utf8'});
+  opts.hasBank = help.status === 0 && /--bank/.test(help.stdout);
+  if (!opts.hasBank) {
+    skip('banks: texts compared with clip2c-board --bank', opts.board + ' --help names no --bank yet');
+  }
+  for (const row of b.rows) {
+    const problems = [];
+    await setBankOptions(page, row);
+    await chooseMany(page, files);
+    const got = await bankOutcome(page);
+    check(problems, got.state === 'done', 'state ' + got.state + ', message ' + JSON.stringify(got.message));
+    likeTheBankCommand(problems, opts, got, row, files.map((f) => onDisk(f)));
+    check(problems, got.downloadName === row.bank + '.h', 'download name ' + JSON.stringify(got.downloadName));
+    check(problems, got.rows.map((r) => r.name).join() === names.join(), 'rows named ' +
+        got.rows.map((r) => r.name).join());
+    check(problems, got.rows.every((r) => r.figures.includes(' at ' + row.rate + ' Hz')),
+        'figures ' + got.rows.map((r) => r.figures).join('; '));
+    check(problems, got.bankShown && !got.oneNameShown && got.addShown && !got.playShown,
+        'the bank\'s controls: bank ' + got.bankShown + ', #name ' + got.oneNameShown + ', #add ' + got.addShown +
+        ', #play ' + got.playShown);
+    check(problems, got.bankShownName === row.bank, 'the hint names the bank ' + got.bankShownName);
+    check(problems, got.fit !== '' && got.status.includes(got.fit), 'fit ' + JSON.stringify(got.fit));
+    check(problems, got.text && got.source === got.text.toString('utf8'), 'the text shown is not the text');
+    check(problems, got.clipHidden, 'a prepared clip is offered for a bank');
+    record('bank like clip2c-board --bank: three WAV files at three rates, ' + row.name, problems);
+  }
+
+  // The rows' changes, from a progmem bank of the three.
+  const row = b.rows[0];
+  const steps = [
+    {name: '#add adds a clip', act: () => addThroughButton(page, [b.extra]),
+      files: [...files.map((f) => onDisk(f)), onDisk(b.extra)], names: [...names, 'laser']},
+    {name: 'Remove takes a clip out', act: () => removeRow(page, 1),
+      files: [onDisk(files[0]), onDisk(files[2]), onDisk(b.extra)], names: ['jump', 'Bell_Ring', 'laser']},
+    // A renamed clip is made as a file of that name would be.
+    {name: 'a renamed clip takes its name', act: () => renameRow(page, 0, 'kick'),
+      files: [onDisk(files[0], 'kick.wav'), onDisk(files[2]), onDisk(b.extra)], names: ['kick', 'Bell_Ring', 'laser'],
+      says: ''},
+    {name: 'a clip renamed to an earlier one\'s name gets _2', act: () => renameRow(page, 2, 'kick'),
+      files: [onDisk(files[0], 'kick.wav'), onDisk(files[2]), onDisk(b.extra, 'kick.raw')],
+      names: ['kick', 'Bell_Ring', 'kick_2'], says: 'kick_2'},
+    {name: 'an emptied name is proposed from the file again', act: () => renameRow(page, 2, ''),
+      files: [onDisk(files[0], 'kick.wav'), onDisk(files[2]), onDisk(b.extra)], names: ['kick', 'Bell_Ring', 'laser']},
+  ];
+  await setBankOptions(page, row);
+  await chooseMany(page, files);
+  for (const step of steps) {
+    const problems = [];
+    await step.act();
+    const got = await bankOutcome(page);
+    check(problems, got.state === 'done', 'state ' + got.state + ', message ' + JSON.stringify(got.message));
+    check(problems, got.rows.map((r) => r.name).join() === step.names.join(), 'rows named ' +
+        got.rows.map((r) => r.name).join());
+    likeTheBankCommand(problems, opts, got, row, step.files);
+    if (step.says) check(problems, got.notice.includes(step.says), 'notice ' + JSON.stringify(got.notice));
+    record('bank: ' + step.name, problems);
+  }
+
+  // Two files called jump.wav: the engine names the second jump_2 and says so.
+  let problems = [];
+  await chooseMany(page, [files[0], b.twin, files[1]]);
+  let got = await bankOutcome(page);
+  check(problems, got.rows.map((r) => r.name).join() === 'jump,jump_2,coin', 'rows named ' +
+      got.rows.map((r) => r.name).join());
+  check(problems, /jump_2/.test(got.notice) && /jump\.wav/.test(got.notice), 'notice ' + JSON.stringify(got.notice));
+  check(problems, (got.text || '').includes('SFX_JUMP_2'), 'no SFX_JUMP_2 in the text');
+  likeTheBankCommand(problems, opts, got, row, [onDisk(files[0]), onDisk(b.twin), onDisk(files[1])]);
+  record('bank: two files named jump.wav, the second jump_2, noted', problems);
+
+  // The bank's name: the download <bank>.h and the text's names.
+  problems = [];
+  let before = await runCount(page);
+  await page.$eval('#bank', (input) => { input.value = ''; });
+  await page.type('#bank', 'uno_sounds');
+  await page.keyboard.press('Enter');
+  await waitForRun(page, before);
+  got = await bankOutcome(page);
+  check(problems, got.downloadName === 'uno_sounds.h' && /^Download uno_sounds\.h$/.test(
+      await page.$eval('#download', (a) => a.textContent)), 'download ' + got.downloadName);
+  check(problems, (got.text || '').includes('#ifndef UNO_SOUNDS_BANK_H'), 'no UNO_SOUNDS_BANK_H guard');
+  likeTheBankCommand(problems, opts, got, Object.assign({}, row, {bank: 'uno_sounds'}),
+      [onDisk(files[0]), onDisk(b.twin), onDisk(files[1])]);
+  record('bank: #bank names the download <bank>.h and the text', problems);
+
+  // A bank name that gives no identifier is refused, naming it; axe-core
+  // finds nothing in that state either.
+  problems = [];
+  before = await runCount(page);
+  await page.$eval('#bank', (input) => { input.value = ''; });
+  await page.type('#bank', 'my sounds');
+  await page.keyboard.press('Enter');
+  await waitForRun(page, before);
+  got = await bankOutcome(page);
+  check(problems, got.state === 'error' && got.message.includes('my sounds'), 'state ' + got.state + ', message ' +
+      JSON.stringify(got.message));
+  check(problems, !got.downloadHref && got.source === '', 'a text is offered');
+  problems.push(...await axeViolations(page));
+  record('bank: a name that gives no identifier is refused; axe-core finds no violation', problems);
+  await page.$eval('#bank', (input) => { input.value = 'sfx'; });
+
+  // #add beside one clip makes a bank of both; one file chosen alone is
+  // one clip again.
+  problems = [];
+  await setBankOptions(page, row);
+  await choose(page, files[1]);
+  await addThroughButton(page, [files[0]]);
+  got = await bankOutcome(page);
+  check(problems, got.rows.map((r) => r.name).join() === 'coin,jump', 'rows named ' + got.rows.map((r) => r.name));
+  likeTheBankCommand(problems, opts, got, row, [onDisk(files[1]), onDisk(files[0])]);
+  await choose(page, files[2]);
+  got = await bankOutcome(page);
+  check(problems, !got.bankShown && got.oneNameShown && got.playShown && got.addShown &&
+      got.downloadName === 'Bell_Ring.h', 'after one file: bank ' + got.bankShown + ', #name ' + got.oneNameShown +
+      ', #play ' + got.playShown + ', #add ' + got.addShown + ', download ' + got.downloadName);
+  record('bank: #add beside one clip makes a bank of both; one file alone is one clip again', problems);
+
+  // A clip only the browser decodes enters the bank as the WAV file its
+  // decoding gives, which its row offers: the bank of that file is the
+  // command's.
+  const coded = cases.prepares.find((r) => /\.(flac|ogg|mp3)$/.test(r.file));
+  if (!coded) {
+    skip('bank: a clip only the browser decodes', 'sox wrote no FLAC, OGG or MP3 here');
+  } else {
+    problems = [];
+    await setBankOptions(page, row);
+    await chooseMany(page, [coded.file, files[0]]);
+    got = await bankOutcome(page);
+    check(problems, got.state === 'done', 'state ' + got.state + ', message ' + JSON.stringify(got.message));
+    check(problems, /decoded by your browser/.test(got.notice), 'notice ' + JSON.stringify(got.notice));
+    const wavName = got.rows[0] && got.rows[0].decoded;
+    check(problems, wavName === path.basename(coded.prepared_name), 'row offers ' + wavName);
+    const wav = wavName ? await linkBytes(page, '#bank-list a.decoded') : null;
+    if (wav) likeTheBankCommand(problems, opts, got, row, [{name: wavName, bytes: wav}, onDisk(files[0])]);
+    record('bank: ' + path.basename(coded.file) + ' decoded by the browser, made from the WAV its row offers',
+        problems);
+  }
+
+  // 375 px and axe-core with a bank shown, one of its names long.
+  problems = [];
+  await page.setViewport({width: 375, height: 800});
+  await setBankOptions(page, row);
+  await chooseMany(page, [files[0], b.long, files[2]]);
+  const wide = await page.evaluate(() => {
+    const out = [];
+    for (const e of document.querySelectorAll('body *')) {
+      if (e.closest('pre') && e.tagName !== 'PRE') continue;
+      const r = e.getBoundingClientRect();
+      if (r.width && r.right > document.documentElement.clientWidth + 0.5) out.push(e.tagName + '#' + e.id + ' ' + r.right);
+    }
+    return {out, scroll: document.documentElement.scrollWidth, width: document.documentElement.clientWidth};
+  });
+  check(problems, (await bankOutcome(page)).state === 'done', 'not made');
+  check(problems, wide.scroll <= wide.width, 'the page scrolls sideways: ' + wide.scroll + ' > ' + wide.width);
+  check(problems, wide.out.length === 0, 'beyond the edge: ' + wide.out.slice(0, 5).join(', '));
+  problems.push(...await axeViolations(page));
+  const height = await page.evaluate(() => document.documentElement.scrollHeight);
+  await page.setViewport({width: 375, height});
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  await page.screenshot({path: opts.screenshot.replace(/\.png$/, '') + '-bank-375.png'});
+  await page.setViewport({width: 1000, height: 800});
+  record('bank at 375 px: nothing beyond the right edge, a long name; axe-core finds no violation', problems);
+
+  // The progmem bank's download in the bank sketch.
+  const name = 'bank: the progmem download plays in the bank sketch';
+  const player = opts.sketch ? path.join(path.dirname(opts.sketch), 'check_play_bank.py') : null;
+  const usage = player && fs.existsSync(player) ? spawnSync('python3', [player, '--help'], {encoding: 'utf8'}) : null;
+  if (!usage || !/--header/.test(usage.stdout || '')) {
+    skip(name, (player || 'check_play_bank.py') + ' plays the banks it makes itself; it takes no --header to play' +
+        ' a given one');
+  } else {
+    problems = [];
+    await setBankOptions(page, row);
+    await chooseMany(page, files);
+    got = await bankOutcome(page);
+    const folder = path.join(opts.scratch, 'bank-sketch');
+    fs.mkdirSync(folder, {recursive: true});
+    const header = path.join(folder, 'sfx.h');
+    fs.writeFileSync(header, got.text || '');
+    const ran = spawnSync('python3', [player, '--header', header, '--scratch', path.join(folder, 'scratch')],
+        {encoding: 'utf8'});
+    check(problems, ran.status === 0, 'the bank sketch with this header: ' + (ran.stdout + ran.stderr).slice(-600));
+    record(name, problems);
+  }
+}
+
 // axe-core finds no violation when idle, done or refused.
 async function accessible(page, siteUrl, cases) {
-  const axe = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
   const states = [
     ['idle', null],
     ['done', cases.names.find((r) => r.proposed).file],
@@ -744,12 +1037,7 @@ async function accessible(page, siteUrl, cases) {
     const problems = [];
     if (file) await choose(page, file);
     else await page.goto(siteUrl);
-    const found = await page.evaluate(async (source) => {
-      if (!window.axe) (0, eval)(source);
-      const result = await window.axe.run(document);
-      return result.violations.map((v) => v.id + ': ' + v.nodes.map((n) => n.target.join(' ')).join(', '));
-    }, axe);
-    problems.push(...found);
+    problems.push(...await axeViolations(page));
     record('axe-core: no violation when ' + state, problems);
   }
 }
@@ -887,7 +1175,9 @@ async function main() {
     const idle = await page.$eval('#state', (s) => s.dataset.state);
     const rate = await page.$eval('#rate', (s) => s.value);
     const target = await page.$eval('#target', (s) => s.value + ' ' + s.options[0].value);
-    record('loads idle at 8000 Hz, target c', [idle === 'idle' ? '' : 'state ' + idle,
+    const addIdle = await page.$eval('#add', (a) => getComputedStyle(a).display);
+    record('loads idle at 8000 Hz, target c, no #add', [idle === 'idle' ? '' : 'state ' + idle,
+      addIdle === 'none' ? '' : '#add shows (' + addIdle + ')',
       rate === '8000' ? '' : 'rate ' + rate, target === 'c c' ? '' : 'target ' + target].filter(Boolean));
 
     await accessible(page, siteUrl, cases);
@@ -906,6 +1196,7 @@ async function main() {
     await optionsRerun(page, opts, cases);
     await controls(page, cases);
     await likeTheBoard(page, opts, cases.board);
+    await banks(page, opts, cases);
     await narrow(page, opts, cases.narrow);
     await speed(page, opts, cases.speed.file);
 
