@@ -899,10 +899,24 @@ async function banks(page, opts, cases) {
     record('bank: ' + step.name, problems);
   }
 
-  // Two files called jump.wav: the engine names the second jump_2 and says so.
+  // Removing every clip leaves the page as it was before any choice.
   let problems = [];
-  await chooseMany(page, [files[0], b.twin, files[1]]);
+  for (let left = steps.at(-1).names.length; left > 0; left--) {
+    const before = await runCount(page);
+    await (await page.$$('#bank-list .remove'))[0].click();
+    await page.waitForFunction((n) => Number(document.getElementById('state').dataset.run) > n &&
+        document.getElementById('state').dataset.state !== 'working', {timeout: 30000}, before);
+  }
   let got = await bankOutcome(page);
+  check(problems, got.state === 'idle' && got.rows.length === 0 && !got.downloadHref && !got.bankShown &&
+      got.oneNameShown && !got.addShown, 'state ' + got.state + ', ' + got.rows.length + ' rows, download ' +
+      got.downloadHref + ', bank ' + got.bankShown + ', #add ' + got.addShown);
+  record('bank: removing every clip leaves the page idle', problems);
+
+  // Two files called jump.wav: the engine names the second jump_2 and says so.
+  problems = [];
+  await chooseMany(page, [files[0], b.twin, files[1]]);
+  got = await bankOutcome(page);
   check(problems, got.rows.map((r) => r.name).join() === 'jump,jump_2,coin', 'rows named ' +
       got.rows.map((r) => r.name).join());
   check(problems, /jump_2/.test(got.notice) && /jump\.wav/.test(got.notice), 'notice ' + JSON.stringify(got.notice));
