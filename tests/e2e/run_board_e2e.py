@@ -152,9 +152,9 @@ def bank_fit(target, clips):
     size = "%s bytes (clips %s, table %s)" % (grouped(total + 10 * len(clips)), grouped(total),
                                               grouped(10 * len(clips)))
     if total + 10 * len(clips) <= BANK_NANO:
-        return ("Fits an Arduino Uno or Nano beside the bank sketch: %s, where the Uno holds 31,232 bytes and the "
-                "Nano 29,696 bytes." % size)
-    return "Too big for an Arduino Uno beside the bank sketch: %s, where it holds 31,232 bytes." % size
+        return ("Fits an Arduino Uno or Nano beside the bank sketch: %s, where the Uno holds 30,944 bytes and the "
+                "Nano 29,408 bytes." % size)
+    return "Too big for an Arduino Uno beside the bank sketch: %s, where it holds 30,944 bytes." % size
 
 
 def bank_header(bank, target, clips, signed=False):
@@ -541,8 +541,8 @@ CASES = [
          refused("long.raw", "Too long for one AVR array: 40,000 bytes, where one array holds 32,767 bytes (4.095 s at "
                              "8000 Hz). Lower the rate, trim, or cut the clip shorter.") +
          (P + "Too big for an Arduino Uno beside the bank sketch: 41,020 bytes (clips 41,000, table 20), where it "
-          "holds 31,232 bytes. long_wave is over one array (32,767 bytes). At 6090 Hz all 2 clips would fit: "
-          "31,231 bytes.\n").encode(),
+          "holds 30,944 bytes. long_wave is over one array (32,767 bytes). At 6034 Hz all 2 clips would fit: "
+          "30,944 bytes.\n").encode(),
          REFUSED, files={"a.raw": LONG[:1000], "long.raw": LONG}),
     Case("bank: the header over an input", ["--bank", "sfx", "-o", "a.raw", "b.raw", "a.raw"],
          refused("a.raw", "the header would replace the input file itself; name another with -o OUTPUT"), REFUSED,
