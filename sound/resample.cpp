@@ -163,7 +163,7 @@ void makeTaps(const Design& d, std::uint64_t numerator, std::uint64_t denominato
     const double gain = kCutoff * d.scale;
     const double windowNorm = besselI0(kBeta);
     double sum = 0.0;
-    std::vector<double> h(d.taps);
+    std::vector<double> h(static_cast<std::size_t>(d.taps));
     for (std::uint64_t j = 0; j < d.taps; ++j) {
         const double t = (static_cast<double>(j) - static_cast<double>(d.half - 1)) - fraction;
         const double s = t / halfWidth;
@@ -173,10 +173,11 @@ void makeTaps(const Design& d, std::uint64_t numerator, std::uint64_t denominato
             const double sinc = u == 0.0 ? 1.0 : sinPi(u) / (kPi * u);
             value = sinc * besselI0(kBeta * std::sqrt(1.0 - s * s)) / windowNorm;
         }
-        h[j] = value;
+        h[static_cast<std::size_t>(j)] = value;
         sum += value;
     }
-    for (std::uint64_t j = 0; j < d.taps; ++j) out[j] = static_cast<float>(h[j] / sum);
+    for (std::uint64_t j = 0; j < d.taps; ++j)
+        out[j] = static_cast<float>(h[static_cast<std::size_t>(j)] / sum);
 }
 
 // The sum of h[i] x x[i] over `taps` (a multiple of kLanes): lane j adds
@@ -275,12 +276,13 @@ std::vector<float> resample(const float* input, std::size_t count, std::uint32_t
     if (*length == 0) return out;
 
     const Design d = designFor(fromRate, toRate);
-    std::vector<float> table(d.tablePhases * d.taps);
+    std::vector<float> table(static_cast<std::size_t>(d.tablePhases * d.taps));
     const std::uint64_t rowDenominator = d.blended ? d.tablePhases - 1 : d.phases;
-    for (std::uint64_t p = 0; p < d.tablePhases; ++p) makeTaps(d, p, rowDenominator, &table[p * d.taps]);
+    for (std::uint64_t p = 0; p < d.tablePhases; ++p)
+        makeTaps(d, p, rowDenominator, &table[static_cast<std::size_t>(p * d.taps)]);
 
     const Edges edges = edgesOf(input, count, d);
-    std::vector<float> gathered(d.taps);
+    std::vector<float> gathered(static_cast<std::size_t>(d.taps));
     // Output k lies at input n + p / phases, n and p kept exactly by
     // integer steps of fromRate / toRate.
     std::uint64_t n = 0;
@@ -300,15 +302,15 @@ std::vector<float> resample(const float* input, std::size_t count, std::uint32_t
             x = gathered.data();
         }
         if (!d.blended) {
-            out[k] = dot(&table[p * d.taps], x, taps);
+            out[k] = dot(&table[static_cast<std::size_t>(p * d.taps)], x, taps);
         } else {
             // Between blended rows q and q + 1, at alpha of the way.
             const std::uint64_t scaled = p * (d.tablePhases - 1);
             const std::uint64_t q = scaled / d.phases;
             const auto alpha =
                 static_cast<float>(static_cast<double>(scaled % d.phases) / static_cast<double>(d.phases));
-            const float a = dot(&table[q * d.taps], x, taps);
-            const float b = dot(&table[(q + 1) * d.taps], x, taps);
+            const float a = dot(&table[static_cast<std::size_t>(q * d.taps)], x, taps);
+            const float b = dot(&table[static_cast<std::size_t>((q + 1) * d.taps)], x, taps);
             out[k] = a + alpha * (b - a);
         }
         n += whole;
