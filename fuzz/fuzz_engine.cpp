@@ -16,7 +16,9 @@
 // prepared at that converts to the very same samples, exactly as many as
 // the file's frames resampled to that rate (or fewer when trimmed, with no
 // silence left at either end); an 8-bit mono file made without any option
-// comes back sample for sample.
+// comes back sample for sample. The same file, whole and cut in half, also
+// makes a bank of two clips of one name: when it is made, its clips have
+// distinct names and its samples are theirs.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "board/bank.h"
 #include "board/clip_conversion.h"
 #include "board/make_clip.h"
 #include "fuzz/fuzz_check.h"
@@ -54,6 +57,31 @@ std::unique_ptr<std::uint8_t[]> exactCopy(const std::uint8_t* bytes, std::size_t
     return copy;
 }
 
+// A bank of the whole file and its first half, both under the file's name.
+void checkBank(const std::uint8_t* file, std::uint32_t length, const clip2c::board::ClipRequest& one) {
+    clip2c::board::BankRequest request;
+    request.name = "fuzz";
+    request.target = one.target;
+    request.rate = one.rate;
+    request.options = one.options;
+    request.isSigned = one.isSigned;
+    request.files = {{file, length, one.fileName, std::nullopt},
+                     {file, length / 2, one.fileName, std::nullopt}};
+    const clip2c::board::BankResult bank = clip2c::board::makeBank(request);
+    if (bank.refusal != clip2c::board::BankRefusal::None) {
+        require(bank.text.empty() && !bank.refusalText.empty(),
+                "a refused bank without its reason, or with a text");
+        return;
+    }
+    require(bank.clips.size() == 2 && bank.clips[0].name != bank.clips[1].name,
+            "a bank's clips share a name");
+    require(bank.sampleCount == bank.clips[0].result.samples.size() + bank.clips[1].result.samples.size(),
+            "a bank's samples are not its clips'");
+    require(bank.text.find("enum {") != std::string::npos &&
+                bank.text.find("_at(unsigned index)") != std::string::npos,
+            "a bank's text without its enum or its accessor");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -80,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         clip2c::sound::resampledLength(wave.frames, wave.sampleRate, waveRate);
     if (wave.readable && (!resampled || *resampled > kMostSamples)) return 0;
 
+    checkBank(file.get(), length, request);
     const BoardClip clip = clip2c::board::makeClip(file.get(), length, request);
     require(clip.outcome != ClipOutcome::Made || clip.status == ClipStatus::Converted,
             "a made clip whose status is not Converted");
