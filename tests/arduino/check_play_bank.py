@@ -336,20 +336,30 @@ def missing_tools():
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--exe", required=True, help="the built clip2c-board, to make the banks")
+    parser.add_argument("--exe", help="the built clip2c-board, to make the banks")
+    parser.add_argument("--header", help="play this progmem bank called sounds (the page's download, say) "
+                                         "instead of the banks the script makes")
     parser.add_argument("--scratch", required=True, help="a folder of the runner's own, made anew and empty")
     args = parser.parse_args()
+    if not args.exe and not args.header:
+        parser.error("give --exe, or --header")
     missing = missing_tools()
     if missing:
         print("Arduino play_bank: missing " + ", ".join(missing) + "; scripts/install-deps.sh installs them")
         return 1
-    exe = os.path.abspath(args.exe)
+    exe = os.path.abspath(args.exe) if args.exe else None
     scratch = os.path.abspath(args.scratch)
     shutil.rmtree(scratch, ignore_errors=True)
     os.makedirs(scratch)
     tracer = os.path.join(scratch, "ocr_trace")
     subprocess.run(["cc", "-O2", "-I/usr/include/simavr", "-o", tracer, os.path.join(HERE, "ocr_trace.c"),
                     "-lsimavr"], check=True)
+    if args.header:
+        # A given bank: its clips, each at its own rate, then a press that
+        # plays the first again.
+        problems, _, _, _ = check_bank(tracer, scratch, os.path.abspath(args.header), [("press", 0)])
+        tally.record("%s plays in the bank sketch" % os.path.basename(args.header), problems)
+        return tally.finish()
     help_text = subprocess.run([exe, "--help"], stdout=subprocess.PIPE, check=True).stdout.decode("utf-8", "replace")
     has_bank = "--bank" in help_text
     print("     the banks come from %s" % ("clip2c-board --bank" if has_bank else "this script (clip2c-board has no --bank)"))

@@ -1026,12 +1026,13 @@ async function banks(page, opts, cases) {
         ' a given one');
   } else {
     problems = [];
-    await setBankOptions(page, row);
+    // The sketch includes sounds.h and calls sounds_at: the bank is "sounds".
+    await setBankOptions(page, {...row, bank: 'sounds'});
     await chooseMany(page, files);
     got = await bankOutcome(page);
     const folder = path.join(opts.scratch, 'bank-sketch');
     fs.mkdirSync(folder, {recursive: true});
-    const header = path.join(folder, 'sfx.h');
+    const header = path.join(folder, 'sounds.h');
     fs.writeFileSync(header, got.text || '');
     const ran = spawnSync('python3', [player, '--header', header, '--scratch', path.join(folder, 'scratch')],
         {encoding: 'utf8'});
