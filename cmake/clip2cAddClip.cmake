@@ -40,7 +40,9 @@ include_guard(GLOBAL)
 # clip2c does (CLIP2C_ARGUMENTS), its banner kept out of the build log. With
 # CLIP2C_SOURCE the text is then made into the definition, and
 # CLIP2C_HEADER into the declaration and the rate. A failure names the clip,
-# shows what the tool said, and leaves neither file behind.
+# shows what the tool said, and leaves neither file behind. With
+# CLIP2C_BANK set, CLIP2C_CLIP is the bank's list of clips, and
+# CLIP2C_BOARD_ARGUMENTS holds --bank.
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   # Stops the build step with <reason>, after removing what this clip had
   # made: a header cut short by a full disk, or one from an earlier run, must
@@ -52,20 +54,118 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
     message(FATAL_ERROR "${reason}")
   endmacro()
 
-  # Runs clip2c-board with the options ARGN on the clip, writing <output>.
-  # When it refuses, its own lines (English, one per line) are shown as it
-  # printed them, and the build step stops.
+  # Runs clip2c-board with the options ARGN on the clips, writing <output>,
+  # and sets CLIP2C_SAID to what it printed. When it refuses, its own lines
+  # (English, one per line) are shown as it printed them, and the build step
+  # stops. The clips' paths hold no ";" (the function refuses them), so
+  # each one stays one argument.
   function(clip2c_run_board output)
-    execute_process(COMMAND ${CLIP2C_BOARD_EMULATOR} "${CLIP2C_BOARD_TOOL}" ${ARGN} -o "${output}" "${CLIP2C_CLIP}"
+    execute_process(COMMAND ${CLIP2C_BOARD_EMULATOR} "${CLIP2C_BOARD_TOOL}" ${ARGN} -o "${output}" ${CLIP2C_CLIP}
       RESULT_VARIABLE status OUTPUT_VARIABLE said ERROR_VARIABLE said)
     if(NOT status EQUAL 0)
       string(STRIP "${said}" said)
       if(NOT said STREQUAL "")
         message(NOTICE "${said}")
       endif()
+      if(CLIP2C_BANK)
+        clip2c_fail("clip2c-board could not make the bank ${CLIP2C_BANK} (exit status ${status})" "${output}")
+      endif()
       clip2c_fail("clip2c-board could not convert ${CLIP2C_CLIP} (exit status ${status})" "${output}")
     endif()
+    set(CLIP2C_SAID "${said}" PARENT_SCOPE)
   endfunction()
+
+  # Makes the bank's text, in CLIP2C_SOURCE, into the definitions alone, after
+  # an #include of CLIP2C_HEADER, which gets the rest with the definitions
+  # declared extern. The text is, block by block with a blank line between:
+  # the opening comment and include guard (and for progmem the include), a
+  # block for each clip ("#define <array>_rate <hz>", save for target c,
+  # then the array's definition), the enum, the struct, the table's
+  # definition, the accessor, and "#endif". Value lines begin with a tab and
+  # hold numbers only, so none is taken for a line that begins a block. The
+  # header keeps the bank's own include guard: several banks go in one
+  # program, with SOURCE or without.
+  macro(clip2c_split_bank)
+    file(READ "${CLIP2C_SOURCE}" text)
+    set(not_bank "clip2c-board's text of the bank ${CLIP2C_BANK} is not laid out as this function reads it")
+    string(FIND "${text}" "\n\n" opening_end)
+    string(FIND "${text}" "\n\nenum { " enum_at)
+    if(opening_end LESS 0 OR NOT enum_at GREATER opening_end)
+      clip2c_fail("${not_bank}: no enum after its opening")
+    endif()
+    math(EXPR opening_length "${opening_end} + 1")
+    math(EXPR clips_at "${opening_end} + 2")
+    math(EXPR clips_length "${enum_at} + 2 - ${clips_at}")
+    math(EXPR tail_at "${enum_at} + 2")
+    string(SUBSTRING "${text}" 0 ${opening_length} opening)
+    string(SUBSTRING "${text}" ${clips_at} ${clips_length} clips)
+    string(SUBSTRING "${text}" ${tail_at} -1 tail)
+    set(declarations "")
+    set(definitions "")
+    while(NOT clips STREQUAL "")
+      string(FIND "${clips}" "\n};\n\n" end)
+      string(FIND "${clips}" " =\n{\n" body_at)
+      if(end LESS 0 OR body_at LESS 0 OR body_at GREATER end)
+        clip2c_fail("${not_bank}: a clip's array does not end")
+      endif()
+      math(EXPR block_length "${end} + 5")
+      string(SUBSTRING "${clips}" 0 ${block_length} block)
+      string(SUBSTRING "${clips}" ${block_length} -1 clips)
+      string(SUBSTRING "${block}" 0 ${body_at} lead)
+      if(NOT lead MATCHES "^(#define [A-Za-z0-9_]+_rate [0-9]+\n)?(const [^\n]* [A-Za-z0-9_]+\\[[0-9]+\\])$")
+        clip2c_fail("${not_bank}: a clip's block begins with no array")
+      endif()
+      string(APPEND declarations "${CMAKE_MATCH_1}extern ${CMAKE_MATCH_2};\n\n")
+      string(LENGTH "${CMAKE_MATCH_1}" rate_length)
+      string(SUBSTRING "${block}" ${rate_length} -1 block)
+      string(APPEND definitions "${block}")
+    endwhile()
+    # The tail: the enum and the struct (kept), the table, the accessor.
+    string(FIND "${tail}" "\n\nconst " table_at)
+    if(table_at LESS 0)
+      clip2c_fail("${not_bank}: no table")
+    endif()
+    math(EXPR table_at "${table_at} + 2")
+    string(SUBSTRING "${tail}" 0 ${table_at} types)
+    string(SUBSTRING "${tail}" ${table_at} -1 tail)
+    string(FIND "${tail}" "\n};\n\n" table_end)
+    if(table_end LESS 0 OR NOT tail MATCHES "^(const [^\n]*\\]) = {\n")
+      clip2c_fail("${not_bank}: its table does not end")
+    endif()
+    set(table_declaration "${CMAKE_MATCH_1}")
+    math(EXPR table_length "${table_end} + 4")
+    math(EXPR accessor_at "${table_end} + 5")
+    string(SUBSTRING "${tail}" 0 ${table_length} table)
+    string(SUBSTRING "${tail}" ${accessor_at} -1 accessor)
+    string(LENGTH "${accessor}" accessor_length)
+    math(EXPR accessor_length "${accessor_length} - 7")
+    if(accessor_length LESS 0)
+      clip2c_fail("${not_bank}: no accessor")
+    endif()
+    string(SUBSTRING "${accessor}" ${accessor_length} -1 last)
+    string(SUBSTRING "${accessor}" 0 ${accessor_length} accessor)
+    if(NOT last STREQUAL "#endif\n")
+      clip2c_fail("${not_bank}: it does not end with #endif")
+    endif()
+
+    get_filename_component(header_name "${CLIP2C_HEADER}" NAME)
+    get_filename_component(source_name "${CLIP2C_SOURCE}" NAME)
+    set(clip_names "")
+    foreach(clip IN LISTS CLIP2C_CLIP)
+      get_filename_component(clip_name "${clip}" NAME)
+      list(APPEND clip_names "${clip_name}")
+    endforeach()
+    list(JOIN clip_names ", " clip_names)
+    file(WRITE "${CLIP2C_HEADER}"
+      "/* Made by clip2c_add_bank: the arrays and the table that ${source_name} defines. */\n"
+      "${opening}\n#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
+      "${declarations}${types}extern ${table_declaration};\n\n${accessor}"
+      "#ifdef __cplusplus\n}\n#endif\n\n#endif\n")
+    # The header comes first, as for one clip: the compiler checks that the
+    # two agree and, in C++, gives the definitions its external C linkage.
+    file(WRITE "${CLIP2C_SOURCE}"
+      "/* Made by clip2c_add_bank from ${clip_names}. */\n#include \"${header_name}\"\n\n${definitions}${table}")
+  endmacro()
 
   # The folder is made at configure time too, but may have been removed
   # since, and Make does not make an output's folder itself.
@@ -100,6 +200,17 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
       endif()
       clip2c_fail("clip2c could not convert ${CLIP2C_CLIP}: ${reason} (exit status ${status})")
     endif()
+  endif()
+  if(CLIP2C_BANK)
+    # A bank that is made but too big for an Uno beside the bank sketch is
+    # worth a line in the build log: clip2c-board's own.
+    if(CLIP2C_SAID MATCHES "(^|\n)(clip2c-board: Too big [^\n]*)")
+      message(NOTICE "${CMAKE_MATCH_2}")
+    endif()
+    if(CLIP2C_SOURCE)
+      clip2c_split_bank()
+    endif()
+    return()
   endif()
   if(NOT CLIP2C_SOURCE)
     return()
@@ -193,6 +304,42 @@ function(_clip2c_tool imported tool_var emulator_var)
   set(${emulator_var} "${emulator}" PARENT_SCOPE)
 endfunction()
 
+# Stops configuring unless <value> is one of clip2c-board's targets;
+# <function> names the caller in the message.
+function(_clip2c_check_target function value)
+  if(NOT "${value}" MATCHES "^(c|firmware|progmem|flash)$")
+    message(FATAL_ERROR "${function}: TARGET \"${value}\" is not one of clip2c-board's targets: "
+                        "give c, firmware, progmem or flash")
+  endif()
+endfunction()
+
+# Stops configuring unless <value> is a rate that goes into C as it is: no
+# leading 0, which C would read as octal, and no more than clip2c-board
+# makes a clip at.
+function(_clip2c_check_rate function value)
+  string(LENGTH "${value}" digits)
+  if(NOT "${value}" MATCHES "^[1-9][0-9]*$" OR digits GREATER 7
+     OR (digits EQUAL 7 AND value STRGREATER "1000000"))
+    message(FATAL_ERROR "${function}: RATE \"${value}\" is not a sample rate in hertz: give a "
+                        "decimal integer from 1 to 1000000, e.g. RATE 8000")
+  endif()
+endfunction()
+
+# Returns in <var> the file a generated C or C++ source of <what> is named
+# <stem>.c or <stem>.cpp when only C++ is enabled; stops configuring when
+# neither is.
+function(_clip2c_source_file var stem function what)
+  get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
+  if("C" IN_LIST languages)
+    set(${var} "${stem}.c" PARENT_SCOPE)
+  elseif("CXX" IN_LIST languages)
+    set(${var} "${stem}.cpp" PARENT_SCOPE)
+  else()
+    message(FATAL_ERROR "${function}: ${what}: SOURCE makes a C or C++ file, and neither C nor CXX "
+                        "is enabled here")
+  endif()
+endfunction()
+
 function(clip2c_add_clip target clip)
   cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE;NORMALIZE;TRIM" "RATE;TARGET;NAME" "STORAGE")
   if(arg_UNPARSED_ARGUMENTS)
@@ -212,10 +359,7 @@ function(clip2c_add_clip target clip)
     set(board_target c)
   endif()
   if(DEFINED arg_TARGET OR "TARGET" IN_LIST arg_KEYWORDS_MISSING_VALUES)
-    if(NOT "${arg_TARGET}" MATCHES "^(c|firmware|progmem|flash)$")
-      message(FATAL_ERROR "clip2c_add_clip: TARGET \"${arg_TARGET}\" is not one of clip2c-board's targets: "
-                          "give c, firmware, progmem or flash")
-    endif()
+    _clip2c_check_target(clip2c_add_clip "${arg_TARGET}")
     if(DEFINED arg_STORAGE OR "STORAGE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
       message(FATAL_ERROR "clip2c_add_clip: STORAGE does not go with TARGET: TARGET progmem and flash put "
                           "the array in program memory themselves; leave out one or the other")
@@ -223,14 +367,7 @@ function(clip2c_add_clip target clip)
     set(board_target ${arg_TARGET})
   endif()
   if(DEFINED arg_RATE OR "RATE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
-    # Written into C as it is: no leading 0, which C would read as octal,
-    # and no more than clip2c-board makes a clip at.
-    string(LENGTH "${arg_RATE}" digits)
-    if(NOT "${arg_RATE}" MATCHES "^[1-9][0-9]*$" OR digits GREATER 7
-       OR (digits EQUAL 7 AND arg_RATE STRGREATER "1000000"))
-      message(FATAL_ERROR "clip2c_add_clip: RATE \"${arg_RATE}\" is not a sample rate in hertz: give a "
-                          "decimal integer from 1 to 1000000, e.g. RATE 8000")
-    endif()
+    _clip2c_check_rate(clip2c_add_clip "${arg_RATE}")
   endif()
   if(DEFINED arg_STORAGE OR "STORAGE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     if(NOT arg_SOURCE)
@@ -304,15 +441,7 @@ function(clip2c_add_clip target clip)
   set(made "${name}.h")
   set(source "")
   if(arg_SOURCE)
-    get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
-    if("C" IN_LIST languages)
-      set(source "${out_dir}/${name}_wave.c")
-    elseif("CXX" IN_LIST languages)
-      set(source "${out_dir}/${name}_wave.cpp")
-    else()
-      message(FATAL_ERROR "clip2c_add_clip: ${clip}: SOURCE makes a C or C++ file, and neither C nor CXX "
-                          "is enabled here")
-    endif()
+    _clip2c_source_file(source "${out_dir}/${name}_wave" clip2c_add_clip "${clip}")
     set(written "${source}")
     get_filename_component(source_name "${source}" NAME)
     string(APPEND made ", ${source_name}")
@@ -401,6 +530,111 @@ function(clip2c_add_clip target clip)
   if(source)
     # <target> may belong to another folder, which must know that the file
     # is made by the build and need not exist yet.
+    set_source_files_properties("${source}" TARGET_DIRECTORY "${target}" PROPERTIES GENERATED ON)
+    target_sources("${target}" PRIVATE "${source}")
+  endif()
+endfunction()
+
+# clip2c_add_bank(<target> <bank> CLIPS <clip>... [TARGET c|firmware|progmem|flash] [RATE <hz>]
+#                 [NORMALIZE] [TRIM] [SIGNED] [SOURCE])
+#
+# Makes the clips (each relative to the calling CMakeLists.txt's folder, or
+# absolute), in the order given, into one header <bank>.h at build time:
+# the text of clip2c-board --bank <bank> with the same options (target c
+# unless TARGET names another), with each clip's array, an enum of them,
+# the table <bank>_clips and the accessor <bank>_at. It lies in the same
+# folder as <target>'s clips, which is added to <target>'s include
+# directories. With SOURCE the arrays and the table are defined once, in
+# <bank>_bank.c (<bank>_bank.cpp when C is not enabled) compiled into
+# <target>, and the header declares them extern, keeping the rest, so any
+# number of C and C++ files may include it. Made again when a clip,
+# clip2c-board or the arguments change.
+function(clip2c_add_bank target bank)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "NORMALIZE;TRIM;SIGNED;SOURCE" "TARGET;RATE" "CLIPS")
+  if(arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "clip2c_add_bank: unexpected arguments: ${arg_UNPARSED_ARGUMENTS} (usage: "
+                        "clip2c_add_bank(<target> <bank> CLIPS <clip>... [TARGET c|firmware|progmem|flash] "
+                        "[RATE <hz>] [NORMALIZE] [TRIM] [SIGNED] [SOURCE]))")
+  endif()
+  # The bank names the header, the table, the accessor and the enum.
+  if(NOT "${bank}" MATCHES "^[A-Za-z][A-Za-z0-9_]*$")
+    message(FATAL_ERROR "clip2c_add_bank: the bank's name \"${bank}\" is not a C identifier, which "
+                        "${bank}_clips and ${bank}_at must be: give letters, digits and underscores that "
+                        "begin with a letter")
+  endif()
+  if(NOT arg_CLIPS)
+    message(FATAL_ERROR "clip2c_add_bank: the bank ${bank} has no clips: give them with CLIPS <clip>...")
+  endif()
+  set(board_target c)
+  if(DEFINED arg_TARGET OR "TARGET" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    _clip2c_check_target(clip2c_add_bank "${arg_TARGET}")
+    set(board_target ${arg_TARGET})
+  endif()
+  set(board_arguments --bank "${bank}")
+  if(DEFINED arg_RATE OR "RATE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    _clip2c_check_rate(clip2c_add_bank "${arg_RATE}")
+    list(APPEND board_arguments --rate "${arg_RATE}")
+  endif()
+  foreach(option NORMALIZE TRIM SIGNED)
+    if(arg_${option})
+      string(TOLOWER "--${option}" word)
+      list(APPEND board_arguments "${word}")
+    endif()
+  endforeach()
+  if(NOT TARGET "${target}")
+    message(FATAL_ERROR "clip2c_add_bank: there is no target named ${target}")
+  endif()
+
+  set(clip_paths "")
+  foreach(clip IN LISTS arg_CLIPS)
+    get_filename_component(clip_path "${clip}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    if(clip_path MATCHES ";")
+      message(FATAL_ERROR "clip2c_add_bank: ${clip}: a path holding \";\" cannot be handed through a "
+                          "build command (CMake reads it as a list); rename the folder or the file")
+    endif()
+    list(APPEND clip_paths "${clip_path}")
+  endforeach()
+
+  # The bank's header shares the folder of <target>'s clips, so its name may
+  # be no clip's.
+  set(out_dir "${CMAKE_CURRENT_BINARY_DIR}/clip2c_clips/${target}")
+  get_property(names TARGET "${target}" PROPERTY CLIP2C_CLIP_NAMES)
+  if("${bank}" IN_LIST names)
+    message(FATAL_ERROR "clip2c_add_bank: ${target} already has a clip or a bank named ${bank}")
+  endif()
+  set_property(TARGET "${target}" APPEND PROPERTY CLIP2C_CLIP_NAMES "${bank}")
+  file(MAKE_DIRECTORY "${out_dir}")
+  set(header "${out_dir}/${bank}.h")
+  set(written "${header}")
+  set(made "${bank}.h")
+  set(source "")
+  if(arg_SOURCE)
+    _clip2c_source_file(source "${out_dir}/${bank}_bank" clip2c_add_bank "the bank ${bank}")
+    set(written "${source}")
+    get_filename_component(source_name "${source}" NAME)
+    string(APPEND made ", ${source_name}")
+  endif()
+
+  _clip2c_tool(clip2c::clip2c-board board_tool board_emulator)
+  add_custom_command(
+    OUTPUT "${header}" ${source}
+    COMMAND "${CMAKE_COMMAND}"
+            "-DCLIP2C_BOARD_EMULATOR=${board_emulator}" "-DCLIP2C_BOARD_TOOL=$<TARGET_FILE:${board_tool}>"
+            "-DCLIP2C_BOARD_ARGUMENTS=${board_arguments}" "-DCLIP2C_TARGET=${board_target}"
+            "-DCLIP2C_BANK=${bank}" "-DCLIP2C_CLIP=${clip_paths}" "-DCLIP2C_HEADER=${header}"
+            "-DCLIP2C_SOURCE=${source}"
+            -P "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
+    DEPENDS ${clip_paths} ${board_tool} "${CMAKE_CURRENT_FUNCTION_LIST_FILE}"
+    WORKING_DIRECTORY "${out_dir}"
+    COMMENT "clip2c: the bank ${bank} -> ${made}"
+    VERBATIM)
+  string(MD5 step "${header}")
+  string(SUBSTRING "${step}" 0 12 step)
+  set(step "clip2c_bank_${bank}_${step}")
+  add_custom_target("${step}" DEPENDS "${header}")
+  add_dependencies("${target}" "${step}")
+  target_include_directories("${target}" PRIVATE "${out_dir}")
+  if(source)
     set_source_files_properties("${source}" TARGET_DIRECTORY "${target}" PROPERTIES GENERATED ON)
     target_sources("${target}" PRIVATE "${source}")
   endif()
