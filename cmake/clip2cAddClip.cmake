@@ -587,6 +587,15 @@ function(clip2c_add_bank target bank)
 
   set(clip_paths "")
   foreach(clip IN LISTS arg_CLIPS)
+    # Words of clip2c_add_clip that a bank does not take would otherwise be
+    # read as clips, since CLIPS takes every word up to the next keyword.
+    if(clip STREQUAL "NAME")
+      message(FATAL_ERROR "clip2c_add_bank: NAME does not go with a bank: each clip of a bank is named from "
+                          "its file's name")
+    elseif(clip STREQUAL "STORAGE")
+      message(FATAL_ERROR "clip2c_add_bank: STORAGE does not go with a bank: give TARGET progmem or flash to "
+                          "put it in program memory")
+    endif()
     get_filename_component(clip_path "${clip}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     if(clip_path MATCHES ";")
       message(FATAL_ERROR "clip2c_add_bank: ${clip}: a path holding \";\" cannot be handed through a "

@@ -279,6 +279,22 @@ RULE_ROWS = [
     ("two clips one NAME", ["a.wav", "b.wav"],
      ["clip2c_add_clip(app a.wav NAME boom)", "clip2c_add_clip(app b.wav NAME boom TARGET firmware)"],
      "already has a clip named boom"),
+    ("bank name not an identifier", ["tone.wav"], ["clip2c_add_bank(app my-sfx CLIPS tone.wav)"],
+     'clip2c_add_bank: the bank\'s name "my-sfx" is not a C identifier'),
+    ("bank name beginning with _", ["tone.wav"], ["clip2c_add_bank(app _sfx CLIPS tone.wav)"],
+     'the bank\'s name "_sfx" is not a C identifier'),
+    ("bank without CLIPS", ["tone.wav"], ["clip2c_add_bank(app sfx TARGET progmem)"], "the bank sfx has no clips"),
+    ("bank, unknown TARGET", ["tone.wav"], ["clip2c_add_bank(app sfx CLIPS tone.wav TARGET avr)"],
+     'clip2c_add_bank: TARGET "avr" is not one of clip2c-board\'s targets'),
+    ("bank, RATE with a leading 0", ["tone.wav"], ["clip2c_add_bank(app sfx CLIPS tone.wav RATE 08000)"],
+     'clip2c_add_bank: RATE "08000" is not a sample rate'),
+    ("bank, NAME (each clip is named from its file)", ["tone.wav"],
+     ["clip2c_add_bank(app sfx CLIPS tone.wav NAME beep)"],
+     "clip2c_add_bank: NAME does not go with a bank: each clip of a bank is named from its file's name"),
+    ("bank, an unknown option", ["tone.wav"], ["clip2c_add_bank(app sfx LOUD CLIPS tone.wav)"],
+     "clip2c_add_bank: unexpected arguments: LOUD"),
+    ("bank named as a clip", ["sfx.wav"], ["clip2c_add_clip(app sfx.wav)", "clip2c_add_bank(app sfx CLIPS sfx.wav)"],
+     "already has a clip or a bank named sfx"),
 ]
 
 
@@ -679,18 +695,44 @@ BOARD_REJECTED_ROWS = [
     ("no WAV at all", "notes.wav", b"these are no sound\n" * 4, "TARGET firmware"),
     ("empty file", "empty.wav", b"", "TRIM"),
     ("RATE for a WAV of rate 0", "zero.wav", pcm8(bytes(40), rate=0), "SOURCE RATE 8000"),
+    # Banks: the clip after a good one (ok.wav) in a bank named "bad".
+    ("bank, a compressed WAV", "adpcm.wav", ADPCM, "BANK TARGET progmem"),
+    ("bank, a clip over one array, SOURCE", "long.wav", pcm_wave(sine_frames(5, 8000, 1, 0.5), 8000, 16),
+     "BANK TARGET progmem SOURCE"),
+    ("bank, a clip trimmed to nothing", "quiet.wav", pcm8(bytes([128]) * 400), "BANK TRIM"),
+    ("bank, a clip missing", "gone.wav", None, "BANK TARGET firmware"),
+    # Made, but too big for an Uno beside the bank sketch: the build goes on
+    # and shows the tool's line.
+    ("bank, too big for an Uno", "big.raw", bytes(32000), "BANK TARGET progmem"),
 ]
+
+
+def rejected_path(root, i, clip, data):
+    """Where row <i> of BOARD_REJECTED_ROWS puts its clip: a missing one is
+    the output of a build step that never writes it."""
+    return os.path.join(root, "build" if data is None else str(i), clip)
 
 
 def check_board_rejected(args, prefix):
     root = os.path.join(args.scratch, "board-rejected")
     os.makedirs(root)
     calls = []
+    ok = pcm_wave(sine_frames(0.05, 8000, 1, 0.5), 8000, 16)
     for i, (_, clip, data, more) in enumerate(BOARD_REJECTED_ROWS):
         os.makedirs(os.path.join(root, str(i)))
-        with open(os.path.join(root, str(i), clip), "wb") as f:
-            f.write(data)
-        calls += ["add_executable(app%d main.c)" % i, "clip2c_add_clip(app%d %d/%s %s)" % (i, i, clip, more)]
+        path = rejected_path(root, i, clip, data)
+        if data is None:
+            calls.append("add_custom_command(OUTPUT %s COMMAND ${CMAKE_COMMAND} -E true)" % path)
+        else:
+            with open(path, "wb") as f:
+                f.write(data)
+        calls.append("add_executable(app%d main.c)" % i)
+        if more.startswith("BANK"):
+            with open(os.path.join(root, str(i), "ok.wav"), "wb") as f:
+                f.write(ok)
+            calls.append("clip2c_add_bank(app%d bad CLIPS %d/ok.wav %s %s)" % (i, i, path, more[4:]))
+        else:
+            calls.append("clip2c_add_clip(app%d %s %s)" % (i, path, more))
     with open(os.path.join(root, "main.c"), "w") as f:
         f.write("int main(void) { return 0; }\n")
     with open(os.path.join(root, "CMakeLists.txt"), "w") as f:
@@ -699,16 +741,28 @@ def check_board_rejected(args, prefix):
     if not configure_and_build("board rejected", root, build, args.generator[0], ["-DCMAKE_PREFIX_PATH=" + prefix],
                                then_build=False):
         return
-    for i, (name, clip, _, more) in enumerate(BOARD_REJECTED_ROWS):
-        path = os.path.join(root, str(i), clip)
-        code, said = run(board_argv(prefix, path, more)[:-1] + ["-o", os.path.join(root, "unwanted.h"), path],
-                         expect_ok=False)
+    for i, (name, clip, data, more) in enumerate(BOARD_REJECTED_ROWS):
+        path = rejected_path(root, i, clip, data)
+        unwanted = os.path.join(root, "unwanted.h")
+        if more.startswith("BANK"):
+            argv = bank_argv(prefix, "bad", more[4:], [os.path.join(root, str(i), "ok.wav"), path], unwanted)
+            failed = "clip2c-board could not make the bank bad (exit status %d)"
+        else:
+            argv = board_argv(prefix, path, more)[:-1] + ["-o", unwanted, path]
+            failed = "clip2c-board could not convert %s (exit status %%d)" % path
+        code, said = run(argv, expect_ok=False)
         code_build, out = run(["cmake", "--build", build, "--target", "app%d" % i], expect_ok=False)
         lines = said.strip().splitlines()
         flat = " ".join(out.split())
-        if (code == 0 or code_build == 0 or not lines or any(line not in out.splitlines() for line in lines)
-                or "clip2c-board could not convert %s (exit status %d)" % (path, code) not in flat
-                or "CMake Warning" in out):
+        if code == 0:
+            # Made: the build goes on, and shows the tool's "Too big" line.
+            too_big = [line for line in lines if line.startswith("clip2c-board: Too big")]
+            if code_build != 0 or len(too_big) != 1 or too_big[0] not in out.splitlines() or "CMake Warning" in out:
+                tally.fail("board rejected '%s': expected a build that shows\n%s\nand no warning, got exit %d:\n%s"
+                           % (name, too_big, code_build, out))
+            continue
+        if (code_build == 0 or not lines or any(line not in out.splitlines() for line in lines)
+                or failed % code not in flat or "CMake Warning" in out):
             tally.fail("board rejected '%s': expected a failed build with clip2c-board's lines\n%s\nand no "
                        "warning, got exit %d:\n%s" % (name, said, code_build, out))
         left = os.listdir(os.path.join(build, "clip2c_clips", "app%d" % i))
@@ -992,6 +1046,155 @@ def check_uno(args, prefix):
     check_defined_once("uno, SOURCE", "avr-", build, "song_wave", "song_wave.cpp")
 
 
+# --- banks: several clips in one header ---------------------------------------
+
+def bank_argv(prefix, bank, more, clips, output):
+    """clip2c-board --bank's command line for clip2c_add_bank's options
+    <more> (a string of them, as in the call)."""
+    words = more.split()
+    values = {w: words[i + 1] for i, w in enumerate(words[:-1]) if w in ("TARGET", "RATE")}
+    argv = [board_exe(prefix), "--bank", bank, "--target", values.get("TARGET", "c")]
+    if "RATE" in values:
+        argv += ["--rate", values["RATE"]]
+    return argv + ["--" + w.lower() for w in ("NORMALIZE", "TRIM", "SIGNED") if w in words] + ["-o", output] + clips
+
+
+def bank_text(args, prefix, bank, more, clips):
+    out = os.path.join(args.scratch, "bank-expected.h")
+    run(bank_argv(prefix, bank, more, clips, out))
+    with open(out, "rb") as f:
+        text = f.read()
+    os.remove(out)
+    return text
+
+
+def bank_split(text, header, source, clips):
+    """The header and the source that SOURCE makes of a bank's text: its
+    blocks (a blank line between each) that define an array or the table go
+    to the source, each declared extern in the header instead."""
+    blocks = text.split(b"\n\n")
+    kept, defined = [], []
+    for block in blocks[1:-1]:
+        found = re.search(rb"^(const .*\]) =(?: |\n)\{$", block, re.M)
+        if found:
+            kept.append(block[:found.start()] + b"extern " + found.group(1) + b";")
+            defined.append(block[found.start():])
+        else:
+            kept.append(block)
+    cxx = (b'#ifdef __cplusplus\nextern "C" {\n#endif', b"#ifdef __cplusplus\n}\n#endif")
+    made = b"/* Made by clip2c_add_bank: the arrays and the table that %s defines. */\n" % source.encode()
+    return (made + b"\n\n".join([blocks[0], cxx[0]] + kept + [cxx[1], blocks[-1]]),
+            b'/* Made by clip2c_add_bank from %s. */\n#include "%s"\n\n' % (
+                ", ".join(os.path.basename(c) for c in clips).encode(), header.encode())
+            + b"\n\n".join(defined) + b"\n")
+
+
+def bank_arrays(text):
+    """{array: its bytes as stored} of every array a bank's text defines."""
+    return {name.decode(): text_samples(b"x] =\n{\n" + body + b"\n};\n")
+            for name, body in re.findall(rb"^const [^\n]* (\w+)\[\d+\] =\n\{\n(.*?)\n\};$", text, re.M | re.S)}
+
+
+# tests/consumer/bank's sounds/: {file, its bytes}, at three rates.
+BANK_SOUNDS = [
+    ("song.wav", pcm_wave(sine_frames(0.1, 44100, 2, 0.5), 44100, 16)),  # 16-bit stereo 44.1 kHz: 4410 bytes
+    ("voice.wav", pcm_wave(sine_frames(0.1, 22050, 1, 0.4), 22050, 16)),  # 16-bit mono 22050 Hz
+    ("beep.wav", pcm8(bytes((i * 9) & 0xFF for i in range(1600)), rate=8000)),  # 8-bit 8000 Hz
+]
+
+# The banks of tests/consumer/bank: {name, target, its options; SOURCE?}.
+BANK_ROWS = [
+    ("bank, progmem", "bank_player", "TARGET progmem", False),
+    ("bank, progmem, SOURCE, two C++ files", "bank_shared", "TARGET progmem", True),
+]
+
+
+def check_bank_files(name, args, prefix, build, target, more, source, clips):
+    """Checks one bank's files against clip2c-board --bank's text; returns
+    that text."""
+    out_dir = os.path.join(build, "clip2c_clips", target)
+    expected = bank_text(args, prefix, "sfx", more, clips)
+    wanted = [("sfx.h", expected)]
+    if source:
+        header, definition = bank_split(expected, "sfx.h", "sfx_bank.cpp", clips)
+        wanted = [("sfx.h", header), ("sfx_bank.cpp", definition)]
+    for made, text in wanted:
+        path = os.path.join(out_dir, made)
+        got = open(path, "rb").read() if os.path.isfile(path) else b"(missing)"
+        if got != text:
+            tally.fail("%s: %s is not %s:\n%s" % (name, made, "clip2c-board --bank's text" if made == "sfx.h"
+                                                    and not source else "made of its text", got[:600].decode()))
+    return expected
+
+
+def check_bank(args, prefix):
+    """An Uno build of three WAV files at three rates as one bank (TARGET
+    progmem): the header is clip2c-board --bank's text, or with SOURCE made
+    of it; every array lies in flash and holds its clip, nothing takes RAM,
+    and with SOURCE each is defined once for two files. Then: a rebuild
+    makes nothing; a clip, an option or the tool changed makes the banks
+    that depend on it again; a clip refused fails the build with the tool's
+    lines and leaves no header."""
+    if shutil.which("avr-gcc") is None:
+        print("bank: skipped, no avr-gcc")
+        return
+    src, build = os.path.join(args.scratch, "bank"), os.path.join(args.scratch, "bank", "build")
+    shutil.copytree(os.path.join(args.source, "tests", "consumer", "bank"), src)
+    os.makedirs(os.path.join(src, "sounds"))
+    clips = [os.path.join(src, "sounds", clip) for clip, _ in BANK_SOUNDS]
+    for path, (_, data) in zip(clips, BANK_SOUNDS):
+        with open(path, "wb") as f:
+            f.write(data)
+    extra = ["-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(args.source, "tests", "consumer", "avr", "atmega328p.cmake"),
+             "-Dclip2c_DIR=" + package_dir(prefix)]
+    if not configure_and_build("bank", src, build, args.generator[0], extra):
+        return
+    for name, target, more, source in BANK_ROWS:
+        expected = check_bank_files(name, args, prefix, build, target, more, source, clips)
+        for array, samples in bank_arrays(expected).items():
+            check_avr_elf("%s, %s" % (name, array), os.path.join(build, target + ".elf"), samples, array)
+        if source:
+            check_defined_once(name, "avr-", build, "sfx_clips", "sfx_bank.cpp")
+
+    files = [os.path.join(build, "clip2c_clips", t, f)
+             for t, f in (("bank_player", "sfx.h"), ("bank_shared", "sfx.h"), ("bank_shared", "sfx_bank.cpp"))]
+
+    def remade_by(what, step, expected_remade):
+        before = mtimes(files)
+        step()
+        after = mtimes(files)
+        remade = [f for f in files if after[f] != before[f]]
+        if remade != [f for f in files if f in expected_remade]:
+            tally.fail("bank: after %s, made again %s; expected %s" % (
+                what, [os.path.relpath(f, build) for f in remade], [os.path.relpath(f, build) for f in expected_remade]))
+
+    rebuild = lambda: run(["cmake", "--build", build, "--parallel", "2"])  # noqa: E731
+    remade_by("nothing changed", rebuild, [])
+    remade_by("voice.wav changed", lambda: (bump(clips[1]), rebuild()), files)
+    remade_by("clip2c-board changed", lambda: (bump(board_exe(prefix)), rebuild()), files)
+    remade_by("NORMALIZE added to bank_player's bank",
+              lambda: configure_and_build("bank, NORMALIZE", src, build, args.generator[0],
+                                          extra + ["-DBANK_MORE=NORMALIZE"]), files[:1])
+    check_bank_files("bank, NORMALIZE", args, prefix, build, "bank_player", "TARGET progmem NORMALIZE", False, clips)
+
+    # A clip the tool refuses, after a good build: no header is left.
+    with open(clips[1], "wb") as f:
+        f.write(ADPCM)
+    bump(clips[1])
+    code, said = run(bank_argv(prefix, "sfx", "TARGET progmem", clips, os.path.join(src, "unwanted.h")),
+                     expect_ok=False)
+    code_build, out = run(["cmake", "--build", build], expect_ok=False)
+    lines = said.strip().splitlines()
+    if (code == 0 or code_build == 0 or not lines or any(line not in out.splitlines() for line in lines)
+            or "CMake Warning" in out or any(os.path.exists(f) for f in files)):
+        tally.fail("bank: a compressed clip should fail the build with\n%s\nno warning and no header left; got "
+                   "exit %d, %s left:\n%s" % (said, code_build, [f for f in files if os.path.exists(f)], out))
+    with open(clips[1], "wb") as f:
+        f.write(BANK_SOUNDS[1][1])
+    bump(clips[1])
+    rebuild()
+
+
 def main():
     args = runner_args(__doc__, "--source", "--build", "--scratch", "--config", "--generator")
     if not args.generator:
@@ -1024,6 +1227,7 @@ def main():
     check_firmware(args, prefix)
     check_avr(args, prefix)
     check_uno(args, prefix)
+    check_bank(args, prefix)
 
     return tally.finish()
 
