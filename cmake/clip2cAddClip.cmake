@@ -32,6 +32,9 @@
 # The tools are the imported targets of an installed package, or the
 # aliases that clip2c's own CMakeLists.txt defines when it is added as a
 # subproject.
+#
+# clip2c_add_bank (at the end) makes several clips into one header with
+# clip2c-board --bank, through the same script mode.
 include_guard(GLOBAL)
 
 # Run as a script (cmake -P) at build time: converts one clip, quietly, into

@@ -24,6 +24,11 @@ shared by two files through SOURCE) and ATmega328P programs with their clip
 in flash, by hand and through STORAGE __flash and PROGMEM, and an Uno
 build of a folder of stereo WAV files through TARGET progmem RATE 8000;
 each reads the ELF file for where the arrays lie and what they hold.
+Banks (clip2c_add_bank): its configure-time refusals and clips the tool
+refuses among the rows above, and an Uno build of three WAV files at three
+rates (tests/consumer/bank), the header as clip2c-board --bank writes it,
+and with SOURCE made of that text for two C++ files, made again when a clip,
+an option or the tool changes.
 
   run_consumer.py --source . --build build --scratch build/consumer-scratch
 """
