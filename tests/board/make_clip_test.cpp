@@ -292,5 +292,56 @@ TEST(MakeDecodedClip, FinishesFromTheDecodersChannels) {
     EXPECT_TRUE(makeClip(notRiff.data(), 16, request).notWave);
 }
 
+// A file only a decoder reads is named for its container, by its first
+// bytes, else by its extension; a WAV file's own format when the chunk walk
+// reads one, whatever the channels.
+TEST(MakeClip, NamesWhatADecoderMustRead) {
+    const struct {
+        const char* name;
+        std::string fileName;
+        Bytes bytes;
+        std::string source;
+    } rows[] = {
+        {"OGG", "a.ogg", {'O', 'g', 'g', 'S', 0}, "OGG"},
+        {"FLAC", "a.flac", {'f', 'L', 'a', 'C', 0}, "FLAC"},
+        {"MP3 by its tag", "a.mp3", {'I', 'D', '3', 3}, "MP3"},
+        {"MP3 by its frame sync", "a.bin", {0xFF, 0xE3, 0}, "MP3"},
+        {"a RIFF file", "a.avi", {'R', 'I', 'F', 'F', 0}, "WAV"},
+        {"the extension", "a.Aiff", {0, 1, 2}, "AIFF"},
+        {"an extension too long", "a.longer", {0, 1}, "decoded"},
+        {"an extension of punctuation", "a.b-c", {0, 1}, "decoded"},
+        {"no extension", "noext", {0, 1}, "decoded"},
+        {"a byte 0xFF alone", "x", {0xFF}, "decoded"},
+        {"a 3-channel WAV of IMA ADPCM", "a.wav", waveOf(0x11, 3, 256, Bytes(768, 0)),
+         "2048-bit 3-channel 8000 Hz"},
+    };
+    for (const auto& row : rows) {
+        ClipRequest request;
+        request.fileName = row.fileName;
+        request.rate = 8000;
+        const BoardClip clip =
+            makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
+        EXPECT_EQ(clip.outcome, ClipOutcome::NeedsDecoder) << row.name;
+        EXPECT_EQ(clip.source, row.source) << row.name;
+    }
+    ClipRequest request;
+    request.fileName = "six.ogg";
+    request.rate = 8000;
+    const Bytes ogg = {'O', 'g', 'g', 'S'};
+    const std::vector<float> planar(6, 0.0f);
+    EXPECT_EQ(makeDecodedClip(makeClip(ogg.data(), 4, request), request, planar.data(), 6, 1).what,
+              "OGG 6-channel \xE2\x86\x92 8-bit mono 8000 Hz");
+}
+
+// A note's placeholders are filled from the values given; one without a
+// value stays as written, and an unknown note is empty.
+TEST(FillNote, FillsThePlaceholdersItIsGiven) {
+    EXPECT_EQ(fillNote("cut-short", {{"held", "1"}, {"promised", "2"}}), "cut short: 1 of 2 bytes");
+    EXPECT_EQ(fillNote("cut-short", {{"held", "1"}}), "cut short: 1 of {promised} bytes");
+    EXPECT_EQ(fillNote("no-such-note"), "");
+    EXPECT_EQ(statusEnglish(static_cast<int>(ClipStatus::NotMono)), "wav files: only mono is supported.");
+    EXPECT_EQ(statusEnglish(99), "");
+}
+
 }  // namespace
 }  // namespace clip2c::board
