@@ -16,6 +16,8 @@
 
 #include "input/wave.h"
 #include "riff_builder.h"
+#include "sound/pcm_wave.h"
+#include "sound/resample.h"
 
 namespace clip2c::board {
 namespace {
@@ -215,6 +217,82 @@ TEST(PrepareWaveFile, MixesPcmAtItsRateExactly) {
         const Bytes file =
             prepareWaveFile(row.file.data(), static_cast<std::uint32_t>(row.file.size()), row.rate);
         EXPECT_EQ(file, row.expected.empty() ? Bytes{} : makeWaveFile(row.expected, row.rate)) << row.name;
+    }
+}
+
+// At another rate the frames are mixed into floats (NaN as silence, the
+// rest held to +-2^20), resampled, then quantized: the same as the pieces
+// done one by one, for the 16-bit loop of its own and for every other
+// layout.
+TEST(PrepareWaveFile, ResamplesTheMixAtAnotherRate) {
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Row {
+        const char* name;
+        Bytes file;
+        std::vector<float> mono;  // the mix the resampler is handed
+    };
+    const Row rows[] = {
+        {"16-bit mono",
+         waveOf(1, 1, 2, frames(2, {-32768, 16384, 0, 8192}), false, 16000),
+         {-1.0f, 0.5f, 0.0f, 0.25f}},
+        {"16-bit stereo",
+         waveOf(1, 2, 2, frames(2, {16384, 0, -16384, -16384}), false, 16000),
+         {0.25f, -0.5f}},
+        {"8-bit stereo", waveOf(1, 2, 1, frames(1, {64, 0, -128, -128}), false, 16000), {0.25f, -1.0f}},
+        {"24-bit, three channels",
+         waveOf(1, 3, 3, frames(3, {4194304, 4194304, 4194304}), false, 16000),
+         {0.5f}},
+        {"broken floats",
+         waveOf(3, 1, 4, floats({std::nanf(""), inf, -1e30f, 2e6f}), false, 16000),
+         {0.0f, 1048576.0f, -1048576.0f, 1048576.0f}},
+    };
+    for (const Row& row : rows) {
+        const std::vector<float> resampled = resample(row.mono.data(), row.mono.size(), 16000, 8000);
+        Bytes expected;
+        for (const float x : resampled) expected.push_back(quantizeSample(x));
+        EXPECT_EQ(prepareWaveFile(row.file.data(), static_cast<std::uint32_t>(row.file.size()), 8000),
+                  makeWaveFile(expected, 8000))
+            << row.name;
+    }
+}
+
+// What the core reads of a WAV file's format, and which files it leaves to
+// a decoder.
+TEST(ReadPcmWave, ReadsPcmAndFloatOnly) {
+    using test::chunk;
+    using test::riff;
+    using test::sealed;
+    Bytes noTag = riff(0);
+    chunk(noTag, "fmt ", 1, 1);
+    Bytes threeBytesTwoChannels = riff(0);
+    test::fmt(threeBytesTwoChannels, 2, 8000, 3, 12);
+    chunk(threeBytesTwoChannels, "data", 6, 6);
+    Bytes cutExtensible = riff(0);
+    chunk(cutExtensible, "fmt ", 40, 0);
+    test::putU16(cutExtensible, 0xFFFE);
+    struct Row {
+        const char* name;
+        Bytes file;
+        bool readable;
+        std::uint32_t tag, width, frames;
+    };
+    const Row rows[] = {
+        {"16-bit stereo", waveOf(1, 2, 2, frames(2, {1, 2, 3, 4, 5})), true, 1, 2, 2},
+        {"float 64", waveOf(3, 1, 8, doubles({0.5})), true, 3, 8, 1},
+        {"float 16", waveOf(3, 1, 2, frames(2, {1})), false, 3, 2, 0},
+        {"PCM of 5 bytes", waveOf(1, 1, 5, Bytes(5, 0)), false, 1, 5, 0},
+        {"a block align of 0", waveOf(1, 2, 0, {}), false, 1, 0, 0},
+        {"a block align that does not split", sealed(threeBytesTwoChannels), false, 1, 0, 0},
+        {"a fmt cut before its tag", sealed(noTag), false, 0, 0, 0},
+        {"an extensible fmt cut before its subformat", sealed(cutExtensible), false, 0, 0, 0},
+        {"no RIFF", Bytes(8, 0), false, 0, 0, 0},
+    };
+    for (const Row& row : rows) {
+        const PcmWave wave = readPcmWave(row.file.data(), static_cast<std::uint32_t>(row.file.size()));
+        EXPECT_EQ(wave.readable, row.readable) << row.name;
+        EXPECT_EQ(wave.formatTag, row.tag) << row.name;
+        EXPECT_EQ(wave.width, row.width) << row.name;
+        EXPECT_EQ(wave.frames, row.frames) << row.name;
     }
 }
 
