@@ -59,12 +59,6 @@ std::string renameNote(const BankRequest& request, const std::vector<std::string
            names[index];
 }
 
-std::string refusedClipText(ClipStatus status) {
-    if (status == ClipStatus::Unreadable) return "the file is empty";
-    if (status == ClipStatus::OutOfMemory) return "out of memory: the clip or its text does not fit";
-    return "cannot be converted: " + std::string(statusEnglish(static_cast<int>(status)));
-}
-
 ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
     const ClipResult& result = clip.result;
     return {result.arrayName, result.sampleRate, isSigned, static_cast<std::uint32_t>(result.samples.size())};
@@ -299,7 +293,7 @@ BankResult makeBank(const BankRequest& request) {
                    "the engine does not read this sound; decode it to a PCM WAV file first");
             madeAll = false;
         } else if (clip.outcome != ClipOutcome::Made) {
-            refuse(BankRefusal::ClipRefused, i, file.fileName, refusedClipText(clip.status));
+            refuse(BankRefusal::ClipRefused, i, file.fileName, refusalText(static_cast<int>(clip.status)));
             madeAll = false;
         } else if (count == 0) {
             refuse(BankRefusal::EmptyClip, i, file.fileName,

@@ -51,14 +51,15 @@ std::string containerName(const std::uint8_t* bytes, std::uint32_t length, const
 // Converts the prepared WAV file `wave` into `clip` under "<name>.wav", so
 // that the tool, given that file, writes this very text.
 void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std::uint8_t> wave) {
-    if (wave.empty()) {
-        clip.outcome = ClipOutcome::Refused;
-        clip.status = ClipStatus::OutOfMemory;
-        return;
-    }
     clip.preparedName = clip.name + ".wav";
-    clip.result = convertClip(wave.data(), static_cast<std::uint32_t>(wave.size()), clip.preparedName,
-                              request.isSigned, request.target, clip.prepareRate);
+    // No file is made of a clip too long for a WAV file's 32-bit sizes,
+    // which no memory would hold as text either.
+    if (wave.empty()) {
+        clip.result.status = ClipStatus::OutOfMemory;
+    } else {
+        clip.result = convertClip(wave.data(), static_cast<std::uint32_t>(wave.size()), clip.preparedName,
+                                  request.isSigned, request.target, clip.prepareRate);
+    }
     clip.preparedWave = std::move(wave);
     clip.status = clip.result.status;
     if (clip.status != ClipStatus::Converted) {

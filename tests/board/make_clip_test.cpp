@@ -341,6 +341,11 @@ TEST(FillNote, FillsThePlaceholdersItIsGiven) {
     EXPECT_EQ(fillNote("no-such-note"), "");
     EXPECT_EQ(statusEnglish(static_cast<int>(ClipStatus::NotMono)), "wav files: only mono is supported.");
     EXPECT_EQ(statusEnglish(99), "");
+    EXPECT_EQ(refusalText(static_cast<int>(ClipStatus::Unreadable)), "the file is empty");
+    EXPECT_EQ(refusalText(static_cast<int>(ClipStatus::OutOfMemory)),
+              "out of memory: the clip or its text does not fit");
+    EXPECT_EQ(refusalText(static_cast<int>(ClipStatus::NotEightBit)),
+              "cannot be converted: wav files: only 8 bit is supported.");
 }
 
 }  // namespace
