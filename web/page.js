@@ -13,7 +13,7 @@ const clipInput = $('clip'), nameInput = $('name'), nameShown = $('name-shown'),
   fitLine = $('fit'), source = $('source'), sourceNote = $('source-note'), download = $('download'),
   clipDownload = $('clip-download'), canvas = $('wave'), playButton = $('play'), copyButton = $('copy'),
   actionNote = $('action-note'), oneName = $('one-name'), bankBox = $('bank-box'), bankInput = $('bank'),
-  bankList = $('bank-list'), addButton = $('add'), addInput = $('add-files');
+  bankList = $('bank-list'), addButton = $('add'), addInput = $('add-files'), ownRatesBox = $('own-rates');
 
 // Work that takes longer than this shows its progress and can be stopped.
 const PROGRESS_AFTER_MS = 300;
@@ -240,7 +240,7 @@ async function startBank(startedAt) {
     if (mine !== run) return;
     const buffers = await Promise.all(files.map((f) => f.file.arrayBuffer()));
     if (mine !== run) return;
-    const msg = await runInWorker(mine, Object.assign({op: 'bank', bank: bankInput.value,
+    const msg = await runInWorker(mine, Object.assign({op: 'bank', bank: bankInput.value, ownRates: ownRatesBox.checked,
       clips: files.map((f, i) => ({bytes: buffers[i], fileName: f.file.name, name: f.name}))}, shared()), buffers);
     if (mine !== run) return;
     if (msg.op === 'failed') return failed(mine, msg);
@@ -662,7 +662,7 @@ function showBankName() {
   $('bank-table').textContent = bankInput.value || 'bank';
 }
 bankInput.addEventListener('input', showBankName);
-for (const control of [signedBox, targetSelect, rateSelect, normalizeBox, trimBox]) {
+for (const control of [signedBox, targetSelect, rateSelect, normalizeBox, trimBox, ownRatesBox]) {
   control.addEventListener('change', rerun);
 }
 // A name is taken when it is complete: on Enter or on leaving the field.

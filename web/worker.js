@@ -13,7 +13,8 @@
 // first and enters the bank as the 8-bit mono WAV file its decoding gives.
 //
 // Messages in:  {op: 'run', id, bytes, fileName, name, signed, target, rate, normalize, trim, forcePrepare}
-//               {op: 'bank', id, bank, clips: [{bytes, fileName, name}], signed, target, rate, normalize, trim}
+//               {op: 'bank', id, bank, clips: [{bytes, fileName, name}], signed, target, rate, ownRates,
+//                normalize, trim}
 //               {op: 'decoded', id, channels: [Float32Array] | null}
 //               {op: 'pcm', id}
 // Messages out: {op: 'ready', texts} once, then for a run: {op: 'progress', id, value, phase},
@@ -125,11 +126,12 @@ function madeClip(handle) {
 
 // The engine's bank (clip2c_bank_make) of `clips` ([{bytes, fileName,
 // name}]) with the options of `msg`, as a handle; null when the module
-// cannot hold the files.
+// cannot hold the files. With msg.ownRates the bank's rate is 0: each WAV
+// file keeps its own rate and a raw clip plays at 8000 Hz.
 function makeBank(clips, msg) {
   const flags = (msg.normalize ? NORMALIZE : 0) | (msg.trim ? TRIM : 0);
   const bank = withString(msg.bank, (name) =>
-    core._clip2c_bank_new(name, msg.signed ? 1 : 0, TARGETS[msg.target], msg.rate, flags));
+    core._clip2c_bank_new(name, msg.signed ? 1 : 0, TARGETS[msg.target], msg.ownRates ? 0 : msg.rate, flags));
   if (!bank) return null;
   for (const clip of clips) {
     // The block is the bank's from here on: clip2c_bank_free releases it.

@@ -337,7 +337,11 @@ def main():
                  signed=True, normalize=True, trim=True),
             dict(name="firmware at 22050 Hz", bank="fx", target="firmware", rate=22050),
             dict(name="__flash at 16000 Hz, trim", bank="uno_fx", target="flash", rate=16000, trim=True),
+            # Each WAV file at its own rate (rate None: #own-rates ticked, no --rate).
+            dict(name="progmem, each file at its own rate", bank="sounds", target="progmem", rate=None),
         ],
+        # The files' own rates, in order.
+        "rates": [11025, 22050, 44100],
     }
     for row in cases["banks"]["rows"]:
         for key in ("signed", "normalize", "trim"):

@@ -785,6 +785,8 @@ async function bankOutcome(page) {
       name: li.querySelector('input').value, figures: li.querySelector('.figures-line').textContent,
       refused: li.dataset.refused === 'yes', decoded: li.querySelector('a.decoded')?.getAttribute('download')})),
     bankShown: getComputedStyle(document.getElementById('bank-box')).display !== 'none',
+    ownRatesShown: document.getElementById('own-rates').getClientRects().length > 0,
+    ownRates: document.getElementById('own-rates').checked,
     oneNameShown: getComputedStyle(document.getElementById('one-name')).display !== 'none',
     addShown: getComputedStyle(document.getElementById('add')).display !== 'none',
     playShown: getComputedStyle(document.getElementById('play')).display !== 'none',
@@ -809,8 +811,10 @@ function runBoardBank(opts, bank, files, args) {
     text: fs.existsSync(out) ? fs.readFileSync(out) : null};
 }
 
+// A row whose rate is null keeps each WAV file's own rate: no --rate.
 function boardArgs(row) {
-  const args = ['--target', row.target, '--rate', String(row.rate)];
+  const args = ['--target', row.target];
+  if (row.rate !== null) args.push('--rate', String(row.rate));
   if (row.normalize) args.push('--normalize');
   if (row.trim) args.push('--trim');
   if (row.signed) args.push('--signed');
@@ -830,9 +834,11 @@ function likeTheBankCommand(problems, opts, got, row, files) {
   return native;
 }
 
+// A row whose rate is null ticks #own-rates (the rate chosen stays 8000 Hz).
 async function setBankOptions(page, row) {
-  await setOptions(page, row.signed, row.rate, row);
+  await setOptions(page, row.signed, row.rate === null ? 8000 : row.rate, row);
   await page.$eval('#bank', (input, name) => { input.value = name; }, row.bank);
+  await page.$eval('#own-rates', (box, own) => { box.checked = own; }, row.rate === null);
 }
 
 // Banks: made like clip2c-board --bank's, rows added, removed and renamed,
@@ -856,8 +862,10 @@ async function banks(page, opts, cases) {
     check(problems, got.downloadName === row.bank + '.h', 'download name ' + JSON.stringify(got.downloadName));
     check(problems, got.rows.map((r) => r.name).join() === names.join(), 'rows named ' +
         got.rows.map((r) => r.name).join());
-    check(problems, got.rows.every((r) => r.figures.includes(' at ' + row.rate + ' Hz')),
+    check(problems, got.rows.every((r, i) => r.figures.includes(' at ' + (row.rate || b.rates[i]) + ' Hz')),
         'figures ' + got.rows.map((r) => r.figures).join('; '));
+    check(problems, got.ownRatesShown && got.ownRates === (row.rate === null),
+        '#own-rates shown ' + got.ownRatesShown + ', ticked ' + got.ownRates);
     check(problems, got.bankShown && !got.oneNameShown && got.addShown && !got.playShown,
         'the bank\'s controls: bank ' + got.bankShown + ', #name ' + got.oneNameShown + ', #add ' + got.addShown +
         ', #play ' + got.playShown);
@@ -909,7 +917,7 @@ async function banks(page, opts, cases) {
   }
   let got = await bankOutcome(page);
   check(problems, got.state === 'idle' && got.rows.length === 0 && !got.downloadHref && !got.bankShown &&
-      got.oneNameShown && !got.addShown, 'state ' + got.state + ', ' + got.rows.length + ' rows, download ' +
+      !got.ownRatesShown && got.oneNameShown && !got.addShown, 'state ' + got.state + ', ' + got.rows.length + ' rows, download ' +
       got.downloadHref + ', bank ' + got.bankShown + ', #add ' + got.addShown);
   record('bank: removing every clip leaves the page idle', problems);
 
@@ -1006,7 +1014,9 @@ async function banks(page, opts, cases) {
     }
     return {out, scroll: document.documentElement.scrollWidth, width: document.documentElement.clientWidth};
   });
-  check(problems, (await bankOutcome(page)).state === 'done', 'not made');
+  got = await bankOutcome(page);
+  check(problems, got.state === 'done', 'not made');
+  check(problems, got.ownRatesShown, '#own-rates is not shown with a bank');
   check(problems, wide.scroll <= wide.width, 'the page scrolls sideways: ' + wide.scroll + ' > ' + wide.width);
   check(problems, wide.out.length === 0, 'beyond the edge: ' + wide.out.slice(0, 5).join(', '));
   problems.push(...await axeViolations(page));
@@ -1026,10 +1036,18 @@ async function banks(page, opts, cases) {
         ' a given one');
   } else {
     problems = [];
-    // The sketch includes sounds.h and calls sounds_at: the bank is "sounds".
-    await setBankOptions(page, {...row, bank: 'sounds'});
+    // The sketch includes sounds.h and calls sounds_at: the bank is "sounds",
+    // each clip at its file's own rate, so the sketch plays three rates.
+    const own = b.rows.find((r) => r.rate === null && r.target === 'progmem');
+    await setBankOptions(page, {...own, bank: 'sounds'});
     await chooseMany(page, files);
     got = await bankOutcome(page);
+    check(problems, got.state === 'done', 'state ' + got.state + ', message ' + JSON.stringify(got.message));
+    likeTheBankCommand(problems, opts, got, {...own, bank: 'sounds'}, files.map((f) => onDisk(f)));
+    for (const rate of b.rates) {
+      check(problems, new RegExp('\\b' + rate + '\\b').test(got.text || ''), 'the text names no clip at ' + rate +
+          ' Hz');
+    }
     const folder = path.join(opts.scratch, 'bank-sketch');
     fs.mkdirSync(folder, {recursive: true});
     const header = path.join(folder, 'sounds.h');
