@@ -34,12 +34,6 @@ std::string quoted(std::string_view text) {
     return out;
 }
 
-std::string channelWord(std::uint32_t channels) {
-    if (channels == 1) return "mono";
-    if (channels == 2) return "stereo";
-    return board::decimal(channels) + "-channel";
-}
-
 std::string hex4(std::uint32_t value) {
     constexpr std::string_view kDigits = "0123456789abcdef";
     std::string text;
@@ -55,16 +49,16 @@ std::string formatName(std::uint32_t tag) {
     };
     const auto* known = std::find_if(std::begin(kNames), std::end(kNames),
                                      [tag](const auto& entry) { return entry.first == tag; });
-    const std::string number = "format " + hex4(tag);
-    return known == std::end(kNames) ? number : std::string(known->second) + " (" + number + ")";
+    std::string number = "format " + hex4(tag);
+    if (known == std::end(kNames)) return number;
+    return std::string(known->second).append(" (").append(number).append(")");
 }
 
-// Whether a file name can stand in a shell command as it is.
+// Whether a file name (a loaded file's, so never empty) can stand in a
+// shell command as it is.
 bool isPlainName(std::string_view name) {
-    return !name.empty() && name.front() != '-' && std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-               c == '_' || c == '-';
-    });
+    constexpr std::string_view kPlain = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-";
+    return name.find_first_not_of(kPlain) == std::string_view::npos && name.substr(0, 1) != "-";
 }
 
 // "decode it first, e.g. sox song.mp3 -b 16 song.wav": the command names
@@ -77,7 +71,7 @@ std::string decodeHint(std::string_view fileName, std::string_view first = "deco
     if (isPlainName(fileName)) {
         from = std::string(fileName);
         const std::size_t dot = from.rfind('.');
-        const std::string stem = dot == 0 || dot == std::string::npos ? from : from.substr(0, dot);
+        const std::string stem = from.substr(0, dot == 0 ? std::string::npos : dot);
         const std::string_view extension = dot == std::string::npos ? "" : fileName.substr(dot);
         to = stem + (extension == ".wav" ? "-pcm.wav" : ".wav");
     }
@@ -127,26 +121,25 @@ std::string decoderRefusal(const board::BoardClip& clip, const std::string& file
                board::decimal(wave.blockAlign) + " bytes a frame); " + decodeHint(fileName);
     }
     const bool known = clip.source == "MP3" || clip.source == "OGG" || clip.source == "FLAC";
-    const std::string holds = known ? "; it holds " + clip.source + " data: " : "; ";
+    std::string holds = "; ";
+    if (known) holds = "; it holds " + clip.source + " data: ";
     if (clip.notWave) return "not a WAV file" + holds + decodeHint(fileName);
     return "clip2c-board reads WAV and raw files only" + holds + decodeHint(fileName);
 }
 
-std::string refusedStatus(board::ClipStatus status) {
-    if (status == board::ClipStatus::Unreadable) return "the file is empty";
-    if (status == board::ClipStatus::OutOfMemory) return "out of memory: the clip or its text does not fit";
-    return "cannot be converted: " + std::string(board::statusEnglish(static_cast<int>(status)));
-}
+// Why the engine refused the clip of a loaded file. It refuses a file that
+// is not empty, under a name that is not, only when the clip or its text
+// does not fit in memory; every other file it converts, prepares or leaves
+// to a decoder.
+constexpr std::string_view kClipOutOfMemory = "out of memory: the clip or its text does not fit";
 
 // "8-bit mono 8000 Hz, converted as it is" or the engine's account of a
-// prepare, "16-bit stereo 44100 Hz -> 8-bit mono 8000 Hz".
+// prepare, "16-bit stereo 44100 Hz -> 8-bit mono 8000 Hz". A WAV file
+// converts as it is only when it is 8-bit mono.
 std::string whatWasDone(const board::BoardClip& clip) {
     if (!clip.what.empty()) return clip.what;
-    const board::ClipResult& asIs = clip.asIs;
-    const std::string format =
-        asIs.isRaw ? "raw 8-bit"
-                   : board::decimal(asIs.sourceBits) + "-bit " + channelWord(asIs.sourceChannels);
-    return format + " " + board::decimal(asIs.sampleRate) + " Hz, converted as it is";
+    const std::string_view format = clip.asIs.isRaw ? "raw 8-bit " : "8-bit mono ";
+    return std::string(format) + board::decimal(clip.asIs.sampleRate) + " Hz, converted as it is";
 }
 
 // "jump_wave, 4,800 samples, 0.600 s at 8000 Hz": the seconds rounded to
@@ -315,10 +308,6 @@ BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, 
     BoardReport report;
     const std::string& input = line.inputs.front();
     const std::string fileName = input.substr(platform::fileNameOffset(input));
-    if (length == 0) {
-        report.refusal = "the file is empty";
-        return report;
-    }
     report.refusal = compressedRefusal(fileName, bytes, length);
     if (!report.refusal.empty()) return report;
 
@@ -337,7 +326,7 @@ BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, 
         return report;
     }
     if (clip.outcome != board::ClipOutcome::Made) {
-        report.refusal = refusedStatus(clip.status);
+        report.refusal = kClipOutOfMemory;
         return report;
     }
     const board::ClipResult& result = clip.result;
@@ -346,9 +335,9 @@ BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, 
         report.refusal = board::arrayLimitText(count, result.sampleRate);
         return report;
     }
-    report.outputPath = line.output.empty()
-                            ? input.substr(0, input.size() - fileName.size()) + clip.name + ".h"
-                            : line.output;
+    report.outputPath = line.output;
+    if (report.outputPath.empty())
+        report.outputPath = input.substr(0, input.size() - fileName.size()) + clip.name + ".h";
     if (report.outputPath == input) {
         report.refusal = "the header would replace the input file itself; name another with -o OUTPUT";
         return report;
@@ -373,8 +362,7 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
     std::vector<std::string> fileNames;
     for (const BankInput& input : inputs) {
         fileNames.push_back(input.path.substr(platform::fileNameOffset(input.path)));
-        report.refusal = input.length == 0 ? "the file is empty"
-                                           : compressedRefusal(fileNames.back(), input.bytes, input.length);
+        report.refusal = compressedRefusal(fileNames.back(), input.bytes, input.length);
         if (!report.refusal.empty()) {
             report.refusedInput = input.path;
             return report;
@@ -382,12 +370,9 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
         request.files.push_back({input.bytes, input.length, fileNames.back(), {}});
     }
     const board::BankResult bank = board::makeBank(request);
+    // The command line gives a bank at least one input and a name that is
+    // an identifier, so that only a clip can refuse it.
     if (bank.refusal != board::BankRefusal::None) {
-        if (bank.refusal == board::BankRefusal::NoClips || bank.refusal == board::BankRefusal::BadName) {
-            report.refusedInput = request.name;
-            report.refusal = bank.refusalText;
-            return report;
-        }
         const std::size_t index = bank.refusedClip;
         const BankInput& input = inputs[index];
         const board::BoardClip& clip = bank.clips[index];
@@ -405,7 +390,7 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
                                                        clip.result.sampleRate);
                 break;
             default:
-                report.refusal = refusedStatus(clip.status);
+                report.refusal = kClipOutOfMemory;
                 break;
         }
         // Every clip was made but one over an array: what would fit them all.

@@ -30,8 +30,8 @@ struct BoardReport {
 };
 
 // The report for the file `bytes` given as line.inputs[0], made as `line`
-// says (board::makeClip, then the AVR array limit). An empty file is
-// refused.
+// says (board::makeClip, then the AVR array limit). `bytes` is a file
+// loaded, which is never empty: an empty one is refused as it loads.
 BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, std::uint32_t length);
 
 // A loaded input of a bank.
@@ -44,7 +44,8 @@ struct BankInput {
 // The report for the bank line.bank of `inputs` (line.inputs, loaded), made
 // as `line` says (board::makeBank), written to line.output, else
 // "<bank>.h" in the current folder. A clip refused, for any reason one
-// clip alone would be or because it is empty, refuses the whole bank.
+// clip alone would be, refuses the whole bank. Every input is a file
+// loaded, never empty; line.bank gives an identifier.
 BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput>& inputs);
 
 // The lines that say what is wrong with a command line (parse.error not
