@@ -26,7 +26,9 @@ import argparse
 import math
 import os
 import re
+import resource
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -205,8 +207,8 @@ def bank_made(out, target, inputs, notes=()):
                                                      seconds_near(len(samples), rate), rate)
         lines.append("%s: %s; %s" % (shown, what, figures))
     total = sum(len(clip[3]) for clip in inputs)
-    lines.append("wrote %s: %d clip%s, %s samples in all" % (out, len(inputs), "" if len(inputs) == 1 else "s",
-                                                             grouped(total)))
+    lines.append("wrote %s: %d clip%s, %s sample%s in all" % (out, len(inputs), "" if len(inputs) == 1 else "s",
+                                                              grouped(total), "" if total == 1 else "s"))
     lines.append(bank_fit(target, [clip[2:] for clip in inputs]))
     lines += ["note: " + note for note in notes]
     return "".join(P + line + "\n" for line in lines).encode()
@@ -248,6 +250,19 @@ EXTENSIBLE = fmt(tag=0xFFFE, extra=struct.pack("<HHI16s", 22, 8, 4,
                                                b"\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71"))
 
 AS_IS = "8-bit mono 8000 Hz, converted as it is"
+RAW_AS_IS = "raw 8-bit 8000 Hz, converted as it is"
+CANNOT_READ = "cannot read it; check that it exists, is a file and may be read"
+CANNOT_WRITE = "cannot write it; check that its folder exists and may be written"
+CLIP_OUT_OF_MEMORY = "out of memory: the clip or its text does not fit"
+# A file the kernel gives a size (a page) it does not hold.
+SYSFS_FILE = "/sys/kernel/uevent_seqnum"
+MIB = 1 << 20
+
+
+@dataclass
+class Sparse:
+    """A file of `size` zero bytes that takes no room on the disk."""
+    size: int
 
 
 @dataclass
@@ -261,6 +276,10 @@ class Case:
     stdout: bytes = b""
     same_as_tool: str = ""                       # the file whose clip2c header must be the written one
     only: str = ""                               # "posix" or "windows"
+    # POSIX resource limits the run starts under: "as" (address space),
+    # "fsize" (the largest file it may write).
+    limits: dict = field(default_factory=dict)
+    needs: str = ""                              # a path the case reads, skipped when it is not there
 
 
 CASES = [
@@ -470,6 +489,36 @@ CASES = [
          refused("long.raw", "Too long for one AVR array: 32,768 bytes, where one array holds 32,767 bytes (4.095 s at "
                              "8000 Hz). Lower the rate, trim, or cut the clip shorter."), REFUSED,
          files={"long.raw": LONG[:32768]}),
+    Case("a FLAC file", ["tune.flac"],
+         refused("tune.flac", "clip2c-board reads WAV and raw files only; it holds FLAC data: decode it first, e.g. "
+                              "sox tune.flac -b 16 tune.wav"), REFUSED, files={"tune.flac": b"fLaC\x00" + S[:60]}),
+    Case("RIFF, but no WAVE", ["movie.wav"],
+         refused("movie.wav", "not a WAV file; decode it first, e.g. sox movie.wav -b 16 movie-pcm.wav"), REFUSED,
+         files={"movie.wav": riff(chunk(b"data", S[:40]), form=b"AVI ")}),
+    Case("a name without an extension", ["noise"],
+         refused("noise", "clip2c-board reads WAV and raw files only; decode it first, e.g. sox noise -b 16 "
+                          "noise.wav"), REFUSED, files={"noise": S[:100]}),
+    Case("a name that is only an extension", [".wav"],
+         refused(".wav", "not a WAV file; decode it first, e.g. sox .wav -b 16 .wav-pcm.wav"), REFUSED,
+         files={".wav": S[:100]}),
+    Case("a name that would be an option stands in", ["--", "-n.wav"],
+         refused("-n.wav", "not a WAV file; decode it first, e.g. sox in.wav -b 16 out.wav"), REFUSED,
+         files={"-n.wav": S[:100]}),
+    Case("a 1 Hz WAV at --rate 1000000 would be too long for a WAV file", ["--rate", "1000000", "slow.wav"],
+         refused("slow.wav", "at 1000000 Hz the clip would be too long for a WAV file; choose a lower --rate"),
+         REFUSED, files={"slow.wav": pcm8(pattern(4296), rate=1)}),
+    Case("4 GiB or larger", ["big.raw"], refused("big.raw", "cannot read it: it is 4 GiB or larger"), REFUSED,
+         files={"big.raw": Sparse(1 << 32)}, only="posix"),
+    Case("a file that holds less than its size", [SYSFS_FILE], refused(SYSFS_FILE, CANNOT_READ), REFUSED,
+         only="posix", needs=SYSFS_FILE),
+    Case("out of memory for the file", ["big.raw"], refused("big.raw", "out of memory: the file does not fit"),
+         REFUSED, files={"big.raw": Sparse(1 << 30)}, limits={"as": 32 * MIB}, only="posix"),
+    Case("out of memory for the text", ["hush.raw"], refused("hush.raw", CLIP_OUT_OF_MEMORY), REFUSED,
+         files={"hush.raw": bytes([128]) * (8 * MIB)}, limits={"as": 32 * MIB}, only="posix"),
+    Case("out of memory after the text", ["hush.raw"], (P + "out of memory\n").encode(), REFUSED,
+         files={"hush.raw": bytes([128]) * (8 * MIB)}, limits={"as": 80 * MIB}, only="posix"),
+    Case("the output cannot be written whole", ["long.raw"], refused("long.h", CANNOT_WRITE), REFUSED,
+         files={"long.raw": LONG * 8}, limits={"fsize": MIB}, only="posix"),
     Case("default output over the input", ["clip.h"],
          refused("clip.h", "the header would replace the input file itself; name another with -o OUTPUT"), REFUSED,
          files={"clip.h": WAV500}),
@@ -547,6 +596,12 @@ CASES = [
     Case("bank: the header over an input", ["--bank", "sfx", "-o", "a.raw", "b.raw", "a.raw"],
          refused("a.raw", "the header would replace the input file itself; name another with -o OUTPUT"), REFUSED,
          files={"a.raw": S[:9], "b.raw": S[:9]}),
+    Case("bank: out of memory for a clip's text", ["--bank", "sfx", "a.raw", "hush.raw"],
+         refused("hush.raw", CLIP_OUT_OF_MEMORY), REFUSED,
+         files={"a.raw": S[:9], "hush.raw": bytes([128]) * (8 * MIB)}, limits={"as": 32 * MIB}, only="posix"),
+    Case("bank of one sample", ["--bank", "one", "a.raw"],
+         bank_made("one.h", "c", [("a.raw", RAW_AS_IS, "a", S[:1], 8000)]), 0,
+         files={"a.raw": S[:1]}, written={"one.h": bank_header("one", "c", [("a", S[:1], 8000)])}),
     Case("bank: output in a missing folder", ["--bank", "sfx", "-o", "nowhere/s.h", "a.raw"],
          refused("nowhere/s.h", "cannot write it; check that its folder exists and may be written"), REFUSED,
          files={"a.raw": S[:9]}),
@@ -558,6 +613,8 @@ CASES = [
          files={"clip.wav": WAV500}),
     Case("unknown short option", ["-x", "clip.wav"], usage_error("unknown option '-x'"), BAD_USAGE,
          files={"clip.wav": WAV500}),
+    Case("unknown short option with more letters", ["-xo", "clip.wav"], usage_error("unknown option '-xo'"),
+         BAD_USAGE, files={"clip.wav": WAV500}),
     Case("no abbreviations", ["--norm", "clip.wav"], usage_error("unknown option '--norm'"), BAD_USAGE,
          files={"clip.wav": WAV500}),
     Case("missing value", ["clip.wav", "--rate"], usage_error("option '--rate' needs a value"), BAD_USAGE,
@@ -645,7 +702,13 @@ def snapshot(root):
         for d in dirs:
             found[os.path.normpath(os.path.join(rel, d)) + "/"] = None
         for f in files:
-            with open(os.path.join(folder, f), "rb") as fh:
+            path = os.path.join(folder, f)
+            # A file too large to hold is known by its size: the runs that
+            # meet one refuse it before reading a byte.
+            if os.path.getsize(path) > 64 * MIB:
+                found[os.path.normpath(os.path.join(rel, f))] = Sparse(os.path.getsize(path))
+                continue
+            with open(path, "rb") as fh:
                 found[os.path.normpath(os.path.join(rel, f))] = fh.read()
     return found
 
@@ -658,11 +721,30 @@ def lay_out(root, files):
             continue
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as fh:
-            fh.write(content)
+            if isinstance(content, Sparse):
+                fh.truncate(content.size)
+            else:
+                fh.write(content)
 
 
-def run(argv, cwd, windows):
-    proc = subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+def limited(limits):
+    """A function that puts the child under `limits` (Case.limits), or None."""
+    if not limits:
+        return None
+
+    def apply():
+        if "as" in limits:
+            resource.setrlimit(resource.RLIMIT_AS, (limits["as"], limits["as"]))
+        if "fsize" in limits:
+            # A write past the limit then fails (EFBIG) instead of killing the run.
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (limits["fsize"], limits["fsize"]))
+    return apply
+
+
+def run(argv, cwd, windows, limits=None):
+    proc = subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True, timeout=120,
+                          preexec_fn=limited(limits))
     out, err = proc.stdout, proc.stderr
     if windows:
         out, err = out.replace(b"\r\n", b"\n"), err.replace(b"\r\n", b"\n")
@@ -686,7 +768,7 @@ def run_case(case, opts):
     os.makedirs(root)
     lay_out(root, case.files)
     before = snapshot(root)
-    status, out, err = run(opts.prefix + [opts.exe] + case.args, root, opts.windows)
+    status, out, err = run(opts.prefix + [opts.exe] + case.args, root, opts.windows, case.limits)
     problems = []
     if err != case.stderr:
         problems.append("stderr %r\n   expected %r" % (err, case.stderr))
@@ -734,6 +816,15 @@ def main():
     for case in cases:
         if case.only and case.only != platform:
             tally.skip(case.name, "only on " + case.only)
+            continue
+        if case.needs and not os.path.exists(case.needs):
+            tally.skip(case.name, case.needs + " is not there")
+            continue
+        # A sanitizer's build reserves more address space than any limit
+        # here leaves; it is known by not starting at all under the limit.
+        if "as" in case.limits and run(opts.prefix + [opts.exe, "--version"], opts.scratch, opts.windows,
+                                       case.limits)[0] != 0:
+            tally.skip(case.name, "the executable does not start under the memory limit")
             continue
         tally.record(case.name, run_case(case, opts))
 
