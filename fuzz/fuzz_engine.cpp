@@ -46,7 +46,7 @@ namespace {
 
 // Clips longer than this are not made: a file that claims 1 Hz, resampled
 // to 66 kHz, would spend the run on one input.
-constexpr std::uint64_t kMostSamples = 1u << 20;
+constexpr std::uint64_t kMostSamples = 1u << 17;
 
 // A copy of `size` bytes at `bytes` in a heap block of exactly that size, so
 // that the sanitizers see any read past its end; null when `size` is 0.
