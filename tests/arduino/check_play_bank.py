@@ -35,11 +35,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
 from cliptest import Tally, c_array, pattern, wave_module_file  # noqa: E402
 
+# The one-clip sketch's check: the same tools, core and simulator.
+from check_play_clip import CPP_FLAGS, F_CPU, missing_tools  # noqa: E402
+
 SKETCH = os.path.join(os.path.dirname(os.path.dirname(HERE)), "examples", "arduino", "play_bank")
 sys.path.insert(0, SKETCH)
 import make_sounds  # noqa: E402
 
-F_CPU = 16000000
 DEBOUNCE_MS = 20
 GAP_MS = 250
 # The flash the sketch as shipped takes beside its bank's samples and table,
@@ -47,13 +49,6 @@ GAP_MS = 250
 # bytes.
 BANK_SKETCH_FLASH = 1312
 ENTRY_BYTES = 10  # a table entry on AVR: a 2-byte pointer and two 4-byte longs
-TOOLS = {  # program: the Debian package that holds it
-    "arduino-builder": "arduino-builder", "arduino-ctags": "arduino-ctags", "avr-g++": "gcc-avr",
-    "avr-size": "binutils-avr", "cc": "gcc"}
-CORE = "/usr/share/arduino/hardware/arduino/avr/platform.txt"
-SIMAVR_HEADER = "/usr/include/simavr/sim_avr.h"
-# Debian 12's core needs DECIMAL_DIG, which its avr-gcc 5.4 leaves undefined.
-CPP_FLAGS = "-DDECIMAL_DIG=9"
 
 tally = Tally("Arduino play_bank")
 
@@ -324,14 +319,6 @@ CASES = [
     ("one signed clip, 40 samples at 100 Hz (Timer1 divided by 8); a press plays it again",
      True, [("slow", 100, varied(40, 7))], [("press", 0)]),
 ]
-
-
-def missing_tools():
-    missing = ["%s (Debian package %s)" % (tool, package) for tool, package in TOOLS.items() if not shutil.which(tool)]
-    for path, package in ((CORE, "arduino-core-avr"), (SIMAVR_HEADER, "libsimavr-dev")):
-        if not os.path.exists(path):
-            missing.append("%s (Debian package %s)" % (path, package))
-    return missing
 
 
 def main():
