@@ -128,19 +128,30 @@ async function start(file, name, startedAt, forcePrepare = false) {
   else setName('');
   clearResult();
   setState('working', 'Converting ' + file.name + '\u2026', mine);
+  await runJob(mine, async () => {
+    const bytes = await file.arrayBuffer();
+    if (mine !== run) return null;
+    return runInWorker(mine, Object.assign({op: 'run', bytes, fileName: file.name, name, forcePrepare}, shared()),
+        [bytes]);
+  }, (result) => setName(result.name), (result) => show(mine, result, startedAt));
+}
+
+// Runs one job in the worker for run `mine`: `ask` reads the files and
+// posts the job (null when another run began meanwhile), `named` takes the
+// names of its result and `made` shows a result that was made. Shows the
+// progress after PROGRESS_AFTER_MS, the notices, a refusal or a failure,
+// and nothing once another run has begun.
+async function runJob(mine, ask, named, made) {
   const timer = setTimeout(() => { if (mine === run) busy.hidden = false; }, PROGRESS_AFTER_MS);
   try {
     await ready;
     if (mine !== run) return;
-    const bytes = await file.arrayBuffer();
-    if (mine !== run) return;
-    const msg = await runInWorker(mine, Object.assign({op: 'run', bytes, fileName: file.name, name, forcePrepare},
-        shared()), [bytes]);
-    if (mine !== run) return;
+    const msg = await ask();
+    if (!msg || mine !== run) return;
     if (msg.op === 'failed') return failed(mine, msg);
-    setName(msg.result.name);
+    named(msg.result);
     showNotices(msg.result);
-    if (msg.result.converted) show(mine, msg.result, startedAt);
+    if (msg.result.converted) made(msg.result);
     else refuse(mine, msg.result);
   } catch (error) {
     if (mine === run) failed(mine, {error: error && error.message ? error.message : String(error)});
@@ -234,26 +245,12 @@ async function startBank(startedAt) {
   listClips(null);
   setState('working', 'Making the bank of ' + files.length + (files.length === 1 ? ' clip' : ' clips') + '\u2026',
       mine);
-  const timer = setTimeout(() => { if (mine === run) busy.hidden = false; }, PROGRESS_AFTER_MS);
-  try {
-    await ready;
-    if (mine !== run) return;
+  await runJob(mine, async () => {
     const buffers = await Promise.all(files.map((f) => f.file.arrayBuffer()));
-    if (mine !== run) return;
-    const msg = await runInWorker(mine, Object.assign({op: 'bank', bank: bankInput.value, ownRates: ownRatesBox.checked,
+    if (mine !== run) return null;
+    return runInWorker(mine, Object.assign({op: 'bank', bank: bankInput.value, ownRates: ownRatesBox.checked,
       clips: files.map((f, i) => ({bytes: buffers[i], fileName: f.file.name, name: f.name}))}, shared()), buffers);
-    if (mine !== run) return;
-    if (msg.op === 'failed') return failed(mine, msg);
-    listClips(msg.result);
-    showNotices(msg.result);
-    if (msg.result.converted) showBank(mine, msg.result, startedAt);
-    else refuse(mine, msg.result);
-  } catch (error) {
-    if (mine === run) failed(mine, {error: error && error.message ? error.message : String(error)});
-  } finally {
-    clearTimeout(timer);
-    if (mine === run) busy.hidden = true;
-  }
+  }, listClips, (result) => showBank(mine, result, startedAt));
 }
 
 function cancel() {
