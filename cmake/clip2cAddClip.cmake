@@ -343,6 +343,39 @@ function(_clip2c_source_file var stem function what)
   endif()
 endfunction()
 
+# Sets <out_dir_var> to <target>'s folder of clip headers, made when it is
+# missing, and claims <name> there: two clips or banks of one target may
+# not share a name, since they would write the same header. <what> begins
+# the message that refuses a name taken, <kind> says what has it.
+function(_clip2c_claim_header target name what kind out_dir_var)
+  set(out_dir "${CMAKE_CURRENT_BINARY_DIR}/clip2c_clips/${target}")
+  get_property(names TARGET "${target}" PROPERTY CLIP2C_CLIP_NAMES)
+  if("${name}" IN_LIST names)
+    message(FATAL_ERROR "${what}: ${target} already has ${kind} named ${name}")
+  endif()
+  set_property(TARGET "${target}" APPEND PROPERTY CLIP2C_CLIP_NAMES "${name}")
+  file(MAKE_DIRECTORY "${out_dir}")
+  set(${out_dir_var} "${out_dir}" PARENT_SCOPE)
+endfunction()
+
+# Makes <target> build <header> (and <source>, when not empty) before it
+# compiles, and see them. A target of its own carries the command, so the
+# header is made first even when <target> was defined in another folder;
+# it is named <prefix> and a hash of the header's path, which no other
+# clip shares. <target> may belong to another folder, which must know that
+# the source is made by the build and need not exist yet.
+function(_clip2c_attach target prefix header out_dir source)
+  string(MD5 step "${header}")
+  string(SUBSTRING "${step}" 0 12 step)
+  add_custom_target("${prefix}_${step}" DEPENDS "${header}")
+  add_dependencies("${target}" "${prefix}_${step}")
+  target_include_directories("${target}" PRIVATE "${out_dir}")
+  if(source)
+    set_source_files_properties("${source}" TARGET_DIRECTORY "${target}" PROPERTIES GENERATED ON)
+    target_sources("${target}" PRIVATE "${source}")
+  endif()
+endfunction()
+
 function(clip2c_add_clip target clip)
   cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE;NORMALIZE;TRIM" "RATE;TARGET;NAME" "STORAGE")
   if(arg_UNPARSED_ARGUMENTS)
@@ -430,15 +463,7 @@ function(clip2c_add_clip target clip)
                         "the array's name with NAME <name>")
   endif()
 
-  # One folder of headers per target; two clips of one target may not share
-  # a name, since they would write the same header.
-  set(out_dir "${CMAKE_CURRENT_BINARY_DIR}/clip2c_clips/${target}")
-  get_property(names TARGET "${target}" PROPERTY CLIP2C_CLIP_NAMES)
-  if("${name}" IN_LIST names)
-    message(FATAL_ERROR "clip2c_add_clip: ${clip}: ${target} already has a clip named ${name}")
-  endif()
-  set_property(TARGET "${target}" APPEND PROPERTY CLIP2C_CLIP_NAMES "${name}")
-  file(MAKE_DIRECTORY "${out_dir}")
+  _clip2c_claim_header("${target}" "${name}" "clip2c_add_clip: ${clip}" "a clip" out_dir)
   set(header "${out_dir}/${name}.h")
   set(written "${header}")
   set(made "${name}.h")
@@ -521,21 +546,7 @@ function(clip2c_add_clip target clip)
     WORKING_DIRECTORY "${clip_dir_real}"
     COMMENT "clip2c: ${clip} -> ${made}"
     VERBATIM)
-  # A target of its own carries the command, so the header is made before
-  # <target> compiles even when <target> was defined in another folder.
-  # Named after the header's path, which no other clip shares.
-  string(MD5 step "${header}")
-  string(SUBSTRING "${step}" 0 12 step)
-  set(step "clip2c_${name}_${step}")
-  add_custom_target("${step}" DEPENDS "${header}")
-  add_dependencies("${target}" "${step}")
-  target_include_directories("${target}" PRIVATE "${out_dir}")
-  if(source)
-    # <target> may belong to another folder, which must know that the file
-    # is made by the build and need not exist yet.
-    set_source_files_properties("${source}" TARGET_DIRECTORY "${target}" PROPERTIES GENERATED ON)
-    target_sources("${target}" PRIVATE "${source}")
-  endif()
+  _clip2c_attach("${target}" "clip2c_${name}" "${header}" "${out_dir}" "${source}")
 endfunction()
 
 # clip2c_add_bank(<target> <bank> CLIPS <clip>... [TARGET c|firmware|progmem|flash] [RATE <hz>]
@@ -609,13 +620,7 @@ function(clip2c_add_bank target bank)
 
   # The bank's header shares the folder of <target>'s clips, so its name may
   # be no clip's.
-  set(out_dir "${CMAKE_CURRENT_BINARY_DIR}/clip2c_clips/${target}")
-  get_property(names TARGET "${target}" PROPERTY CLIP2C_CLIP_NAMES)
-  if("${bank}" IN_LIST names)
-    message(FATAL_ERROR "clip2c_add_bank: ${target} already has a clip or a bank named ${bank}")
-  endif()
-  set_property(TARGET "${target}" APPEND PROPERTY CLIP2C_CLIP_NAMES "${bank}")
-  file(MAKE_DIRECTORY "${out_dir}")
+  _clip2c_claim_header("${target}" "${bank}" clip2c_add_bank "a clip or a bank" out_dir)
   set(header "${out_dir}/${bank}.h")
   set(written "${header}")
   set(made "${bank}.h")
@@ -640,14 +645,5 @@ function(clip2c_add_bank target bank)
     WORKING_DIRECTORY "${out_dir}"
     COMMENT "clip2c: the bank ${bank} -> ${made}"
     VERBATIM)
-  string(MD5 step "${header}")
-  string(SUBSTRING "${step}" 0 12 step)
-  set(step "clip2c_bank_${bank}_${step}")
-  add_custom_target("${step}" DEPENDS "${header}")
-  add_dependencies("${target}" "${step}")
-  target_include_directories("${target}" PRIVATE "${out_dir}")
-  if(source)
-    set_source_files_properties("${source}" TARGET_DIRECTORY "${target}" PROPERTIES GENERATED ON)
-    target_sources("${target}" PRIVATE "${source}")
-  endif()
+  _clip2c_attach("${target}" "clip2c_bank_${bank}" "${header}" "${out_dir}" "${source}")
 endfunction()
