@@ -55,6 +55,10 @@ bool setValue(std::string_view option, std::string value, BoardParse& parse) {
         const std::optional<board::Target> target = board::targetNamed(value);
         if (!target) return failWith(parse, BoardUsageError::BadTarget, std::move(value));
         line.target = *target;
+    } else if (option == "--encoding") {
+        const std::optional<board::Encoding> encoding = board::encodingNamed(value);
+        if (!encoding) return failWith(parse, BoardUsageError::BadEncoding, std::move(value));
+        line.encoding = *encoding;
     } else if (option == "--name") {
         if (!board::givesIdentifier(value))
             return failWith(parse, BoardUsageError::BadName, std::move(value));
@@ -94,7 +98,7 @@ bool takeOption(std::string_view option, const std::optional<std::string_view>& 
         }
         return true;
     }
-    const bool takesValue = option == "--target" || option == "--name" || option == "--rate" ||
+    const bool takesValue = option == "--target" || option == "--encoding" || option == "--name" || option == "--rate" ||
                             option == "--bank" || option == "--output" || option == "-o";
     if (!takesValue) return failWith(parse, BoardUsageError::UnknownOption);
     std::string value;

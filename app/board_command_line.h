@@ -27,6 +27,7 @@ struct BoardCommandLine {
     std::optional<std::string> name;  // none: proposed from the input's name
     std::uint32_t rate = 0;           // 0: not given
     board::Target target = board::Target::C;
+    board::Encoding encoding = board::Encoding::Pcm8;
     bool normalize = false;
     bool trim = false;
     bool isSigned = false;
@@ -39,6 +40,7 @@ enum class BoardUsageError {
     MissingValue,     // `option` takes a value and is the last argument
     UnexpectedValue,  // `option` takes none, but was given `value` with "="
     BadTarget,        // `value` names no target
+    BadEncoding,      // `value` names no encoding
     BadRate,          // `value` is no whole number from 1 to kBoardMaxRate
     BadName,          // `value` gives no C identifier (board::givesIdentifier)
     BadBankName,      // --bank's `value` gives no C identifier
@@ -57,7 +59,7 @@ struct BoardParse {
 };
 
 // Reads argv[1..argc-1], GNU-style:
-//   --target T, --name N, --rate HZ, --bank NAME, -o/--output FILE take a
+//   --target T, --encoding E, --name N, --rate HZ, --bank NAME, -o/--output FILE take a
 //     value, as the next argument or after "=" ("--rate=8000"); -o also as
 //     "-oFILE";
 //   --normalize, --trim, --signed, --help and --version take none;

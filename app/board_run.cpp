@@ -315,6 +315,7 @@ BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, 
     request.fileName = fileName;
     request.name = line.name;
     request.target = line.target;
+    request.encoding = line.encoding;
     request.isSigned = line.isSigned;
     request.rate = line.rate;
     request.forcePrepare = line.rate != 0;
@@ -332,7 +333,7 @@ BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, 
     const board::ClipResult& result = clip.result;
     const auto count = static_cast<std::uint32_t>(result.samples.size());
     if (board::isAvrTarget(line.target) && count > board::kArrayLimit) {
-        report.refusal = board::arrayLimitText(count, result.sampleRate);
+        report.refusal = board::arrayLimitText(count, result.sampleRate, result.encoding);
         return report;
     }
     report.outputPath = line.output;
@@ -437,6 +438,9 @@ std::vector<std::string> usageErrorLines(const BoardParse& parse) {
             break;
         case BoardUsageError::BadTarget:
             why = "--target must be c, firmware, progmem or flash, not " + quoted(value);
+            break;
+        case BoardUsageError::BadEncoding:
+            why = "--encoding must be pcm8 or ima-adpcm, not " + quoted(value);
             break;
         case BoardUsageError::BadRate:
             why = "--rate must be a whole number of hertz from 1 to " + board::grouped(kBoardMaxRate) +

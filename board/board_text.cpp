@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "board/numbers.h"
+#include "sound/ima_adpcm.h"
 
 namespace clip2c::board {
 namespace {
@@ -57,7 +58,11 @@ std::string factsLineOf(const ClipFacts& facts) {
                                      (std::uint64_t{facts.sampleRate} * 2);
         line += withThreeDecimals(millis) + " s at " + rate + " Hz";
     }
-    line += facts.isSigned ? ", signed 8-bit (silence 0)" : ", unsigned 8-bit (silence 128)";
+    if (facts.encoding == Encoding::ImaAdpcm) {
+        line += ", IMA ADPCM in " + grouped(facts.byteCount) + (facts.byteCount == 1 ? " byte" : " bytes");
+    } else {
+        line += facts.isSigned ? ", signed 8-bit (silence 0)" : ", unsigned 8-bit (silence 128)";
+    }
     return line;
 }
 
@@ -67,6 +72,12 @@ std::string factsComment(const ClipFacts& facts) { return "/* " + factsLineOf(fa
 constexpr std::string_view kPgmspaceInclude = "#include <avr/pgmspace.h>\n";
 
 }  // namespace
+
+std::optional<Encoding> encodingNamed(std::string_view word) {
+    if (word == "pcm8") return Encoding::Pcm8;
+    if (word == "ima-adpcm") return Encoding::ImaAdpcm;
+    return std::nullopt;
+}
 
 std::optional<Target> targetNamed(std::string_view word) {
     constexpr std::pair<std::string_view, Target> kNames[] = {{"c", Target::C},
@@ -119,9 +130,9 @@ std::string samplePointerType(Target target, bool isSigned) {
 // The count and the rate come off the conversion's result, named at the
 // one call.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
+Fit fitFor(Target target, std::uint32_t byteCount, std::uint32_t sampleRate, Encoding encoding) {
     Fit fit;
-    const std::string bytes = grouped(sampleCount) + (sampleCount == 1 ? " byte" : " bytes");
+    const std::string bytes = grouped(byteCount) + (byteCount == 1 ? " byte" : " bytes");
     if (target == Target::C || target == Target::Firmware) {
         // Flash sizes of common boards, for a sense of scale.
         constexpr struct {
@@ -136,7 +147,7 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
         fit.text = bytes + ":";
         const char* separator = " ";
         for (const auto& size : kSizes) {
-            fit.text += separator + percentText(100.0 * sampleCount / size.bytes) + " % of ";
+            fit.text += separator + percentText(100.0 * byteCount / size.bytes) + " % of ";
             fit.text += size.label;
             separator = ", ";
         }
@@ -148,18 +159,21 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
     const std::string rate = decimal(sampleRate);
     const auto room = [&](std::uint32_t bytesFree) {
         std::string text = grouped(bytesFree) + " bytes";
-        if (sampleRate != 0) text += " (" + secondsDown(bytesFree, sampleRate) + " s at " + rate + " Hz)";
+        if (sampleRate != 0) text += " (" + secondsIn(bytesFree, sampleRate, encoding) + " s at " + rate + " Hz)";
         return text;
     };
-    fit.fits = fitsFlash(sampleCount, kBoardRoom);
-    if (fit.fits && fitsFlash(sampleCount, kNanoRoom)) {
-        fit.text = "Fits an Arduino Uno or Nano: " + bytes + ", where the Uno holds " + room(kBoardRoom) +
-                   " and the Nano " + room(kNanoRoom) + ".";
+    const std::uint32_t sketch = encoding == Encoding::ImaAdpcm ? kAdpcmSketchBytes : kSketchBytes;
+    const std::uint32_t unoRoom = kBoardFlash - sketch;
+    const std::uint32_t nanoRoom = kNanoFlash - sketch;
+    fit.fits = fitsFlash(byteCount, unoRoom);
+    if (fit.fits && fitsFlash(byteCount, nanoRoom)) {
+        fit.text = "Fits an Arduino Uno or Nano: " + bytes + ", where the Uno holds " + room(unoRoom) +
+                   " and the Nano " + room(nanoRoom) + ".";
     } else if (fit.fits) {
-        fit.text = "Fits an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
-                   "; too big for a Nano, which holds " + room(kNanoRoom) + ".";
+        fit.text = "Fits an Arduino Uno: " + bytes + ", where it holds " + room(unoRoom) +
+                   "; too big for a Nano, which holds " + room(nanoRoom) + ".";
     } else {
-        fit.text = "Too big for an Arduino Uno: " + bytes + ", where it holds " + room(kBoardRoom) +
+        fit.text = "Too big for an Arduino Uno: " + bytes + ", where it holds " + room(unoRoom) +
                    ". Lower the rate, trim it, or cut the clip shorter; a board with more flash still takes "
                    "at most " +
                    grouped(kArrayLimit) + " bytes in one array.";
@@ -169,13 +183,18 @@ Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate) {
 
 // The count and the rate come off the clip's result, named at each call.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::string arrayLimitText(std::uint32_t sampleCount, std::uint32_t sampleRate) {
-    std::string text = "Too long for one AVR array: " + grouped(sampleCount) +
-                       " bytes, where one array holds " + grouped(kArrayLimit) + " bytes";
+std::string arrayLimitText(std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding) {
+    std::string text = "Too long for one AVR array: " + grouped(bytes) + " bytes, where one array holds " +
+                       grouped(kArrayLimit) + " bytes";
     if (sampleRate != 0) {
-        text += " (" + secondsDown(kArrayLimit, sampleRate) + " s at " + decimal(sampleRate) + " Hz)";
+        text += " (" + secondsIn(kArrayLimit, sampleRate, encoding) + " s at " + decimal(sampleRate) + " Hz)";
     }
     return text + ". Lower the rate, trim, or cut the clip shorter.";
+}
+
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+std::string secondsIn(std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding) {
+    return secondsDown(encoding == Encoding::ImaAdpcm ? sound::adpcmSamplesIn(bytes) : bytes, sampleRate);
 }
 
 }  // namespace clip2c::board

@@ -18,16 +18,28 @@ enum class Target : int {
     Flash = 3,     // the same, the array in AVR flash by GCC's __flash (gnu modes)
 };
 
+// How a clip's samples are held. The numbers are what the page's script
+// passes.
+enum class Encoding : int {
+    Pcm8 = 0,      // one unsigned (or signed) byte a sample: the "<name>_wave" array
+    ImaAdpcm = 1,  // 4-bit IMA ADPCM (sound/ima_adpcm.h): the "<name>_adpcm" array and its decoder
+};
+
+// The encoding named `word` ("pcm8", "ima-adpcm"); nothing for any other.
+std::optional<Encoding> encodingNamed(std::string_view word);
+
 // The target named `word` ("c", "firmware", "progmem", "flash"); nothing
 // for any other word.
 std::optional<Target> targetNamed(std::string_view word);
 
 // What a target's text says about the clip.
 struct ClipFacts {
-    std::string_view arrayName;  // as the tool's text declares it: "<name>_wave"
+    std::string_view arrayName;  // as the text declares it: "<name>_wave", "<name>_adpcm"
     std::uint32_t sampleRate = 0;
     bool isSigned = false;
-    std::uint32_t sampleCount = 0;
+    std::uint32_t sampleCount = 0;  // the samples decoded
+    Encoding encoding = Encoding::Pcm8;
+    std::uint32_t byteCount = 0;  // ImaAdpcm: the array's bytes
 };
 
 // The text for `target` made from the tool's text `toolText` (which begins
@@ -42,8 +54,8 @@ struct ClipFacts {
 // values would read back wrong and C++ rejects the negative ones. The
 // seconds are the count over the rate, rounded to the nearest millisecond
 // (halves up); a rate of 0 gives "length unknown at 0 Hz" in their place.
-// Signed samples say "signed 8-bit (silence 0)". A "*/" inside the name is
-// written "* /" in the comment.
+// Signed samples say "signed 8-bit (silence 0)"; IMA ADPCM says "IMA ADPCM
+// in 2,432 bytes". A "*/" inside the name is written "* /" in the comment.
 std::string targetText(Target target, std::string_view toolText, const ClipFacts& facts);
 
 // The facts that targetText's comment states, without its "/* " and " */":
@@ -82,6 +94,10 @@ inline constexpr std::uint32_t kBankEntryBytes = 10;
 inline constexpr std::uint32_t kBankRoom = kBoardFlash - kBankSketchBytes;
 inline constexpr std::uint32_t kBankNanoRoom = kNanoFlash - kBankSketchBytes;
 
+// An IMA ADPCM clip plays beside the same sketch with its decoder, which
+// takes at most kAdpcmSketchBytes.
+inline constexpr std::uint32_t kAdpcmSketchBytes = 1024;
+
 // Whether `sampleCount` bytes go in one AVR array (at most kArrayLimit) and
 // in `room` bytes of flash.
 constexpr bool fitsFlash(std::uint32_t sampleCount, std::uint32_t room) {
@@ -98,17 +114,22 @@ struct Fit {
     std::string text;
 };
 
-// For Progmem and Flash, the clip of `sampleCount` bytes fits when
-// fitsFlash(sampleCount, kBoardRoom), judged for the Uno; the text says so,
-// and whether it fits a Nano's kNanoRoom, and how many seconds fit at
-// `sampleRate` (rounded down to the millisecond; none said at 0 Hz). For C
-// and Firmware there is no board to judge (`fits` is true): the text puts
-// the size beside common flash sizes.
-Fit fitFor(Target target, std::uint32_t sampleCount, std::uint32_t sampleRate);
+// For Progmem and Flash, the clip's array of `bytes` bytes fits when
+// fitsFlash(bytes, room), judged for the Uno, whose room is kBoardRoom
+// (kBoardFlash less kAdpcmSketchBytes for IMA ADPCM); the text says so,
+// and whether it fits a Nano's room (kNanoFlash less the sketch), and how
+// many seconds fit at `sampleRate` in the encoding (rounded down to the
+// millisecond; none said at 0 Hz). For C and Firmware there is no board to
+// judge (`fits` is true): the text puts the size beside common flash sizes.
+Fit fitFor(Target target, std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding = Encoding::Pcm8);
 
-// The sentence that refuses a clip of `sampleCount` bytes (more than
+// The sentence that refuses a clip's array of `bytes` bytes (more than
 // kArrayLimit) for an AVR target: how many bytes one array holds and how
-// many seconds that is at `sampleRate` (none said at 0 Hz).
-std::string arrayLimitText(std::uint32_t sampleCount, std::uint32_t sampleRate);
+// many seconds that is at `sampleRate` in the encoding (none said at 0 Hz).
+std::string arrayLimitText(std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding = Encoding::Pcm8);
+
+// Seconds that `bytes` bytes hold at `sampleRate` (not 0) in the encoding,
+// rounded down to the millisecond, as "3.776".
+std::string secondsIn(std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding);
 
 }  // namespace clip2c::board

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 
+#include "board/adpcm_text.h"
 #include "board/names.h"
 #include "board/numbers.h"
 #include "board/texts.h"
+#include "sound/ima_adpcm.h"
 
 namespace clip2c::board {
 namespace {
@@ -48,6 +50,13 @@ std::string containerName(const std::uint8_t* bytes, std::uint32_t length, const
     return extension;
 }
 
+// Names what a prepare did, after what the sound was.
+void describePrepare(BoardClip& clip, const ClipRequest& request, std::string_view made) {
+    clip.what = clip.source + " \xE2\x86\x92 " + std::string(made) + " " + decimal(clip.prepareRate) + " Hz";
+    if (request.options.normalize) clip.what += ", normalized";
+    if (request.options.trim) clip.what += ", trimmed";
+}
+
 // Converts the prepared WAV file `wave` into `clip` under "<name>.wav", so
 // that the tool, given that file, writes this very text.
 void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std::uint8_t> wave) {
@@ -69,9 +78,85 @@ void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std
     clip.outcome = ClipOutcome::Made;
     if (request.options.trim && clip.result.samples.empty())
         clip.notes.push_back(fillNote("trimmed-to-nothing"));
-    clip.what = clip.source + " \xE2\x86\x92 8-bit mono " + decimal(clip.prepareRate) + " Hz";
-    if (request.options.normalize) clip.what += ", normalized";
-    if (request.options.trim) clip.what += ", trimmed";
+    describePrepare(clip, request, "8-bit mono");
+}
+
+// Leaves `clip` to a decoder: the engine does not read its sound.
+void handOver(BoardClip& clip, const ClipRequest& request, const std::uint8_t* bytes, std::uint32_t length) {
+    const ClipResult& asIs = clip.asIs;
+    clip.outcome = ClipOutcome::NeedsDecoder;
+    clip.source =
+        asIs.sourceChannels != 0 ? describeWave(asIs) : containerName(bytes, length, request.fileName);
+    clip.notWave = asIs.status != ClipStatus::NotRawOrWav && !asIs.isRiffWave;
+}
+
+// Encodes the prepared 16-bit samples into `clip` as IMA ADPCM.
+void finishAdpcm(BoardClip& clip, const ClipRequest& request, const std::vector<std::int16_t>& samples) {
+    clip.preparedName = clip.name + ".wav";
+    ClipResult& result = clip.result;
+    result = ClipResult{};
+    result.target = request.target;
+    result.encoding = Encoding::ImaAdpcm;
+    result.isRaw = clip.asIs.isRaw;
+    result.isRiffWave = clip.asIs.isRiffWave;
+    result.outputName = clip.asIs.outputName.empty() ? clip.name + ".h" : clip.asIs.outputName;
+    result.arrayName = clip.name + "_adpcm";
+    result.sampleRate = clip.prepareRate;
+    // Past what a WAV file's sizes hold, no text is made either.
+    if (sound::adpcmBytes(samples.size()) > UINT32_MAX - 64) {
+        result.status = ClipStatus::OutOfMemory;
+    } else {
+        result.samples = sound::encodeAdpcm(samples.data(), samples.size());
+        result.adpcmSamples = static_cast<std::uint32_t>(sound::adpcmSampleCount(samples.size()));
+        const auto bytes = static_cast<std::uint32_t>(result.samples.size());
+        const ClipFacts facts{result.arrayName, result.sampleRate,  false,
+                              result.adpcmSamples, Encoding::ImaAdpcm, bytes};
+        result.text = adpcmText(request.target, facts, result.samples);
+        result.status = result.text.empty() ? ClipStatus::OutOfMemory : ClipStatus::Converted;
+        result.fit = fitFor(request.target, bytes, result.sampleRate, Encoding::ImaAdpcm);
+        clip.preparedWave = sound::makeAdpcmWaveFile(result.samples, result.adpcmSamples, result.sampleRate);
+    }
+    clip.status = result.status;
+    if (clip.status != ClipStatus::Converted) {
+        clip.outcome = ClipOutcome::Refused;
+        return;
+    }
+    clip.outcome = ClipOutcome::Made;
+    if (request.options.trim && samples.empty()) clip.notes.push_back(fillNote("trimmed-to-nothing"));
+    describePrepare(clip, request, "IMA ADPCM mono");
+}
+
+// Makes an IMA ADPCM clip of the file once the tool's conversion as it is
+// (clip.asIs) has been judged preparable.
+void makeAdpcmClip(BoardClip& clip, const ClipRequest& request, const std::uint8_t* bytes,
+                   std::uint32_t length, std::uint32_t rawRate) {
+    const ClipResult& asIs = clip.asIs;
+    if (asIs.isRaw) {
+        clip.prepareRate = rawRate;
+        clip.source = "raw 8-bit";
+        finishAdpcm(clip, request, sound::prepareRawSixteen(bytes, length, request.options));
+        return;
+    }
+    // A WAV file the tool converts as it is keeps its own rate unless one
+    // is forced, as its 8-bit clip would.
+    const bool otherRate = request.rate != 0 && asIs.sampleRate != request.rate;
+    const bool keepsOwn = asIs.status == ClipStatus::Converted && !(request.forcePrepare && otherRate);
+    if (keepsOwn && otherRate) {
+        clip.notes.push_back(
+            fillNote("rate-kept", {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
+        clip.rateOffer = true;
+        clip.rateKept = asIs.sampleRate;
+    }
+    clip.prepareRate = keepsOwn ? asIs.sampleRate : request.rate != 0 ? request.rate : asIs.sourceRate;
+    std::optional<std::vector<std::int16_t>> samples;
+    if (clip.prepareRate != 0)
+        samples = sound::prepareWaveSixteen(bytes, length, clip.prepareRate, request.options);
+    if (samples) {
+        clip.source = describeWave(asIs);
+        finishAdpcm(clip, request, *samples);
+        return;
+    }
+    handOver(clip, request, bytes, length);
 }
 
 // Sets clip.name as makeClip's step 1 says, with its note.
@@ -102,6 +187,13 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
         clip.notes.push_back(fillNote(
             "cut-short", {{"held", grouped(asIs.dataHeld)}, {"promised", grouped(asIs.dataPromised)}}));
     }
+    const bool preparable = asIs.status == ClipStatus::Converted || asIs.status == ClipStatus::NotRawOrWav ||
+                            asIs.status == ClipStatus::NotMono || asIs.status == ClipStatus::NotEightBit;
+    if (request.encoding == Encoding::ImaAdpcm && preparable) {
+        clip.status = asIs.status;
+        makeAdpcmClip(clip, request, bytes, length, rawRate);
+        return clip;
+    }
     const bool asksMore = request.options.normalize || request.options.trim;
     const bool otherRate = !asIs.isRaw && request.rate != 0 && asIs.sampleRate != request.rate;
     if (asIs.status == ClipStatus::Converted && !asksMore && !(request.forcePrepare && otherRate)) {
@@ -121,8 +213,6 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
         clip.result.samples = std::move(samples);
         return clip;
     }
-    const bool preparable = asIs.status == ClipStatus::Converted || asIs.status == ClipStatus::NotRawOrWav ||
-                            asIs.status == ClipStatus::NotMono || asIs.status == ClipStatus::NotEightBit;
     if (!preparable) {
         if (asIs.status == ClipStatus::Unreadable) clip.notes.push_back(fillNote("empty"));
         clip.outcome = ClipOutcome::Refused;
@@ -150,10 +240,7 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
         finishPrepared(clip, request, std::move(wave));
         return clip;
     }
-    clip.outcome = ClipOutcome::NeedsDecoder;
-    clip.source =
-        asIs.sourceChannels != 0 ? describeWave(asIs) : containerName(bytes, length, request.fileName);
-    clip.notWave = asIs.status != ClipStatus::NotRawOrWav && !asIs.isRiffWave;
+    handOver(clip, request, bytes, length);
     return clip;
 }
 
@@ -163,6 +250,10 @@ BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, co
     // The chunk walk's reading of a WAV's format stands; for anything else
     // the decoder tells the channels.
     if (first.asIs.sourceChannels == 0) clip.source = first.source + " " + channelWord(channelCount);
+    if (request.encoding == Encoding::ImaAdpcm) {
+        finishAdpcm(clip, request, sound::mixToSixteen(planar, channelCount, frames, request.options));
+        return clip;
+    }
     const std::vector<std::uint8_t> samples =
         sound::mixToEightBit(planar, channelCount, frames, request.options);
     finishPrepared(clip, request, sound::makeWaveFile(samples, clip.prepareRate));

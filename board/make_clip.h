@@ -33,6 +33,8 @@ struct ClipRequest {
     // `rate`, is prepared at `rate` all the same.
     bool forcePrepare = false;
     sound::PrepareOptions options;
+    // ImaAdpcm: the clip is always prepared, to 16 bits, and encoded.
+    Encoding encoding = Encoding::Pcm8;
 };
 
 enum class ClipOutcome {
@@ -61,10 +63,13 @@ struct BoardClip {
     // ("MP3", "OGG", "FLAC", "WAV", else the file's extension, else
     // "decoded").
     std::string source;
-    // When prepared: "<source> → 8-bit mono <rate> Hz", then ", normalized"
-    // and ", trimmed" as done; empty when converted as it is.
+    // When prepared: "<source> → 8-bit mono <rate> Hz" ("→ IMA ADPCM mono
+    // <rate> Hz"), then ", normalized" and ", trimmed" as done; empty when
+    // converted as it is.
     std::string what;
-    std::vector<std::uint8_t> preparedWave;  // when prepared: the 8-bit mono WAV file the text is of
+    // When prepared: the 8-bit mono WAV file the text is of; for IMA ADPCM,
+    // the IMA ADPCM WAV file whose data chunk is the array.
+    std::vector<std::uint8_t> preparedWave;
     std::string preparedName;                // its name, "<name>.wav", under which it was converted
     // NeedsDecoder: the name classified the input as WAV but the bytes are
     // no RIFF WAVE, which is worth saying when no decoder reads them either.
@@ -85,12 +90,19 @@ struct BoardClip {
 //      prepareWaveFile), and the prepared WAV is converted under
 //      "<name>.wav"; an empty file and the other refusals stand.
 //   4. A file whose sound the engine does not read needs a decoder.
+// For Encoding::ImaAdpcm step 2 only names the rate (the file's own when it
+// would convert as it is, with its rate-kept note) and the refusals, and
+// step 3 is taken for every file the tool or the engine reads: prepared to
+// 16 bits (prepareRawSixteen, prepareWaveSixteen), encoded (encodeAdpcm),
+// the text made by adpcmText for "<name>_adpcm" and the WAV file by
+// makeAdpcmWaveFile.
 BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRequest& request);
 
 // Finishes a clip that needed a decoder (`first`, from makeClip with the
 // same request): `channelCount` planar channels of `frames` samples each,
 // decoded at first.prepareRate, mixed and quantized (mixToEightBit) into a
-// WAV that is converted as in step 3. Keeps first's notes, then adds its own.
+// WAV that is converted as in step 3; for IMA ADPCM mixed to 16 bits
+// (mixToSixteen) and encoded. Keeps first's notes, then adds its own.
 BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, const float* planar,
                           std::uint32_t channelCount, std::uint32_t frames);
 

@@ -99,7 +99,7 @@ std::string deriveArrayName(const std::string& inputPath, std::string_view exten
 }
 
 SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, std::uint32_t count,
-                           bool isSigned) {
+                           bool isSigned, std::string_view suffix) {
     const std::string_view type = isSigned ? "const char " : "const unsigned char ";
     const ValueTable& values = isSigned ? kSignedValues : kUnsignedValues;
 
@@ -113,7 +113,7 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, s
     // touched, so they take address space but no memory (beyond the rest of
     // the last huge page written). Each line adds its tab; its ", " endings
     // only ever shrink.
-    const std::size_t fixedLength = type.size() + name.size() + std::string_view("_wave[]").size() +
+    const std::size_t fixedLength = type.size() + name.size() + suffix.size() + std::string_view("[]").size() +
                                     countDigits.size() + kOpening.size() + kClosing.size();
     const std::size_t widest = std::string_view(isSigned ? "-128, " : "255, ").size();
     const std::size_t lines = (std::size_t{count} + kValuesPerLine - 1) / kValuesPerLine;
@@ -128,7 +128,8 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, s
     char* out = source.bytes.chars();
     out = append(out, type);
     out = append(out, name);
-    out = append(out, "_wave[");
+    out = append(out, suffix);
+    out = append(out, "[");
     out = append(out, countDigits);
     out = append(out, "]");
     out = append(out, kOpening);

@@ -31,11 +31,12 @@ struct SourceText {
     std::size_t length = 0;
 };
 
-// Builds the declaration of `name`_wave holding `count` samples:
+// Builds the declaration of `name`_wave (`name` then `suffix`) holding
+// `count` samples:
 //   const unsigned char NAME_wave[N] =\n{\n\tV, V, ... V,\n ... \tV\n};\n
 // sixteen values a line. Signed output declares "const char" and writes each
 // byte minus 128. Returns a text with null `bytes` when memory runs out.
 SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, std::uint32_t count,
-                           bool isSigned);
+                           bool isSigned, std::string_view suffix = "_wave");
 
 }  // namespace clip2c

@@ -26,12 +26,19 @@ void putId(std::vector<std::uint8_t>& out, std::string_view id) {
     out.insert(out.end(), id.begin(), id.end());
 }
 
+bool isQuiet(std::uint8_t sample) { return sample >= 126 && sample <= 130; }
+bool isQuiet(std::int16_t sample) { return isQuiet(quantizeSample(sample / 32768.0)); }
+
+std::uint8_t quantizeTo(double x, std::uint8_t /*type*/) { return quantizeSample(x); }
+std::int16_t quantizeTo(double x, std::int16_t /*type*/) { return quantizeSixteen(x); }
+
 // The mono samples `sampleAt(0)` to `sampleAt(count - 1)`, decoded sound
-// nominally -1 to 1, quantized as `options` say (PrepareOptions). The
-// samples are asked for twice when normalizing, once for the peak and once
-// for the result, so that no copy of a long clip is held in double.
-template <typename SampleAt>
-std::vector<std::uint8_t> prepareSamples(std::uint32_t count, SampleAt sampleAt, PrepareOptions options) {
+// nominally -1 to 1, quantized to `Sample` (8 or 16 bits) as `options` say
+// (PrepareOptions). The samples are asked for twice when normalizing, once
+// for the peak and once for the result, so that no copy of a long clip is
+// held in double.
+template <typename Sample, typename SampleAt>
+std::vector<Sample> prepareSamples(std::uint32_t count, SampleAt sampleAt, PrepareOptions options) {
     double peak = 0.0;
     if (options.normalize) {
         for (std::uint32_t i = 0; i < count; ++i) {
@@ -39,19 +46,49 @@ std::vector<std::uint8_t> prepareSamples(std::uint32_t count, SampleAt sampleAt,
             if (std::isfinite(magnitude) && magnitude > peak) peak = magnitude;
         }
     }
-    std::vector<std::uint8_t> samples;
+    std::vector<Sample> samples;
     samples.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         const double x = sampleAt(i);
-        samples.push_back(quantizeSample(peak > 0.0 ? x / peak : x));
+        samples.push_back(quantizeTo(peak > 0.0 ? x / peak : x, Sample{}));
     }
     if (options.trim) {
-        const auto isQuiet = [](std::uint8_t sample) { return sample >= 126 && sample <= 130; };
-        const auto last = std::find_if_not(samples.rbegin(), samples.rend(), isQuiet).base();
+        const auto quiet = [](Sample sample) { return isQuiet(sample); };
+        const auto last = std::find_if_not(samples.rbegin(), samples.rend(), quiet).base();
         samples.erase(last, samples.end());
-        samples.erase(samples.begin(), std::find_if_not(samples.begin(), samples.end(), isQuiet));
+        samples.erase(samples.begin(), std::find_if_not(samples.begin(), samples.end(), quiet));
     }
     return samples;
+}
+
+// The frames of a PCM WAV file `wave` mixed to mono and at `sampleRate`,
+// prepared to `Sample` as `options` say; nothing when the file's rate or
+// `sampleRate` is 0 or the resampled length would not fit in 32 bits.
+template <typename Sample>
+std::optional<std::vector<Sample>> prepareWave(const PcmWave& wave, std::uint32_t sampleRate,
+                                               PrepareOptions options) {
+    if (wave.sampleRate == 0 || sampleRate == 0) return std::nullopt;
+    if (wave.sampleRate == sampleRate) {
+        // At its own rate the frames are read straight from the file, in
+        // double, with no copy of the clip.
+        return prepareSamples<Sample>(
+            wave.frames, [&](std::uint32_t i) { return monoSample(wave, i); }, options);
+    }
+    if (!resampledLength(wave.frames, wave.sampleRate, sampleRate)) return std::nullopt;
+    const std::vector<float> mono = monoSamples(wave);
+    const std::vector<float> resampled = resample(mono.data(), mono.size(), wave.sampleRate, sampleRate);
+    return prepareSamples<Sample>(
+        static_cast<std::uint32_t>(resampled.size()), [&](std::uint32_t i) { return double{resampled[i]}; },
+        options);
+}
+
+// The mean of `channelCount` planar channels at `frame`, in double: a sum
+// of float channels is exact there, so equal channels give their own value
+// back, bit for bit.
+double meanAt(const float* planar, std::uint32_t channelCount, std::uint32_t frames, std::size_t frame) {
+    double sum = 0.0;
+    for (std::size_t channel = 0; channel < channelCount; ++channel) sum += planar[channel * frames + frame];
+    return sum / channelCount;
 }
 
 }  // namespace
@@ -63,24 +100,28 @@ std::uint8_t quantizeSample(double x) {
     return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
 }
 
+std::int16_t quantizeSixteen(double x) {
+    if (std::isnan(x)) return 0;
+    const double level = std::floor(x * 32768.0 + 0.5);
+    return static_cast<std::int16_t>(std::clamp(level, -32768.0, 32767.0));
+}
+
 // The counts come as the script reads them off the decoded buffer, named at
 // the one call.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
                                         PrepareOptions options) {
     if (channelCount == 0) return {};
-    // The mean is taken in double: a sum of float channels is exact there,
-    // so equal channels give their own value back, bit for bit.
-    return prepareSamples(
-        frames,
-        [&](std::size_t frame) {
-            double sum = 0.0;
-            for (std::size_t channel = 0; channel < channelCount; ++channel) {
-                sum += planar[channel * frames + frame];
-            }
-            return sum / channelCount;
-        },
-        options);
+    return prepareSamples<std::uint8_t>(
+        frames, [&](std::size_t frame) { return meanAt(planar, channelCount, frames, frame); }, options);
+}
+
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+std::vector<std::int16_t> mixToSixteen(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
+                                       PrepareOptions options) {
+    if (channelCount == 0) return {};
+    return prepareSamples<std::int16_t>(
+        frames, [&](std::size_t frame) { return meanAt(planar, channelCount, frames, frame); }, options);
 }
 
 std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate) {
@@ -117,22 +158,18 @@ std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
 std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
                                           std::uint32_t sampleRate, PrepareOptions options) {
     const PcmWave wave = readPcmWave(bytes, length);
-    if (!wave.readable || wave.sampleRate == 0 || sampleRate == 0) return {};
-    if (wave.sampleRate == sampleRate) {
-        // At its own rate the frames are read straight from the file, in
-        // double, with no copy of the clip.
-        return makeWaveFile(prepareSamples(
-                                wave.frames, [&](std::uint32_t i) { return monoSample(wave, i); }, options),
-                            sampleRate);
-    }
-    // A clip whose resampled length would not fit in 32 bits makes no file.
-    if (!resampledLength(wave.frames, wave.sampleRate, sampleRate)) return {};
-    const std::vector<float> mono = monoSamples(wave);
-    const std::vector<float> resampled = resample(mono.data(), mono.size(), wave.sampleRate, sampleRate);
-    return makeWaveFile(prepareSamples(
-                            static_cast<std::uint32_t>(resampled.size()),
-                            [&](std::uint32_t i) { return double{resampled[i]}; }, options),
-                        sampleRate);
+    if (!wave.readable) return {};
+    const std::optional<std::vector<std::uint8_t>> samples = prepareWave<std::uint8_t>(wave, sampleRate, options);
+    if (!samples) return {};
+    return makeWaveFile(*samples, sampleRate);
+}
+
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+std::optional<std::vector<std::int16_t>> prepareWaveSixteen(const std::uint8_t* bytes, std::uint32_t length,
+                                                            std::uint32_t sampleRate, PrepareOptions options) {
+    const PcmWave wave = readPcmWave(bytes, length);
+    if (!wave.readable) return std::nullopt;
+    return prepareWave<std::int16_t>(wave, sampleRate, options);
 }
 
 // The length goes with the bytes and the rate with the caller's choice, at
@@ -140,9 +177,15 @@ std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> prepareRawFile(const std::uint8_t* bytes, std::uint32_t length,
                                          std::uint32_t sampleRate, PrepareOptions options) {
-    const std::vector<std::uint8_t> samples = prepareSamples(
+    const std::vector<std::uint8_t> samples = prepareSamples<std::uint8_t>(
         length, [&](std::uint32_t i) { return (bytes[i] - 128) / 128.0; }, options);
     return makeWaveFile(samples, sampleRate);
+}
+
+std::vector<std::int16_t> prepareRawSixteen(const std::uint8_t* bytes, std::uint32_t length,
+                                            PrepareOptions options) {
+    return prepareSamples<std::int16_t>(
+        length, [&](std::uint32_t i) { return (bytes[i] - 128) / 128.0; }, options);
 }
 
 }  // namespace clip2c::sound

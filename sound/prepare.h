@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace clip2c::sound {
@@ -15,6 +16,10 @@ namespace clip2c::sound {
 // is a multiple of 256.
 std::uint8_t quantizeSample(double x);
 
+// The same at 16 bits: round(x * 32768), halves up, clamped to -32768..32767;
+// NaN is 0.
+std::int16_t quantizeSixteen(double x);
+
 // What a prepare does beyond mixing and quantizing, in this order:
 //   normalize: after mixing to mono (and resampling), every sample is
 //     divided by the clip's peak, the largest |x| among its finite samples,
@@ -23,7 +28,8 @@ std::uint8_t quantizeSample(double x);
 //     file holds, are not counted in the peak.
 //   trim: after quantizing (and normalizing), the samples within 2 steps of
 //     silence (126 to 130) at the start and at the end are cut; a clip that
-//     is all such samples becomes empty.
+//     is all such samples becomes empty. At 16 bits a sample v is judged by
+//     quantizeSample(v / 32768.0), so both widths cut alike.
 // With both off, a prepare gives exactly its samples as they are.
 struct PrepareOptions {
     bool normalize = false;
@@ -36,6 +42,11 @@ struct PrepareOptions {
 // channel.
 std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
                                         PrepareOptions options = {});
+
+// The same mixed and quantized to 16 bits (quantizeSixteen), for an
+// encoder that takes more than 8 bits.
+std::vector<std::int16_t> mixToSixteen(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
+                                       PrepareOptions options = {});
 
 // A canonical 8-bit mono PCM WAV file holding `samples` at `sampleRate`;
 // empty when the samples are too many for a WAV file's 32-bit sizes.
@@ -51,11 +62,21 @@ std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
 std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
                                           std::uint32_t sampleRate, PrepareOptions options = {});
 
+// The samples prepareWaveFile would hold, quantized to 16 bits instead
+// (quantizeSixteen); nothing where it gives no file.
+std::optional<std::vector<std::int16_t>> prepareWaveSixteen(const std::uint8_t* bytes, std::uint32_t length,
+                                                            std::uint32_t sampleRate, PrepareOptions options = {});
+
 // The raw clip `bytes` (unsigned 8-bit samples, u read as (u - 128) / 128)
 // as an 8-bit mono WAV file (makeWaveFile) at `sampleRate`, prepared as
 // `options` say; with both off its samples are the bytes unchanged. Empty
 // only when the clip is too long for a WAV file.
 std::vector<std::uint8_t> prepareRawFile(const std::uint8_t* bytes, std::uint32_t length,
                                          std::uint32_t sampleRate, PrepareOptions options = {});
+
+// The samples of the raw clip `bytes` prepared as prepareRawFile prepares
+// them, quantized to 16 bits: with both options off, (u - 128) * 256.
+std::vector<std::int16_t> prepareRawSixteen(const std::uint8_t* bytes, std::uint32_t length,
+                                            PrepareOptions options = {});
 
 }  // namespace clip2c::sound

@@ -1,0 +1,287 @@
+// SPDX-License-Identifier: MIT
+#include "sound/ima_adpcm.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace clip2c::sound {
+namespace {
+
+constexpr std::array<std::uint16_t, 89> kSteps = {
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
+    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
+    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
+    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
+    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
+    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+constexpr int kLastIndex = 88;
+constexpr std::array<int, 8> kIndexSteps = {-1, -1, -1, -1, 2, 4, 6, 8};
+
+// What a decoder holds between samples.
+struct Predictor {
+    std::int32_t sample = 0;
+    int index = 0;
+};
+
+// The predictor after decoding `nibble`: one step of the reference decoder.
+Predictor decodeNibble(Predictor p, unsigned nibble) {
+    const std::int32_t step = kSteps[static_cast<std::size_t>(p.index)];
+    std::int32_t diff = step >> 3;
+    if ((nibble & 4u) != 0) diff += step;
+    if ((nibble & 2u) != 0) diff += step >> 1;
+    if ((nibble & 1u) != 0) diff += step >> 2;
+    p.sample = std::clamp<std::int32_t>((nibble & 8u) != 0 ? p.sample - diff : p.sample + diff, -32768, 32767);
+    p.index = std::clamp(p.index + kIndexSteps[nibble & 7u], 0, kLastIndex);
+    return p;
+}
+
+// The encoder is a beam search over each block, in the manner of a
+// trellis. After each sample it keeps the kBeam paths of nibbles with the
+// least squared error so far, one for each decoder state (sample and step
+// index) they reach, since paths that reach the same state go on alike.
+// Each path grows by kTries nibbles: the one a plain encoder picks
+// (quantizing the difference against the step) and the magnitudes beside
+// it. At the block's end the best path is written. The block's step index
+// is part of the search: its first sample starts a path at each of the 89
+// indexes. Every choice is ordered by the error, then by the states and
+// nibbles involved, never by where a path sits in memory, so that every
+// platform and library gives the same bytes. Measured figures are in
+// doc/adpcm.md.
+constexpr std::size_t kBeam = 64;
+constexpr unsigned kTries = 3;
+
+// The nibble a plain encoder picks for `target` after `p`.
+unsigned plainNibble(Predictor p, std::int32_t target) {
+    std::int32_t step = kSteps[static_cast<std::size_t>(p.index)];
+    std::int32_t difference = target - p.sample;
+    unsigned nibble = 0;
+    if (difference < 0) {
+        nibble = 8;
+        difference = -difference;
+    }
+    for (unsigned bit = 4; bit != 0; bit >>= 1) {
+        if (difference >= step) {
+            nibble |= bit;
+            difference -= step;
+        }
+        step >>= 1;
+    }
+    return nibble;
+}
+
+// A decoder state as one number, unique to it.
+std::uint32_t stateKey(const Predictor& p) {
+    return (static_cast<std::uint32_t>(p.sample + 32768) << 7) | static_cast<std::uint32_t>(p.index);
+}
+
+struct Node {
+    std::uint64_t error = 0;  // squared error of the path so far
+    Predictor predictor;
+    std::uint32_t key = 0;        // stateKey(predictor)
+    std::uint32_t parentKey = 0;  // the state it grew from
+    std::uint16_t parent = 0;     // where that node is kept in the step before: for the first, its step index
+    std::uint8_t nibble = 0;
+};
+
+// Whether path `a` is kept before `b` when both reach one state.
+bool betterPath(const Node& a, const Node& b) {
+    if (a.error != b.error) return a.error < b.error;
+    if (a.parentKey != b.parentKey) return a.parentKey < b.parentKey;
+    return a.nibble < b.nibble;
+}
+
+// Whether node `a` is kept before `b`, of different states.
+bool betterNode(const Node& a, const Node& b) { return a.error != b.error ? a.error < b.error : a.key < b.key; }
+
+// Encodes one block of `count` samples (1 to kAdpcmBlockSamples) onto `out`.
+void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint8_t>& out) {
+    const std::size_t steps = count - 1;
+    // For each step, the nodes kept: their parents and nibbles.
+    std::vector<std::uint16_t> parents(steps * kBeam);
+    std::vector<std::uint8_t> nibbles(steps * kBeam);
+    std::vector<Node> beam;
+    beam.reserve(kSteps.size());
+    for (int index = 0; index <= kLastIndex; ++index) {
+        const Predictor seed{x[0], index};
+        beam.push_back({0, seed, stateKey(seed), 0, static_cast<std::uint16_t>(index), 0});
+    }
+    std::vector<Node> candidates;
+    candidates.reserve(kSteps.size() * std::size_t{kTries});
+    // Where each state reached in this step is among the candidates: a
+    // table open-addressed by the key, its entries stamped with the step.
+    constexpr std::size_t kSlots = 1024;
+    static_assert(kSlots >= 2 * 89 * kTries);
+    std::vector<std::uint32_t> slotKeys(kSlots);
+    std::vector<std::uint16_t> slotPlaces(kSlots);
+    std::vector<std::size_t> slotStamps(kSlots, SIZE_MAX);
+    for (std::size_t t = 0; t < steps; ++t) {
+        const std::int32_t target = x[t + 1];
+        candidates.clear();
+        for (std::size_t from = 0; from < beam.size(); ++from) {
+            const Node& here = beam[from];
+            const unsigned plain = plainNibble(here.predictor, target);
+            const unsigned sign = plain & 8u;
+            // kTries magnitudes from one below the plain one, within 0..7.
+            const unsigned low = std::min((plain & 7u) == 0 ? 0u : (plain & 7u) - 1, 8u - kTries);
+            for (unsigned magnitude = low; magnitude < low + kTries; ++magnitude) {
+                const unsigned nibble = sign | magnitude;
+                const Predictor next = decodeNibble(here.predictor, nibble);
+                const auto miss = static_cast<std::int64_t>(target - next.sample);
+                const Node grown{here.error + static_cast<std::uint64_t>(miss * miss),
+                                 next,
+                                 stateKey(next),
+                                 here.key,
+                                 static_cast<std::uint16_t>(from),
+                                 static_cast<std::uint8_t>(nibble)};
+                std::size_t slot = (grown.key * 2654435761u) % kSlots;
+                while (slotStamps[slot] == t && slotKeys[slot] != grown.key) slot = (slot + 1) % kSlots;
+                if (slotStamps[slot] != t) {
+                    slotStamps[slot] = t;
+                    slotKeys[slot] = grown.key;
+                    slotPlaces[slot] = static_cast<std::uint16_t>(candidates.size());
+                    candidates.push_back(grown);
+                } else if (betterPath(grown, candidates[slotPlaces[slot]])) {
+                    candidates[slotPlaces[slot]] = grown;
+                }
+            }
+        }
+        if (candidates.size() > kBeam) {
+            std::nth_element(candidates.begin(), candidates.begin() + kBeam - 1, candidates.end(), betterNode);
+            candidates.resize(kBeam);
+        }
+        beam.swap(candidates);
+        for (std::size_t slot = 0; slot < beam.size(); ++slot) {
+            parents[t * kBeam + slot] = beam[slot].parent;
+            nibbles[t * kBeam + slot] = beam[slot].nibble;
+        }
+    }
+    // The best path, followed back from its last node.
+    std::vector<std::uint8_t> path(steps);
+    auto slot = static_cast<std::size_t>(std::min_element(beam.begin(), beam.end(), betterNode) - beam.begin());
+    for (std::size_t t = steps; t-- > 0;) {
+        path[t] = nibbles[t * kBeam + slot];
+        slot = parents[t * kBeam + slot];
+    }
+    const auto first = static_cast<std::uint16_t>(x[0]);
+    out.push_back(static_cast<std::uint8_t>(first & 0xFFu));
+    out.push_back(static_cast<std::uint8_t>(first >> 8));
+    out.push_back(static_cast<std::uint8_t>(steps == 0 ? 0 : slot));  // after the walk back: the step index
+    out.push_back(0);
+    // Every block holds an even count of nibbles (adpcmSampleCount).
+    for (std::size_t i = 0; i + 1 < steps; i += 2) {
+        out.push_back(static_cast<std::uint8_t>(path[i] | (path[i + 1] << 4)));
+    }
+}
+
+void putU16le(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    out.push_back(static_cast<std::uint8_t>(value & 0xFFu));
+    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFFu));
+}
+
+void putU32le(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    putU16le(out, value & 0xFFFFu);
+    putU16le(out, value >> 16);
+}
+
+void putId(std::vector<std::uint8_t>& out, std::string_view id) { out.insert(out.end(), id.begin(), id.end()); }
+
+}  // namespace
+
+std::uint64_t adpcmSampleCount(std::uint64_t count) {
+    const std::uint64_t rest = count % kAdpcmBlockSamples;
+    if (rest == 0) return count;
+    return count - rest + 1 + (rest - 1 + 7) / 8 * 8;
+}
+
+std::uint64_t adpcmBytes(std::uint64_t count) {
+    const std::uint64_t samples = adpcmSampleCount(count);
+    const std::uint64_t whole = samples / kAdpcmBlockSamples;
+    const std::uint64_t rest = samples % kAdpcmBlockSamples;
+    return whole * kAdpcmBlockBytes + (rest == 0 ? 0 : 4 + (rest - 1) / 2);
+}
+
+std::uint64_t adpcmSamplesIn(std::uint64_t bytes) {
+    const std::uint64_t whole = bytes / kAdpcmBlockBytes;
+    const std::uint64_t rest = bytes % kAdpcmBlockBytes;
+    return whole * kAdpcmBlockSamples + (rest < 4 ? 0 : 1 + (rest - 4) * 2);
+}
+
+std::vector<std::uint8_t> encodeAdpcm(const std::int16_t* samples, std::size_t count) {
+    std::vector<std::uint8_t> out;
+    if (count == 0) return out;
+    out.reserve(static_cast<std::size_t>(adpcmBytes(count)));
+    const auto whole = static_cast<std::size_t>(count - count % kAdpcmBlockSamples);
+    for (std::size_t start = 0; start < whole; start += kAdpcmBlockSamples) {
+        encodeBlock(samples + start, kAdpcmBlockSamples, out);
+    }
+    if (whole == count) return out;
+    // The short last block, its last sample held to a whole word.
+    std::vector<std::int16_t> last(samples + whole, samples + count);
+    last.resize(static_cast<std::size_t>(adpcmSampleCount(count)) - whole, samples[count - 1]);
+    encodeBlock(last.data(), last.size(), out);
+    return out;
+}
+
+std::vector<std::int16_t> decodeAdpcm(const std::uint8_t* bytes, std::size_t length, std::size_t count) {
+    std::vector<std::int16_t> samples;
+    samples.reserve(std::min<std::size_t>(count, static_cast<std::size_t>(adpcmSamplesIn(length))));
+    for (std::size_t block = 0; block < length && samples.size() < count; block += kAdpcmBlockBytes) {
+        const std::size_t end = std::min<std::size_t>(length, block + kAdpcmBlockBytes);
+        // A header needs its 4 bytes; fewer at the end hold no sample.
+        if (end - block < 4) break;
+        Predictor p;
+        p.sample = static_cast<std::int16_t>(bytes[block] | (bytes[block + 1] << 8));
+        p.index = std::min<int>(bytes[block + 2], kLastIndex);
+        samples.push_back(static_cast<std::int16_t>(p.sample));
+        for (std::size_t i = block + 4; i < end && samples.size() < count; ++i) {
+            p = decodeNibble(p, bytes[i] & 0x0Fu);
+            samples.push_back(static_cast<std::int16_t>(p.sample));
+            if (samples.size() == count) break;
+            p = decodeNibble(p, static_cast<unsigned>(bytes[i] >> 4));
+            samples.push_back(static_cast<std::int16_t>(p.sample));
+        }
+    }
+    return samples;
+}
+
+std::vector<std::uint8_t> makeAdpcmWaveFile(const std::vector<std::uint8_t>& data, std::uint32_t sampleCount,
+                                             std::uint32_t sampleRate) {
+    constexpr std::uint32_t kImaAdpcm = 0x11;
+    constexpr std::uint32_t kFmtBodySize = 20;
+    constexpr std::uint32_t kFactBodySize = 4;
+    constexpr std::uint32_t kOverhead = 4 + (8 + kFmtBodySize) + (8 + kFactBodySize) + 8 + 1;
+    if (data.size() > std::numeric_limits<std::uint32_t>::max() - kOverhead) return {};
+    const auto dataSize = static_cast<std::uint32_t>(data.size());
+    const std::uint32_t pad = dataSize & 1u;
+    // Bytes a second: whole blocks a second, as the rate makes them.
+    const auto byteRate = static_cast<std::uint32_t>(
+        (std::uint64_t{sampleRate} * kAdpcmBlockBytes + kAdpcmBlockSamples / 2) / kAdpcmBlockSamples);
+    std::vector<std::uint8_t> file;
+    file.reserve(kOverhead + dataSize + pad);
+    putId(file, "RIFF");
+    putU32le(file, kOverhead - 1 + dataSize + pad);
+    putId(file, "WAVE");
+    putId(file, "fmt ");
+    putU32le(file, kFmtBodySize);
+    putU16le(file, kImaAdpcm);
+    putU16le(file, 1);  // channels
+    putU32le(file, sampleRate);
+    putU32le(file, byteRate);
+    putU16le(file, kAdpcmBlockBytes);  // block align
+    putU16le(file, 4);                 // bits per sample
+    putU16le(file, 2);                 // the extra bytes that follow
+    putU16le(file, kAdpcmBlockSamples);
+    putId(file, "fact");
+    putU32le(file, kFactBodySize);
+    putU32le(file, sampleCount);
+    putId(file, "data");
+    putU32le(file, dataSize);
+    file.insert(file.end(), data.begin(), data.end());
+    if (pad != 0) file.push_back(0);
+    return file;
+}
+
+}  // namespace clip2c::sound
