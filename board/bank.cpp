@@ -6,9 +6,11 @@
 #include <set>
 #include <string_view>
 
+#include "board/adpcm_text.h"
 #include "board/names.h"
 #include "board/numbers.h"
 #include "board/texts.h"
+#include "sound/ima_adpcm.h"
 #include "sound/resample.h"
 
 namespace clip2c::board {
@@ -61,22 +63,44 @@ std::string renameNote(const BankRequest& request, const std::vector<std::string
 
 ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
     const ClipResult& result = clip.result;
-    return {result.arrayName, result.sampleRate, isSigned, static_cast<std::uint32_t>(result.samples.size())};
+    const auto bytes = static_cast<std::uint32_t>(result.samples.size());
+    if (result.encoding == Encoding::ImaAdpcm)
+        return {result.arrayName, result.sampleRate, false, result.adpcmSamples, Encoding::ImaAdpcm, bytes};
+    return {result.arrayName, result.sampleRate, isSigned, bytes};
+}
+
+// The bytes of a clip's array.
+std::uint64_t arrayBytes(const ClipFacts& clip) {
+    return clip.encoding == Encoding::ImaAdpcm ? clip.byteCount : clip.sampleCount;
+}
+
+// What a bank of `encoding` keeps beside its clips' arrays on an AVR board.
+struct BankCosts {
+    std::uint32_t entryBytes;  // the table's bytes a clip
+    std::uint32_t room;        // the Uno's flash beside the bank sketch
+    std::uint32_t nanoRoom;    // the Nano's
+};
+
+BankCosts costsOf(Encoding encoding) {
+    if (encoding == Encoding::ImaAdpcm)
+        return {kBankAdpcmEntryBytes, kBoardFlash - kBankAdpcmSketchBytes, kNanoFlash - kBankAdpcmSketchBytes};
+    return {kBankEntryBytes, kBankRoom, kBankNanoRoom};
 }
 
 // The bytes of the bank of `facts` with every clip resampled to `rate`, and
 // whether each clip then goes in one array; nothing when a length would
 // not fit in 32 bits.
 std::optional<std::uint64_t> bytesAt(const std::vector<ClipFacts>& facts, std::uint32_t rate,
-                                     bool& inArrays) {
-    std::uint64_t bytes = std::uint64_t{kBankEntryBytes} * facts.size();
+                                     Encoding encoding, bool& inArrays) {
+    std::uint64_t bytes = std::uint64_t{costsOf(encoding).entryBytes} * facts.size();
     inArrays = true;
     for (const ClipFacts& clip : facts) {
         const std::optional<std::uint32_t> length =
             sound::resampledLength(clip.sampleCount, clip.sampleRate, rate);
         if (!length) return std::nullopt;
-        inArrays = inArrays && *length <= kArrayLimit;
-        bytes += *length;
+        const std::uint64_t array = encoding == Encoding::ImaAdpcm ? sound::adpcmBytes(*length) : *length;
+        inArrays = inArrays && array <= kArrayLimit;
+        bytes += array;
     }
     return bytes;
 }
@@ -85,16 +109,16 @@ std::optional<std::uint64_t> bytesAt(const std::vector<ClipFacts>& facts, std::u
 // every clip in one array; 0 when a clip has no rate or none fits. The
 // bytes grow with the rate, so a search between 1 and the highest of the
 // clips' rates finds it.
-std::uint32_t fittingRate(const std::vector<ClipFacts>& facts) {
+std::uint32_t fittingRate(const std::vector<ClipFacts>& facts, Encoding encoding) {
     std::uint32_t high = 0;
     for (const ClipFacts& clip : facts) {
         if (clip.sampleRate == 0) return 0;
         high = std::max(high, clip.sampleRate);
     }
-    const auto fitsAt = [&facts](std::uint32_t rate) {
+    const auto fitsAt = [&facts, encoding](std::uint32_t rate) {
         bool inArrays = false;
-        const std::optional<std::uint64_t> bytes = bytesAt(facts, rate, inArrays);
-        return bytes && inArrays && *bytes <= kBankRoom;
+        const std::optional<std::uint64_t> bytes = bytesAt(facts, rate, encoding, inArrays);
+        return bytes && inArrays && *bytes <= costsOf(encoding).room;
     };
     if (high == 0 || !fitsAt(1)) return 0;
     std::uint32_t low = 1;  // fits
@@ -119,9 +143,12 @@ std::string bankText(const BankRequest& request, const std::vector<BoardClip>& c
     for (const BoardClip& clip : clips) text += "\n   " + factsLine(factsOf(clip, request.isSigned));
     text += " */\n#ifndef " + upperBank + "_BANK_H\n#define " + upperBank + "_BANK_H\n";
     if (target == Target::Progmem) text += "#include <avr/pgmspace.h>\n";
+    const bool adpcm = request.encoding == Encoding::ImaAdpcm;
+    if (adpcm) text += adpcmDecoderText(target);
     text += "\n";
     for (const BoardClip& clip : clips) {
-        text += targetBody(target, clip.result.text, factsOf(clip, request.isSigned));
+        const ClipFacts facts = factsOf(clip, request.isSigned);
+        text += adpcm ? adpcmBody(target, facts, clip.result.samples) : targetBody(target, clip.result.text, facts);
         text += "\n";
     }
     text += "enum { ";
@@ -129,30 +156,35 @@ std::string bankText(const BankRequest& request, const std::vector<BoardClip>& c
     const std::string count = upperBank + "_COUNT";
     const std::string entry = bank + "_clip";
     const std::string table = bank + "_clips";
-    text += count + " };\n\nstruct " + entry + " {\n\t" + samplePointerType(target, request.isSigned) +
-            "data;\n\tunsigned long length;\n\tunsigned long rate;\n};\n\n";
+    text += count + " };\n\nstruct " + entry + " {\n\t" + samplePointerType(target, request.isSigned && !adpcm);
+    text += adpcm ? "data;\n\tunsigned long bytes;\n\tunsigned long samples;\n\tunsigned long rate;\n};\n\n"
+                  : "data;\n\tunsigned long length;\n\tunsigned long rate;\n};\n\n";
     text += target == Target::Progmem ? "const PROGMEM struct "
             : target == Target::Flash ? "const __flash struct "
                                       : "const struct ";
     text += entry + " " + table + "[" + count + "] = {\n";
     for (const BoardClip& clip : clips) {
         const ClipResult& result = clip.result;
+        if (adpcm) {
+            text += "\t{" + result.arrayName + ", " + decimal(result.samples.size()) + ", " + result.arrayName +
+                    "_samples, " + result.arrayName + "_rate},\n";
+            continue;
+        }
         const std::string rate =
             target == Target::C ? decimal(result.sampleRate) : result.arrayName + "_rate";
         text += "\t{" + result.arrayName + ", " + decimal(result.samples.size()) + ", " + rate + "},\n";
     }
     text += "};\n\n/* Entry `index` of " + table + " (below " + count + ")";
-    switch (target) {
-        case Target::Progmem:
-            text += ", read from flash; its samples are then read with pgm_read_byte(data + i). */\n";
-            break;
-        case Target::Flash:
-            text += ", read from flash; its samples are then read as data[i]. */\n";
-            break;
-        case Target::C:
-        case Target::Firmware:
-            text += "; its samples are data[0] to data[length - 1]. */\n";
-            break;
+    if (adpcm) {
+        text += isAvrTarget(target) ? ", read from flash; its" : "; its";
+        text += " samples are then decoded with clip2c_adpcm_start(&d, data, samples) and clip2c_adpcm_next(&d). "
+                "*/\n";
+    } else if (target == Target::Progmem) {
+        text += ", read from flash; its samples are then read with pgm_read_byte(data + i). */\n";
+    } else if (target == Target::Flash) {
+        text += ", read from flash; its samples are then read as data[i]. */\n";
+    } else {
+        text += "; its samples are data[0] to data[length - 1]. */\n";
     }
     text += "static inline struct " + entry + " " + bank + "_at(unsigned index)\n{\n";
     if (target == Target::Progmem) {
@@ -201,28 +233,30 @@ std::vector<std::string> bankNames(const BankRequest& request) {
 
 BankFit bankFit(Target target, const std::vector<ClipFacts>& facts) {
     BankFit fit;
-    std::uint64_t samples = 0;
-    for (const ClipFacts& clip : facts) samples += clip.sampleCount;
+    const Encoding encoding = facts.empty() ? Encoding::Pcm8 : facts.front().encoding;
+    const BankCosts costs = costsOf(encoding);
+    std::uint64_t samples = 0;  // the arrays' bytes
+    for (const ClipFacts& clip : facts) samples += arrayBytes(clip);
     if (!isAvrTarget(target)) {
         fit.bytes = samples;
         constexpr std::uint64_t kMost = std::numeric_limits<std::uint32_t>::max();
         fit.text = fitFor(target, static_cast<std::uint32_t>(std::min(samples, kMost)), 0).text;
         return fit;
     }
-    const std::uint64_t tableBytes = std::uint64_t{kBankEntryBytes} * facts.size();
+    const std::uint64_t tableBytes = std::uint64_t{costs.entryBytes} * facts.size();
     fit.bytes = samples + tableBytes;
     std::vector<std::string> overNames;
     for (std::size_t i = 0; i < facts.size(); ++i) {
-        if (facts[i].sampleCount <= kArrayLimit) continue;
+        if (arrayBytes(facts[i]) <= kArrayLimit) continue;
         fit.over.push_back(i);
         overNames.emplace_back(facts[i].arrayName);
     }
-    fit.fits = fit.over.empty() && fit.bytes <= kBankRoom;
+    fit.fits = fit.over.empty() && fit.bytes <= costs.room;
     const std::string size =
         grouped(fit.bytes) + " bytes (clips " + grouped(samples) + ", table " + grouped(tableBytes) + ")";
-    const std::string uno = grouped(kBankRoom) + " bytes";
-    const std::string nano = grouped(kBankNanoRoom) + " bytes";
-    if (fit.fits && fit.bytes <= kBankNanoRoom) {
+    const std::string uno = grouped(costs.room) + " bytes";
+    const std::string nano = grouped(costs.nanoRoom) + " bytes";
+    if (fit.fits && fit.bytes <= costs.nanoRoom) {
         fit.text = "Fits an Arduino Uno or Nano beside the bank sketch: " + size + ", where the Uno holds " +
                    uno + " and the Nano " + nano + ".";
         return fit;
@@ -237,13 +271,13 @@ BankFit bankFit(Target target, const std::vector<ClipFacts>& facts) {
         fit.text += " " + listed(overNames) + (overNames.size() == 1 ? " is" : " are") + " over one array (" +
                     grouped(kArrayLimit) + (overNames.size() == 1 ? " bytes)." : " bytes each).");
     }
-    fit.fittingRate = fittingRate(facts);
+    fit.fittingRate = fittingRate(facts, encoding);
     if (fit.fittingRate == 0) {
         fit.text += " No single rate fits them all: trim the clips or cut them shorter.";
         return fit;
     }
     bool inArrays = false;
-    const std::uint64_t bytes = bytesAt(facts, fit.fittingRate, inArrays).value_or(0);
+    const std::uint64_t bytes = bytesAt(facts, fit.fittingRate, encoding, inArrays).value_or(0);
     fit.text += " At " + decimal(fit.fittingRate) + " Hz " +
                 (facts.size() == 1 ? std::string("the clip") : "all " + grouped(facts.size()) + " clips") +
                 " would fit: " + grouped(bytes) + " bytes.";
@@ -284,6 +318,7 @@ BankResult makeBank(const BankRequest& request) {
         clipRequest.rate = request.rate;
         clipRequest.forcePrepare = request.rate != 0;
         clipRequest.options = request.options;
+        clipRequest.encoding = request.encoding;
         BoardClip clip = makeClip(file.bytes, file.length, clipRequest);
         if (std::string note = renameNote(request, names, i); !note.empty())
             clip.notes.insert(clip.notes.begin(), std::move(note));
@@ -300,9 +335,11 @@ BankResult makeBank(const BankRequest& request) {
                    "the clip has no samples, and a bank holds no empty clip (C has no empty array)");
             madeAll = false;
         } else if (isAvrTarget(request.target) && count > kArrayLimit) {
-            refuse(BankRefusal::OverArray, i, file.fileName, arrayLimitText(count, clip.result.sampleRate));
+            refuse(BankRefusal::OverArray, i, file.fileName,
+                   arrayLimitText(count, clip.result.sampleRate, clip.result.encoding));
         }
-        if (clip.outcome == ClipOutcome::Made) bank.sampleCount += count;
+        if (clip.outcome == ClipOutcome::Made)
+            bank.sampleCount += clip.result.encoding == Encoding::ImaAdpcm ? clip.result.adpcmSamples : count;
         for (const std::string& note : clip.notes) bank.notes.push_back(file.fileName + ": " + note);
         bank.clips.push_back(std::move(clip));
     }

@@ -34,6 +34,9 @@ struct BankRequest {
     std::uint32_t rate = 0;
     sound::PrepareOptions options;
     bool isSigned = false;
+    // ImaAdpcm: every clip encoded, its entry giving data, bytes, samples
+    // and rate.
+    Encoding encoding = Encoding::Pcm8;
 };
 
 // Why no bank was made.
@@ -72,7 +75,7 @@ struct BankResult {
     // Every clip's notes in order, each as "<fileName>: <note>".
     std::vector<std::string> notes;
     BankFit fit;                    // when every clip was made (the bank, or a clip over one array)
-    std::uint64_t sampleCount = 0;  // the samples of the clips made
+    std::uint64_t sampleCount = 0;  // the samples of the clips made (decoded, for IMA ADPCM)
 };
 
 // The names the clips of `request` have in the bank, in order. Each is the

@@ -92,11 +92,16 @@ inline constexpr std::uint32_t kNanoRoom = kNanoFlash - kSketchBytes;
 inline constexpr std::uint32_t kBankSketchBytes = 1312;
 inline constexpr std::uint32_t kBankEntryBytes = 10;
 inline constexpr std::uint32_t kBankRoom = kBoardFlash - kBankSketchBytes;
+// An IMA ADPCM bank's table takes kBankAdpcmEntryBytes a clip (a pointer
+// and three longs), and its player the decoder's bytes more: what the one-
+// clip player's decoder takes beside the 8-bit one.
+inline constexpr std::uint32_t kBankAdpcmEntryBytes = 14;
+inline constexpr std::uint32_t kBankAdpcmSketchBytes = kBankSketchBytes + (1280 - kSketchBytes);
 inline constexpr std::uint32_t kBankNanoRoom = kNanoFlash - kBankSketchBytes;
 
 // An IMA ADPCM clip plays beside the same sketch with its decoder, which
 // takes at most kAdpcmSketchBytes.
-inline constexpr std::uint32_t kAdpcmSketchBytes = 1024;
+inline constexpr std::uint32_t kAdpcmSketchBytes = 1280;
 
 // Whether `sampleCount` bytes go in one AVR array (at most kArrayLimit) and
 // in `room` bytes of flash.
