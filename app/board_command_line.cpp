@@ -98,8 +98,9 @@ bool takeOption(std::string_view option, const std::optional<std::string_view>& 
         }
         return true;
     }
-    const bool takesValue = option == "--target" || option == "--encoding" || option == "--name" || option == "--rate" ||
-                            option == "--bank" || option == "--output" || option == "-o";
+    const bool takesValue = option == "--target" || option == "--encoding" || option == "--name" ||
+                            option == "--rate" || option == "--bank" || option == "--output" ||
+                            option == "-o";
     if (!takesValue) return failWith(parse, BoardUsageError::UnknownOption);
     std::string value;
     if (!source.take(attached, value)) return failWith(parse, BoardUsageError::MissingValue);

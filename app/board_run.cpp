@@ -21,8 +21,8 @@ namespace {
 
 constexpr std::string_view kProgram = "clip2c-board: ";
 constexpr std::string_view kUsage =
-    "usage: clip2c-board [--target c|firmware|progmem|flash] [--name NAME] [--rate HZ] [--normalize] [--trim] "
-    "[--signed] [-o OUTPUT] INPUT";
+    "usage: clip2c-board [--target c|firmware|progmem|flash] [--encoding pcm8|ima-adpcm] [--name NAME] "
+    "[--rate HZ] [--normalize] [--trim] [--signed] [-o OUTPUT] INPUT";
 constexpr std::string_view kBankUsage = "       clip2c-board --bank NAME [options] INPUT...";
 
 constexpr std::uint32_t kPcmTag = 1;
@@ -142,12 +142,18 @@ std::string whatWasDone(const board::BoardClip& clip) {
     return std::string(format) + board::decimal(clip.asIs.sampleRate) + " Hz, converted as it is";
 }
 
-// "jump_wave, 4,800 samples, 0.600 s at 8000 Hz": the seconds rounded to
-// the nearest millisecond, as the board's text says them.
+// "jump_wave, 4,800 samples, 0.600 s at 8000 Hz", or for IMA ADPCM
+// "jump_adpcm, 4,801 samples in 2,436 bytes, 0.600 s at 8000 Hz": the
+// samples decoded, the seconds rounded to the nearest millisecond, as the
+// board's text says them.
 std::string clipFigures(const board::ClipResult& result) {
-    const auto count = static_cast<std::uint64_t>(result.samples.size());
+    const bool adpcm = result.encoding == board::Encoding::ImaAdpcm;
+    const std::uint64_t bytes = result.samples.size();
+    const std::uint64_t count = adpcm ? result.adpcmSamples : bytes;
     std::string text =
-        result.arrayName + ", " + board::grouped(count) + (count == 1 ? " sample, " : " samples, ");
+        result.arrayName + ", " + board::grouped(count) + (count == 1 ? " sample" : " samples");
+    if (adpcm) text += " in " + board::grouped(bytes) + (bytes == 1 ? " byte" : " bytes");
+    text += ", ";
     if (result.sampleRate == 0) return text + "length unknown at 0 Hz";
     const std::uint64_t millis = (count * 2000 + result.sampleRate) / (std::uint64_t{result.sampleRate} * 2);
     return text + board::withThreeDecimals(millis) + " s at " + board::decimal(result.sampleRate) + " Hz";
@@ -356,6 +362,7 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
     board::BankRequest request;
     request.name = line.bank.value_or("sounds");
     request.target = line.target;
+    request.encoding = line.encoding;
     request.isSigned = line.isSigned;
     request.rate = line.rate;
     request.options.normalize = line.normalize;
@@ -388,7 +395,7 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
                 break;
             case board::BankRefusal::OverArray:
                 report.refusal = board::arrayLimitText(static_cast<std::uint32_t>(clip.result.samples.size()),
-                                                       clip.result.sampleRate);
+                                                       clip.result.sampleRate, clip.result.encoding);
                 break;
             default:
                 report.refusal = kClipOutOfMemory;
@@ -487,12 +494,20 @@ std::string boardHelpText() {
            "  --target T      c (the default): the array as clip2c writes it; firmware: with\n"
            "                  a comment and NAME_wave_rate; progmem, flash: the same, the\n"
            "                  array in AVR flash (PROGMEM, __flash)\n"
-           "  --name NAME     the array is NAME_wave (default: from INPUT's name)\n"
+           "  --encoding E    pcm8 (the default): one byte a sample, the array NAME_wave;\n"
+           "                  ima-adpcm: 4-bit IMA ADPCM in half the bytes, the array\n"
+           "                  NAME_adpcm with NAME_adpcm_rate, NAME_adpcm_samples and\n"
+           "                  NAME_adpcm_block_bytes, and its decoder in the header:\n"
+           "                  clip2c_adpcm_start() and clip2c_adpcm_next() give signed\n"
+           "                  16-bit samples\n"
+           "  --name NAME     the array is NAME_wave or NAME_adpcm (default: from INPUT's\n"
+           "                  name)\n"
            "  --rate HZ       make the clip at HZ, 1 to 1,000,000 (default: a WAV file keeps\n"
            "                  its own rate; a raw clip plays at 8000 Hz)\n"
            "  --normalize     bring the clip's peak to full scale\n"
            "  --trim          cut the near-silence at its start and end\n"
-           "  --signed        signed samples (-128 to 127) instead of unsigned (0 to 255)\n"
+           "  --signed        signed samples (-128 to 127) instead of unsigned (0 to 255);\n"
+           "                  no effect with ima-adpcm, whose samples are signed 16-bit\n"
            "  --bank NAME     make every INPUT a clip of the bank NAME: NAME_clips[], NAME_at()\n"
            "                  and NAME.h (each clip named from its file; no --name)\n"
            "  -o, --output OUTPUT\n"

@@ -39,8 +39,8 @@ from cliptest import Tally, c_array, chunk, fmt, pattern, pcm8, riff, wave_modul
 
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 P = "clip2c-board: "
-USAGE = ("usage: clip2c-board [--target c|firmware|progmem|flash] [--name NAME] [--rate HZ] [--normalize] "
-         "[--trim] [--signed] [-o OUTPUT] INPUT\n"
+USAGE = ("usage: clip2c-board [--target c|firmware|progmem|flash] [--encoding pcm8|ima-adpcm] [--name NAME] "
+         "[--rate HZ] [--normalize] [--trim] [--signed] [-o OUTPUT] INPUT\n"
          "       clip2c-board --bank NAME [options] INPUT...")
 REFUSED, BAD_USAGE = 1, 2
 
@@ -212,6 +212,149 @@ def bank_made(out, target, inputs, notes=()):
     lines.append(bank_fit(target, [clip[2:] for clip in inputs]))
     lines += ["note: " + note for note in notes]
     return "".join(P + line + "\n" for line in lines).encode()
+
+
+# --- IMA ADPCM ----------------------------------------------------------------
+#
+# The encoder searches for its nibbles, so the bytes are not rebuilt here:
+# the header around them is (the comment, the decoder's guard, the defines,
+# the array as the tool writes arrays), and the bytes must decode, by the
+# IMA reference decoder in its shift-and-add form, to the clip's count, each
+# block starting exactly at its sample and the whole close to the sound.
+
+ADPCM_BLOCK, ADPCM_BLOCK_SAMPLES = 256, 505
+ADPCM_UNO, ADPCM_NANO = 32256 - 1280, 30720 - 1280
+STEPS = [7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 21, 23, 25, 28, 31, 34, 37, 41, 45, 50, 55, 60, 66, 73, 80, 88, 97,
+         107, 118, 130, 143, 157, 173, 190, 209, 230, 253, 279, 307, 337, 371, 408, 449, 494, 544, 598, 658, 724, 796,
+         876, 963, 1060, 1166, 1282, 1411, 1552, 1707, 1878, 2066, 2272, 2499, 2749, 3024, 3327, 3660, 4026, 4428,
+         4871, 5358, 5894, 6484, 7132, 7845, 8630, 9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350,
+         22385, 24623, 27086, 29794, 32767]
+INDEX_STEPS = [-1, -1, -1, -1, 2, 4, 6, 8]
+
+
+def adpcm_count(n):
+    """The samples n prepared samples are encoded as: a short last block's
+    nibbles made whole 4-byte words (8 samples) after its header's sample."""
+    blocks, rest = divmod(n, ADPCM_BLOCK_SAMPLES)
+    return blocks * ADPCM_BLOCK_SAMPLES + (1 + -(-(rest - 1) // 8) * 8 if rest else 0)
+
+
+def adpcm_bytes(n):
+    blocks, rest = divmod(adpcm_count(n), ADPCM_BLOCK_SAMPLES)
+    return blocks * ADPCM_BLOCK + (4 + (rest - 1) // 2 if rest else 0)
+
+
+def adpcm_samples_in(size):
+    blocks, rest = divmod(size, ADPCM_BLOCK)
+    return blocks * ADPCM_BLOCK_SAMPLES + (1 + (rest - 4) // 4 * 8 if rest >= 4 else 0)
+
+
+def adpcm_fit(target, size, rate):
+    if target in ("c", "firmware"):
+        return fit_text(target, size, rate)
+    text = grouped(size) + (" byte" if size == 1 else " bytes")
+
+    def room(b):
+        return grouped(b) + " bytes (%s s at %d Hz)" % (seconds_down(adpcm_samples_in(b), rate), rate)
+    if size <= ADPCM_NANO:
+        return "Fits an Arduino Uno or Nano: %s, where the Uno holds %s and the Nano %s." % (
+            text, room(ADPCM_UNO), room(ADPCM_NANO))
+    if size <= ADPCM_UNO:
+        return "Fits an Arduino Uno: %s, where it holds %s; too big for a Nano, which holds %s." % (
+            text, room(ADPCM_UNO), room(ADPCM_NANO))
+    return ("Too big for an Arduino Uno: %s, where it holds %s. Lower the rate, trim it, or cut the clip "
+            "shorter; a board with more flash still takes at most 32,767 bytes in one array." % (text, room(ADPCM_UNO)))
+
+
+def adpcm_made(shown, what, out, name, n, rate, target="c", notes=()):
+    """The lines of a written IMA ADPCM clip of n prepared samples."""
+    count, size = adpcm_count(n), adpcm_bytes(n)
+    figures = "%s_adpcm, %s %s in %s %s, %s s at %d Hz" % (
+        name, grouped(count), "sample" if count == 1 else "samples", grouped(size), "byte" if size == 1 else "bytes",
+        seconds_near(count, rate), rate)
+    lines = ["%s: %s" % (shown, what), "wrote %s: %s" % (out, figures), adpcm_fit(target, size, rate)]
+    lines += ["note: " + note for note in notes]
+    return "".join(P + line + "\n" for line in lines).encode()
+
+
+def decode_adpcm(data, count):
+    """The first `count` samples of `data`, and the blocks' (sample, index, zero) headers."""
+    out, heads = [], []
+    for start in range(0, len(data), ADPCM_BLOCK):
+        block = data[start:start + ADPCM_BLOCK]
+        sample, index, zero = struct.unpack("<hBB", block[:4])
+        heads.append((sample, index, zero))
+        out.append(sample)
+        index = min(index, 88)
+        for byte in block[4:]:
+            for nibble in (byte & 15, byte >> 4):
+                step = STEPS[index]
+                diff = step >> 3
+                diff += step if nibble & 4 else 0
+                diff += step >> 1 if nibble & 2 else 0
+                diff += step >> 2 if nibble & 1 else 0
+                sample = max(-32768, min(32767, sample - diff if nibble & 8 else sample + diff))
+                index = max(0, min(88, index + INDEX_STEPS[nibble & 7]))
+                out.append(sample)
+    return out[:count], heads
+
+
+# The decoder blocks met so far, by the number the guard gives each target:
+# every header of a target holds the same one, and c and firmware share it.
+DECODERS = {}
+
+
+@dataclass
+class AdpcmHeader:
+    """An IMA ADPCM header of `sound` (the 16-bit samples prepared) for `target`."""
+    target: str
+    name: str
+    sound: list
+    rate: int
+    snr: float = 30.0  # the least signal-to-error ratio of the decoded clip, in dB
+
+    def problems(self, got):
+        if not isinstance(got, bytes):
+            return ["no header"]
+        text = got.decode("ascii", "replace")
+        count, size, name = adpcm_count(len(self.sound)), adpcm_bytes(len(self.sound)), self.name + "_adpcm"
+        guard = {"c": 1, "firmware": 1, "progmem": 2, "flash": 3}[self.target]
+        # The comment says "samples" for any count, as the 8-bit one does.
+        head = "/* %s: %s samples, %s s at %d Hz, IMA ADPCM in %s bytes */\n" % (
+            name, grouped(count), seconds_near(count, self.rate), self.rate, grouped(size))
+        head += "#include <avr/pgmspace.h>\n" if self.target == "progmem" else ""
+        opening = "#ifndef CLIP2C_ADPCM_DECODER\n#define CLIP2C_ADPCM_DECODER %d\n" % guard
+        closing = ("#elif CLIP2C_ADPCM_DECODER != %d\n#error \"clip2c: ADPCM headers made for different targets share "
+                   "one decoder: make them for one target\"\n#endif\n\n" % guard)
+        decoder = text[len(head):text.find(closing) + len(closing)] if closing in text else ""
+        problems = []
+        if not decoder.startswith(opening):
+            return ["not a header with the decoder: %r..." % got[:300]]
+        if DECODERS.setdefault(guard, decoder) != decoder:
+            problems.append("the decoder differs from another header's for the same target")
+        values = re.findall(r"-?\d+", text[text.find("{", len(head) + len(decoder)):])
+        data = bytes(int(v) & 0xFF for v in values)
+        words = {"progmem": " PROGMEM", "flash": " __flash"}.get(self.target, "")
+        body = "#define %s_rate %d\n#define %s_samples %d\n#define %s_block_bytes 256\n" % (
+            name, self.rate, name, count, name)
+        expected = (head + decoder + body).encode() + b"const" + words.encode() + c_array(name[:-6], data)[5:].replace(
+            b"_wave[", b"_adpcm[", 1)
+        if got != expected:
+            problems.append("header %r...\n   expected %r..." % (got[len(head) + len(decoder):][:300],
+                                                              expected[len(head) + len(decoder):][:300]))
+        if len(data) != size:
+            return problems + ["%d bytes, expected %d" % (len(data), size)]
+        decoded, heads = decode_adpcm(data, count)
+        held = self.sound + self.sound[-1:] * (count - len(self.sound))
+        starts = [(held[i * ADPCM_BLOCK_SAMPLES], 0) for i in range(len(heads))]
+        if [(sample, zero) for sample, _, zero in heads] != starts or any(h[1] > 88 for h in heads):
+            problems.append("block headers %r, expected samples and zeros %r" % (heads[:4], starts[:4]))
+        signal_power = sum(v * v for v in held)
+        error = sum((a - b) ** 2 for a, b in zip(decoded, held))
+        if len(decoded) != count or (error and 10 * math.log10(signal_power / error) < self.snr):
+            problems.append("decodes to %d samples at %.1f dB, expected %d at %.0f dB or more" % (
+                len(decoded), 10 * math.log10(signal_power / error) if error else 999, count, self.snr))
+        return problems
 
 
 # --- Clips --------------------------------------------------------------------
@@ -674,6 +817,70 @@ CASES += [
                                ("rate just over the top", ["--rate", "1000001"], "1000001"),
                                ("empty rate", ["--rate="], ""))]
 
+# IMA ADPCM: every target on a 16-bit WAV at its own rate and on a raw clip
+# (whose 8-bit samples u are (u - 128) * 256 in 16 bits), in both forms of
+# the option.
+SINE16 = [int(12000 * math.sin(i / 5.0)) for i in range(700)]
+SINE8 = bytes(128 + int(100 * math.sin(i / 4.0)) for i in range(300))
+WIDE8 = [(u - 128) * 256 for u in SINE8]
+WAV16 = wave_module_file(b"".join(struct.pack("<h", v) for v in SINE16), width=2)
+CASES += [
+    Case("ima-adpcm, %s, %s" % (target, kind), words + ["--target", target, shown],
+         adpcm_made(shown, what, stem + ".h", stem, len(sound), 8000, target), 0,
+         files={shown: content}, written={stem + ".h": AdpcmHeader(target, stem, sound, 8000)})
+    for target, words in (("c", ["--encoding=ima-adpcm"]), ("firmware", ["--encoding", "ima-adpcm"]),
+                          ("progmem", ["--encoding=ima-adpcm"]), ("flash", ["--encoding", "ima-adpcm"]))
+    for kind, shown, stem, content, sound, what in (
+        ("16-bit wav", "sine.wav", "sine", WAV16, SINE16, "16-bit mono 8000 Hz -> IMA ADPCM mono 8000 Hz"),
+        ("raw clip", "tone.raw", "tone", SINE8, WIDE8, "raw 8-bit -> IMA ADPCM mono 8000 Hz"))]
+
+HUSH = bytes([128, 127, 130] * 10)
+LONG_SINE = bytes(128 + int(90 * math.sin(i / 9.0)) for i in range(88200))
+CASES += [
+    Case("--encoding pcm8 is the default", ["--encoding", "pcm8", "clip.wav"],
+         made("clip.wav", AS_IS, "clip.h", "clip", 500, 8000), 0,
+         files={"clip.wav": WAV500}, written={"clip.h": c_array("clip", S)}, same_as_tool="clip.wav"),
+    Case("--encoding=pcm8 on progmem", ["--encoding=pcm8", "--target", "progmem", "clip.wav"],
+         made("clip.wav", AS_IS, "clip.h", "clip", 500, 8000, "progmem"), 0,
+         files={"clip.wav": WAV500}, written={"clip.h": board_text("progmem", "clip", S, 8000)}),
+    Case("a later --encoding wins", ["--encoding", "ima-adpcm", "--encoding", "pcm8", "clip.wav"],
+         made("clip.wav", AS_IS, "clip.h", "clip", 500, 8000), 0,
+         files={"clip.wav": WAV500}, written={"clip.h": c_array("clip", S)}),
+    Case("ima-adpcm, --signed has no effect", ["--encoding", "ima-adpcm", "--signed", "--target", "firmware",
+                                               "tone.raw"],
+         adpcm_made("tone.raw", "raw 8-bit -> IMA ADPCM mono 8000 Hz", "tone.h", "tone", 300, 8000, "firmware"), 0,
+         files={"tone.raw": SINE8}, written={"tone.h": AdpcmHeader("firmware", "tone", WIDE8, 8000)}),
+    Case("ima-adpcm, one sample", ["--encoding", "ima-adpcm", "--target", "progmem", "one.raw"],
+         adpcm_made("one.raw", "raw 8-bit -> IMA ADPCM mono 8000 Hz", "one.h", "one", 1, 8000, "progmem"), 0,
+         files={"one.raw": b"\xc0"}, written={"one.h": AdpcmHeader("progmem", "one", [64 * 256], 8000)}),
+    Case("ima-adpcm, trim to nothing", ["--encoding", "ima-adpcm", "--trim", "--target", "flash", "hush.raw"],
+         adpcm_made("hush.raw", "raw 8-bit -> IMA ADPCM mono 8000 Hz, trimmed", "hush.h", "hush", 0, 8000, "flash",
+                    notes=["Trim left no samples: the clip is all silence."]), 0,
+         files={"hush.raw": HUSH}, written={"hush.h": AdpcmHeader("flash", "hush", [], 8000)}),
+    Case("ima-adpcm, -o and --name", ["--encoding", "ima-adpcm", "--name", "beep", "-o", "out/b.h", "tone.raw"],
+         adpcm_made("tone.raw", "raw 8-bit -> IMA ADPCM mono 8000 Hz", "out/b.h", "beep", 300, 8000), 0,
+         files={"tone.raw": SINE8, "out/": None}, written={"out/b.h": AdpcmHeader("c", "beep", WIDE8, 8000)}),
+    Case("ima-adpcm, too long for progmem at 44100 Hz", ["--encoding", "ima-adpcm", "--target", "progmem",
+                                                         "--rate", "44100", "long.raw"],
+         refused("long.raw", "Too long for one AVR array: %s bytes, where one array holds 32,767 bytes (%s s at "
+                 "44100 Hz). Lower the rate, trim, or cut the clip shorter." % (
+                     grouped(adpcm_bytes(88200)), seconds_down(adpcm_samples_in(32767), 44100))), REFUSED,
+         files={"long.raw": LONG_SINE, "long.h": b"keep"}),
+    Case("ima-adpcm, firmware takes more than one AVR array", ["--encoding", "ima-adpcm", "--target", "firmware",
+                                                               "--rate", "44100", "long.raw"],
+         adpcm_made("long.raw", "raw 8-bit -> IMA ADPCM mono 44100 Hz", "long.h", "long", 88200, 44100, "firmware"),
+         0, files={"long.raw": LONG_SINE},
+         written={"long.h": AdpcmHeader("firmware", "long", [(u - 128) * 256 for u in LONG_SINE], 44100)}),
+    Case("bad encoding", ["--encoding", "adpcm", "clip.wav"],
+         usage_error("--encoding must be pcm8 or ima-adpcm, not 'adpcm'"), BAD_USAGE,
+         files={"clip.wav": WAV500, "clip.h": b"keep"}),
+    Case("encodings are lower case", ["--encoding=IMA-ADPCM", "clip.wav"],
+         usage_error("--encoding must be pcm8 or ima-adpcm, not 'IMA-ADPCM'"), BAD_USAGE,
+         files={"clip.wav": WAV500}),
+    Case("--encoding without a value", ["clip.wav", "--encoding"], usage_error("option '--encoding' needs a value"),
+         BAD_USAGE, files={"clip.wav": WAV500}),
+]
+
 
 def help_problems(stdout):
     """--help: the usage line first, then a line for every option it names."""
@@ -775,7 +982,9 @@ def run_case(case, opts):
         expected[os.path.normpath(name)] = content
     after = snapshot(root)
     for name in sorted(set(expected) | set(after)):
-        if expected.get(name, b"<absent>") != after.get(name, b"<absent>"):
+        if isinstance(expected.get(name), AdpcmHeader):
+            problems += ["file %r: %s" % (name, p) for p in expected[name].problems(after.get(name))]
+        elif expected.get(name, b"<absent>") != after.get(name, b"<absent>"):
             got = after.get(name, b"<absent>")
             want = expected.get(name, b"<absent>")
             problems.append("file %r: %r... expected %r..." % (name, (got or b"")[:300], (want or b"")[:300]))
