@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board/texts.h"
+#include "board/adpcm_text.h"
 #include "riff_builder.h"
 
 namespace clip2c::board {
@@ -149,6 +150,66 @@ TEST(MakeBank, GivesEachTargetItsTypesAndStorage) {
         EXPECT_EQ(text.find("/* b_wave"), std::string::npos) << row.name;
         EXPECT_EQ(text.find("#include") != std::string::npos, row.target == Target::Progmem) << row.name;
         EXPECT_EQ(text.find("#include"), text.rfind("#include")) << row.name;
+    }
+}
+
+// In IMA ADPCM the decoder comes once after the includes, each clip's
+// defines and bytes as it has them alone, and entries of data, bytes,
+// samples and rate; the fit counts the arrays' bytes and 14 a clip.
+TEST(MakeBank, InImaAdpcmHoldsTheDecoderOnceAndEntriesOfBytesAndSamples) {
+    const struct {
+        const char* name;
+        Target target;
+        std::string pointer;
+        std::string table;
+        std::string flash;
+    } rows[] = {
+        {"c", Target::C, "const unsigned char *data;", "const struct s_clip s_clips[S_COUNT] = {", ""},
+        {"progmem", Target::Progmem, "const unsigned char *data;",
+         "const PROGMEM struct s_clip s_clips[S_COUNT] = {", ", read from flash"},
+        {"flash", Target::Flash, "const __flash unsigned char *data;",
+         "const __flash struct s_clip s_clips[S_COUNT] = {", ", read from flash"},
+    };
+    const std::vector<File> files = {{"coin.wav", kCoin, {}}, {"b.raw", Bytes(600, 200), {}}};
+    for (const auto& row : rows) {
+        BankRequest request = requestOf("s", row.target, files);
+        request.encoding = Encoding::ImaAdpcm;
+        request.isSigned = true;  // no effect on IMA ADPCM
+        const BankResult bank = makeBank(request);
+        ASSERT_EQ(bank.refusal, BankRefusal::None) << row.name;
+        const std::string& text = bank.text;
+        const std::string decoder = adpcmDecoderText(row.target);
+        EXPECT_EQ(text.find(decoder), text.rfind(decoder)) << row.name;
+        EXPECT_NE(text.find(decoder), std::string::npos) << row.name;
+        std::uint64_t bytes = 0;
+        for (const BoardClip& clip : bank.clips) {
+            const ClipResult& result = clip.result;
+            const ClipFacts facts{result.arrayName, result.sampleRate, false, result.adpcmSamples,
+                                  Encoding::ImaAdpcm, static_cast<std::uint32_t>(result.samples.size())};
+            std::string body("\n");
+            body.append(adpcmBody(row.target, facts, result.samples)).append("\n");
+            EXPECT_NE(text.find(body), std::string::npos) << row.name;
+            std::string comment("\n   ");
+            comment.append(factsLine(facts));
+            EXPECT_NE(text.find(comment), std::string::npos) << row.name;
+            std::string entry("\t{");
+            entry.append(result.arrayName).append(", ").append(std::to_string(result.samples.size()));
+            entry.append(", ").append(result.arrayName).append("_samples, ").append(result.arrayName);
+            EXPECT_NE(text.find(entry.append("_rate},\n")), std::string::npos) << row.name;
+            bytes += result.samples.size();
+        }
+        EXPECT_EQ(bank.sampleCount, bank.clips[0].result.adpcmSamples + bank.clips[1].result.adpcmSamples)
+            << row.name;
+        EXPECT_EQ(bank.clips[1].result.adpcmSamples, 602u) << row.name;  // 505, then 1 + 96
+        EXPECT_NE(text.find("\n\t" + row.pointer +
+                            "\n\tunsigned long bytes;\n\tunsigned long samples;\n\tunsigned long rate;\n};\n"),
+                  std::string::npos)
+            << row.name;
+        EXPECT_NE(text.find("\n" + row.table + "\n"), std::string::npos) << row.name;
+        EXPECT_NE(text.find(row.flash + "; its samples are then decoded with clip2c_adpcm_start(&d, data, samples)"),
+                  std::string::npos)
+            << row.name;
+        EXPECT_EQ(bank.fit.bytes, bytes + (isAvrTarget(row.target) ? 2 * kBankAdpcmEntryBytes : 0)) << row.name;
     }
 }
 

@@ -180,6 +180,7 @@ TEST(FitFor, JudgesTheUnoAtItsLimitAndScalesTheRest) {
         std::uint32_t rate;
         bool fits;
         std::string text;
+        Encoding encoding = Encoding::Pcm8;
     } rows[] = {
         {"at the Nano's limit", Target::Progmem, 29952, 8000, true,
          "Fits an Arduino Uno or Nano: 29,952 bytes, where the Uno holds 31,488 bytes (3.936 s at 8000 Hz) and "
@@ -214,9 +215,22 @@ TEST(FitFor, JudgesTheUnoAtItsLimitAndScalesTheRest) {
         {"50 MB", Target::C, 50000000, 8000, true,
          "50,000,000 bytes: 19073 % of 256 KB (SAMD21), 9537 % of 512 KB, 2384 % of 2 MB (RP2040), 1192 % of 4 "
          "MB (ESP32)."},
+        // IMA ADPCM counts the same bytes beside a larger sketch, and
+        // about twice the seconds in them.
+        {"IMA ADPCM, 7 s", Target::Progmem, 28384, 8000, true,
+         "Fits an Arduino Uno or Nano: 28,384 bytes, where the Uno holds 30,976 bytes (7.638 s at 8000 Hz) and "
+         "the Nano 29,440 bytes (7.259 s at 8000 Hz).",
+         Encoding::ImaAdpcm},
+        {"IMA ADPCM over the Uno", Target::Flash, 30977, 8000, false,
+         "Too big for an Arduino Uno: 30,977 bytes, where it holds 30,976 bytes (7.638 s at 8000 Hz)" + advice,
+         Encoding::ImaAdpcm},
+        {"IMA ADPCM on C", Target::C, 2436, 8000, true,
+         "2,436 bytes: 0.93 % of 256 KB (SAMD21), 0.46 % of 512 KB, 0.12 % of 2 MB (RP2040), 0.058 % of 4 MB "
+         "(ESP32).",
+         Encoding::ImaAdpcm},
     };
     for (const auto& row : rows) {
-        const Fit fit = fitFor(row.target, row.count, row.rate);
+        const Fit fit = fitFor(row.target, row.count, row.rate, row.encoding);
         EXPECT_EQ(fit.fits, row.fits) << row.name;
         EXPECT_EQ(fit.text, row.text) << row.name;
     }

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "board/adpcm_text.h"
 #include "board/texts.h"
+#include "sound/ima_adpcm.h"
 #include "riff_builder.h"
 
 namespace clip2c::board {
@@ -290,6 +292,84 @@ TEST(MakeDecodedClip, FinishesFromTheDecodersChannels) {
     const Bytes notRiff(16, 7);
     request.fileName = "x.wav";
     EXPECT_TRUE(makeClip(notRiff.data(), 16, request).notWave);
+}
+
+// With IMA ADPCM every file the engine reads is prepared to 16 bits and
+// encoded: the array is the encoder's bytes of those samples, the text
+// adpcmText's, the WAV file holds the same bytes; the refusals and the
+// hand-over to a decoder stand as for 8 bits.
+TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
+    const Bytes mono8At22k = waveOf(1, 1, 1, {128, 192, 64}, false, 22050);
+    const Bytes stereo16 = waveOf(1, 2, 2, frames(2, {256, 768, -1024, -1024}));
+    const Bytes adpcmFile = waveOf(0x11, 1, 256, Bytes(256, 0x11));
+    struct Row {
+        const char* name;
+        std::string fileName;
+        Bytes bytes;
+        std::uint32_t rate;
+        bool forcePrepare;
+        sound::PrepareOptions options;
+        ClipOutcome outcome;
+        std::uint32_t clipRate;
+        std::vector<std::int16_t> samples;  // as prepared, before encoding
+        std::string what;
+        std::vector<std::string> notes;
+    };
+    const Row rows[] = {
+        {"raw at the default rate", "beep.raw", {128, 200, 56}, 0, false, {}, ClipOutcome::Made, 8000,
+         {0, 72 * 256, -72 * 256}, "raw 8-bit \xE2\x86\x92 IMA ADPCM mono 8000 Hz", {}},
+        {"8-bit WAV keeps its rate", "beep.wav", mono8At22k, 8000, false, {}, ClipOutcome::Made, 22050,
+         {0, 64 * 256, -64 * 256}, "8-bit mono 22050 Hz \xE2\x86\x92 IMA ADPCM mono 22050 Hz",
+         {fillNote("rate-kept", {{"fileRate", "22050"}, {"rate", "8000"}})}},
+        {"16-bit stereo mixed", "two.wav", stereo16, 0, false, {}, ClipOutcome::Made, 8000,
+         {512, -1024}, "16-bit stereo 8000 Hz \xE2\x86\x92 IMA ADPCM mono 8000 Hz", {}},
+        {"trimmed to nothing", "hush.raw", {128, 129, 127}, 0, false, {false, true}, ClipOutcome::Made, 8000,
+         {}, "raw 8-bit \xE2\x86\x92 IMA ADPCM mono 8000 Hz, trimmed", {fillNote("trimmed-to-nothing")}},
+        {"empty file refused", "none.wav", {}, 0, false, {}, ClipOutcome::Refused, 0, {}, "",
+         {fillNote("empty")}},
+        {"compressed WAV needs a decoder", "rec.wav", adpcmFile, 0, false, {}, ClipOutcome::NeedsDecoder, 0, {},
+         "", {}},
+    };
+    for (const Row& row : rows) {
+        ClipRequest request;
+        request.fileName = row.fileName;
+        request.rate = row.rate;
+        request.forcePrepare = row.forcePrepare;
+        request.options = row.options;
+        request.target = Target::Progmem;
+        request.encoding = Encoding::ImaAdpcm;
+        const BoardClip clip = makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
+        EXPECT_EQ(clip.outcome, row.outcome) << row.name;
+        EXPECT_EQ(clip.notes, row.notes) << row.name;
+        if (row.outcome != ClipOutcome::Made) continue;
+        const ClipResult& result = clip.result;
+        const Bytes bytes = sound::encodeAdpcm(row.samples.data(), row.samples.size());
+        EXPECT_EQ(result.samples, bytes) << row.name;
+        EXPECT_EQ(result.encoding, Encoding::ImaAdpcm) << row.name;
+        EXPECT_EQ(result.adpcmSamples, sound::adpcmSampleCount(row.samples.size())) << row.name;
+        EXPECT_EQ(result.sampleRate, row.clipRate) << row.name;
+        EXPECT_EQ(result.arrayName, clip.name + "_adpcm") << row.name;
+        EXPECT_EQ(clip.what, row.what) << row.name;
+        const ClipFacts facts{result.arrayName, row.clipRate, false, result.adpcmSamples, Encoding::ImaAdpcm,
+                              static_cast<std::uint32_t>(bytes.size())};
+        EXPECT_EQ(result.text, adpcmText(Target::Progmem, facts, bytes)) << row.name;
+        EXPECT_EQ(clip.preparedWave, sound::makeAdpcmWaveFile(bytes, result.adpcmSamples, row.clipRate)) << row.name;
+        EXPECT_EQ(clip.preparedName, clip.name + ".wav") << row.name;
+    }
+
+    // A decoder's channels are mixed to 16 bits and encoded the same way.
+    const Bytes mp3 = {'I', 'D', '3', 4, 0};
+    ClipRequest request;
+    request.fileName = "song.mp3";
+    request.rate = 8000;
+    request.encoding = Encoding::ImaAdpcm;
+    const BoardClip first = makeClip(mp3.data(), static_cast<std::uint32_t>(mp3.size()), request);
+    ASSERT_EQ(first.outcome, ClipOutcome::NeedsDecoder);
+    const std::vector<float> planar = {0.5f, -1.0f, 0.5f, 1.0f};
+    const BoardClip clip = makeDecodedClip(first, request, planar.data(), 2, 2);
+    const std::vector<std::int16_t> mixed = {16384, 0};
+    EXPECT_EQ(clip.result.samples, sound::encodeAdpcm(mixed.data(), mixed.size()));
+    EXPECT_EQ(clip.what, "MP3 stereo \xE2\x86\x92 IMA ADPCM mono 8000 Hz");
 }
 
 // A file only a decoder reads is named for its container, by its first
