@@ -30,6 +30,7 @@
 #include "board/clip_conversion.h"
 #include "board/make_clip.h"
 #include "board/texts.h"
+#include "sound/ima_adpcm.h"
 
 using clip2c::board::BankFile;
 using clip2c::board::BoardClip;
@@ -43,9 +44,21 @@ namespace {
 constexpr int kNormalize = 1;
 constexpr int kTrim = 2;
 constexpr int kForcePrepare = 4;
+constexpr int kImaAdpcm = 8;
 
+clip2c::board::Encoding encodingOf(int flags) {
+    return (flags & kImaAdpcm) != 0 ? clip2c::board::Encoding::ImaAdpcm : clip2c::board::Encoding::Pcm8;
+}
+
+// The handle of a clip; an IMA ADPCM clip's samples decoded there once, for
+// the page to draw and play.
 Clip2cClip* handOut(ClipRequest request, BoardClip clip) {
-    return new Clip2cClip{std::move(request), std::move(clip)};
+    auto* c = new Clip2cClip{std::move(request), std::move(clip), {}};
+    const ClipResult& made = c->clip.result;
+    if (made.encoding == clip2c::board::Encoding::ImaAdpcm) {
+        c->decoded = clip2c::sound::decodeAdpcm(made.samples.data(), made.samples.size(), made.adpcmSamples);
+    }
+    return c;
 }
 
 const ClipResult& result(const Clip2cClip* c) { return c->clip.result; }
@@ -79,7 +92,8 @@ EMSCRIPTEN_KEEPALIVE void clip2c_release(void* block) { std::free(block); }
 // for `target` (0 C, 1 firmware, 2 PROGMEM, 3 __flash, anything else C);
 // at `rate` (0: a WAV file's own, 8000 Hz for a raw clip). Bit 0 of
 // `flags` asks to normalize, bit 1 to trim, bit 2 to prepare a WAV file at
-// `rate` that would convert as it is at its own.
+// `rate` that would convert as it is at its own, bit 3 to encode it as IMA
+// ADPCM (always prepared, to 16 bits, then encoded).
 // The script passes plain numbers and strings by position, the one way a
 // C function is called from it.
 // NOLINTBEGIN(bugprone-easily-swappable-parameters)
@@ -94,6 +108,7 @@ EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std
     request.rate = rate;
     request.forcePrepare = (flags & kForcePrepare) != 0;
     request.options = optionsOf(flags);
+    request.encoding = encodingOf(flags);
     BoardClip clip = clip2c::board::makeClip(bytes, length, request);
     return handOut(std::move(request), std::move(clip));
 }
@@ -154,6 +169,26 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_clip_samples(const Clip2cClip* c
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_count(const Clip2cClip* c) {
     return static_cast<std::uint32_t>(result(c).samples.size());
 }
+// What the array's bytes hold: 0 8-bit PCM, 1 IMA ADPCM (board::Encoding).
+EMSCRIPTEN_KEEPALIVE int clip2c_clip_encoding(const Clip2cClip* c) {
+    return static_cast<int>(result(c).encoding);
+}
+// IMA ADPCM: the samples the bytes decode to (the text's "<array>_samples")
+// and those samples, decoded by the core's reference decoder; 0 and empty
+// for 8-bit PCM, whose bytes are the samples.
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_adpcm_samples(const Clip2cClip* c) {
+    return result(c).adpcmSamples;
+}
+EMSCRIPTEN_KEEPALIVE const std::int16_t* clip2c_clip_decoded(const Clip2cClip* c) {
+    return c->decoded.data();
+}
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_decoded_count(const Clip2cClip* c) {
+    return static_cast<std::uint32_t>(c->decoded.size());
+}
+// The name of the array the text declares, "<name>_wave" or "<name>_adpcm".
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_array_name(const Clip2cClip* c) {
+    return result(c).arrayName.c_str();
+}
 // The rate the clip plays at (0 for a WAV file that says 0 Hz).
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_rate(const Clip2cClip* c) {
     return result(c).sampleRate;
@@ -166,8 +201,9 @@ EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_fit_text(const Clip2cClip* c) {
 }
 
 // When prepared: what was done ("16-bit stereo 44100 Hz → 8-bit mono 8000
-// Hz, normalized"), the 8-bit mono WAV file the text is of, and the name it
-// was converted under; empty when converted as it is.
+// Hz, normalized"), the 8-bit mono WAV file the text is of (for IMA ADPCM,
+// the IMA ADPCM WAV file whose data chunk is the array), and its name,
+// "<name>.wav"; empty when converted as it is.
 EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_what(const Clip2cClip* c) { return c->clip.what.c_str(); }
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_clip_prepared_wave(const Clip2cClip* c) {
     return c->clip.preparedWave.data();
@@ -182,7 +218,8 @@ EMSCRIPTEN_KEEPALIVE void clip2c_clip_free(Clip2cClip* c) { delete c; }
 
 // An empty bank called `name` ("sounds" when null), whose clips are all made with these
 // options: the numbers and flags of clip2c_make_clip (bit 2 aside: a bank
-// prepares every WAV file at `rate` unless it is 0).
+// prepares every WAV file at `rate` unless it is 0; bit 3 encodes every
+// clip as IMA ADPCM).
 // NOLINTBEGIN(bugprone-easily-swappable-parameters)
 EMSCRIPTEN_KEEPALIVE Clip2cBank* clip2c_bank_new(const char* name, int isSigned, int target,
                                                  std::uint32_t rate, int flags) {
@@ -192,6 +229,7 @@ EMSCRIPTEN_KEEPALIVE Clip2cBank* clip2c_bank_new(const char* name, int isSigned,
     b->request.isSigned = isSigned != 0;
     b->request.rate = rate;
     b->request.options = optionsOf(flags);
+    b->request.encoding = encodingOf(flags);
     return b;
 }
 

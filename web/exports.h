@@ -11,10 +11,12 @@
 #include "board/make_clip.h"
 
 // A clip the engine made (board::makeClip), with the request it was made
-// for, which finishes it when it needs a decoder.
+// for, which finishes it when it needs a decoder, and, for IMA ADPCM, its
+// samples decoded.
 struct Clip2cClip {
     clip2c::board::ClipRequest request;
     clip2c::board::BoardClip clip;
+    std::vector<std::int16_t> decoded;
 };
 
 // A bank being gathered (its request, whose files' bytes are the blocks it
@@ -45,6 +47,11 @@ std::uint32_t clip2c_clip_text_length(const Clip2cClip* c);
 const char* clip2c_clip_output_name(const Clip2cClip* c);
 const std::uint8_t* clip2c_clip_samples(const Clip2cClip* c);
 std::uint32_t clip2c_clip_sample_count(const Clip2cClip* c);
+int clip2c_clip_encoding(const Clip2cClip* c);
+std::uint32_t clip2c_clip_adpcm_samples(const Clip2cClip* c);
+const std::int16_t* clip2c_clip_decoded(const Clip2cClip* c);
+std::uint32_t clip2c_clip_decoded_count(const Clip2cClip* c);
+const char* clip2c_clip_array_name(const Clip2cClip* c);
 std::uint32_t clip2c_clip_sample_rate(const Clip2cClip* c);
 int clip2c_clip_fits(const Clip2cClip* c);
 const char* clip2c_clip_fit_text(const Clip2cClip* c);

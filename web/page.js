@@ -6,7 +6,8 @@
 'use strict';
 
 const $ = (id) => document.getElementById(id);
-const clipInput = $('clip'), nameInput = $('name'), nameShown = $('name-shown'), targetSelect = $('target'),
+const clipInput = $('clip'), nameInput = $('name'), nameShown = $('name-shown'), arraySuffix = $('array-suffix'),
+  targetSelect = $('target'), encodingSelect = $('encoding'),
   rateSelect = $('rate'), signedBox = $('signed'), normalizeBox = $('normalize'), trimBox = $('trim'),
   stateLine = $('state'), busy = $('busy'), progressBar = $('progress'), cancelButton = $('cancel'),
   messageBox = $('message'), noticeBox = $('notice'), preparedLine = $('prepared'), resultBox = $('result'),
@@ -163,7 +164,8 @@ async function runJob(mine, ask, named, made) {
 
 // The options every clip is made with.
 function shared() {
-  return {signed: signedBox.checked, target: targetSelect.value, rate: Number(rateSelect.value),
+  return {signed: signedBox.checked, target: targetSelect.value, encoding: encodingSelect.value,
+    rate: Number(rateSelect.value),
     normalize: normalizeBox.checked, trim: trimBox.checked};
 }
 
@@ -344,11 +346,14 @@ function show(mine, result, startedAt) {
     clipDownload.hidden = false;
   }
 
-  const {count, rate} = result;
+  // The samples the clip sounds as and the bytes its array takes: one a
+  // sample in 8-bit PCM, about half a byte in IMA ADPCM.
+  const {count, bytes, rate} = result;
+  arraySuffix.textContent = result.arrayName.slice(result.name.length);
   $('sample-count').textContent = formatNumber(count);
   $('duration').textContent = rate ? (count / rate).toFixed(3) + ' s at ' + rate + ' Hz'
                                    : 'unknown (the WAV says 0 Hz)';
-  $('flash').textContent = formatNumber(count) + ' bytes';
+  $('flash').textContent = formatNumber(bytes) + ' bytes';
   fitLine.textContent = result.fitText;
   fitLine.dataset.fits = result.fits ? 'yes' : 'no';
   playButton.disabled = !canPlay(rate) || count === 0;
@@ -368,7 +373,7 @@ function show(mine, result, startedAt) {
   // figures, which the page shows just below it.
   const seconds = rate ? ', ' + (count / rate).toFixed(3) + ' s' : '';
   setState('done', result.prepared ? 'Prepared and converted.' : 'Converted as it is.', mine,
-      formatNumber(count) + ' samples' + seconds + ', ' + formatNumber(count) + ' bytes of flash. ' + result.fitText);
+      formatNumber(count) + ' samples' + seconds + ', ' + formatNumber(bytes) + ' bytes of flash. ' + result.fitText);
 }
 
 // The bank's rows, one a file in order: its name in the bank (an input:
@@ -659,7 +664,7 @@ function showBankName() {
   $('bank-table').textContent = bankInput.value || 'bank';
 }
 bankInput.addEventListener('input', showBankName);
-for (const control of [signedBox, targetSelect, rateSelect, normalizeBox, trimBox, ownRatesBox]) {
+for (const control of [signedBox, targetSelect, encodingSelect, rateSelect, normalizeBox, trimBox, ownRatesBox]) {
   control.addEventListener('change', rerun);
 }
 // A name is taken when it is complete: on Enter or on leaving the field.

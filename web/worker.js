@@ -12,8 +12,13 @@
 // over makeBank); a file in it that only the browser decodes is decoded
 // first and enters the bank as the 8-bit mono WAV file its decoding gives.
 //
-// Messages in:  {op: 'run', id, bytes, fileName, name, signed, target, rate, normalize, trim, forcePrepare}
-//               {op: 'bank', id, bank, clips: [{bytes, fileName, name}], signed, target, rate, ownRates,
+// With the encoding 'ima-adpcm' the engine prepares every clip to 16 bits
+// and encodes it; the array's bytes are then no samples, so the waveform
+// and Play take the samples the core decodes them to.
+//
+// Messages in:  {op: 'run', id, bytes, fileName, name, signed, target, encoding, rate, normalize, trim,
+//                forcePrepare}
+//               {op: 'bank', id, bank, clips: [{bytes, fileName, name}], signed, target, encoding, rate, ownRates,
 //                normalize, trim}
 //               {op: 'decoded', id, channels: [Float32Array] | null}
 //               {op: 'pcm', id}
@@ -24,7 +29,7 @@
 
 const TARGETS = {c: 0, firmware: 1, progmem: 2, flash: 3};
 // The flags of clip2c_make_clip and the outcomes of clip2c_clip_outcome.
-const NORMALIZE = 1, TRIM = 2, FORCE_PREPARE = 4;
+const NORMALIZE = 1, TRIM = 2, FORCE_PREPARE = 4, IMA_ADPCM = 8;
 const MADE = 0, NEEDS_DECODER = 2;
 // clip2c_bank_refusal: made, and a clip only a decoder reads.
 // The refusals from CLIP_REFUSED on are a clip's, whose index they give.
@@ -39,7 +44,7 @@ const OUTLINE_COLUMNS = 4096;
 let core = null;
 let texts = null;
 let statusByKey = {};
-let current = null;  // {id, samples, rate} of the last run, for Play
+let current = null;  // {id, samples, rate} of the last run, for Play (Int16Array samples for IMA ADPCM)
 const waiting = new Map();  // id -> resolve, for a decode the page does
 
 // --- The engine's one flow --------------------------------------------------------
@@ -72,10 +77,15 @@ function heapBytes(ptr, length) {
 // The engine's clip of the file (clip2c_make_clip) as a handle; null when
 // the module cannot hold the file.
 function makeClip(bytes, msg) {
-  const flags = (msg.normalize ? NORMALIZE : 0) | (msg.trim ? TRIM : 0) | (msg.forcePrepare ? FORCE_PREPARE : 0);
+  const flags = (msg.normalize ? NORMALIZE : 0) | (msg.trim ? TRIM : 0) | (msg.forcePrepare ? FORCE_PREPARE : 0) |
+    encodingFlag(msg);
   return withBytes(bytes, (data) => withString(msg.fileName, (file) => withString(msg.name, (name) =>
     core._clip2c_make_clip(data, bytes.length, file, name, msg.signed ? 1 : 0, TARGETS[msg.target], msg.rate,
         flags))));
+}
+
+function encodingFlag(msg) {
+  return msg.encoding === 'ima-adpcm' ? IMA_ADPCM : 0;
 }
 
 // A clip that needed a decoder finished from the decoded planar channels;
@@ -101,6 +111,8 @@ function notes(handle) {
 
 // What the page shows of a made clip. The text comes back as a Blob of its
 // bytes and its beginning, cut at a line end, as a string to show.
+// `samples` are what the clip sounds as: its bytes for 8-bit PCM, the
+// decoded 16-bit samples for IMA ADPCM (`count` of them, `bytes` bytes).
 function madeClip(handle) {
   const text = heapBytes(core._clip2c_clip_text(handle), core._clip2c_clip_text_length(handle));
   let shown = text.length;
@@ -110,7 +122,12 @@ function madeClip(handle) {
     head: decoder.decode(text.subarray(0, shown)),
     headLength: shown,
     outputName: core.UTF8ToString(core._clip2c_clip_output_name(handle)),
-    samples: heapBytes(core._clip2c_clip_samples(handle), core._clip2c_clip_sample_count(handle)).slice(),
+    arrayName: core.UTF8ToString(core._clip2c_clip_array_name(handle)),
+    bytes: core._clip2c_clip_sample_count(handle) >>> 0,
+    samples: core._clip2c_clip_encoding(handle) === 0
+      ? heapBytes(core._clip2c_clip_samples(handle), core._clip2c_clip_sample_count(handle)).slice()
+      : new Int16Array(heapBytes(core._clip2c_clip_decoded(handle),
+          2 * core._clip2c_clip_decoded_count(handle)).slice().buffer),
     rate: core._clip2c_clip_sample_rate(handle) >>> 0,
     fits: core._clip2c_clip_fits(handle) === 1,
     fitText: core.UTF8ToString(core._clip2c_clip_fit_text(handle)),
@@ -129,7 +146,7 @@ function madeClip(handle) {
 // cannot hold the files. With msg.ownRates the bank's rate is 0: each WAV
 // file keeps its own rate and a raw clip plays at 8000 Hz.
 function makeBank(clips, msg) {
-  const flags = (msg.normalize ? NORMALIZE : 0) | (msg.trim ? TRIM : 0);
+  const flags = (msg.normalize ? NORMALIZE : 0) | (msg.trim ? TRIM : 0) | encodingFlag(msg);
   const bank = withString(msg.bank, (name) =>
     core._clip2c_bank_new(name, msg.signed ? 1 : 0, TARGETS[msg.target], msg.ownRates ? 0 : msg.rate, flags));
   if (!bank) return null;
@@ -178,8 +195,8 @@ function bankNotes(bank) {
 }
 
 // The file of `clip` decoded by the page at `msg.rate` and made into the
-// engine's 8-bit mono WAV file (neither normalized nor trimmed: the bank
-// does that, as for every clip): {wav, fileName, what, notes}, or
+// engine's 8-bit mono WAV file (neither normalized nor trimmed nor encoded:
+// the bank does that, as for every clip): {wav, fileName, what, notes}, or
 // {refused: status, notes} when the browser cannot decode it either.
 async function decodeForBank(id, clip, msg) {
   const first = makeClip(clip.bytes, {fileName: clip.fileName, name: clip.name, signed: false, target: 'c',
@@ -277,14 +294,16 @@ function bankRefusal(id, {en, refusedClip = -1, clips, notes: said = []}) {
 
 // --- The waveform's outline --------------------------------------------------------
 
+// 16-bit samples are drawn as the 8-bit values a player outputs, (s >> 8) + 128.
 function outline(samples) {
+  const wide = samples instanceof Int16Array;
   const n = samples.length, columns = Math.min(n, OUTLINE_COLUMNS);
   const low = new Uint8Array(columns), high = new Uint8Array(columns);
   for (let x = 0; x < columns; x++) {
     const from = Math.floor(x * n / columns), to = Math.max(from + 1, Math.floor((x + 1) * n / columns));
     let lo = 255, hi = 0;
     for (let i = from; i < to; i++) {
-      const v = samples[i];
+      const v = wide ? (samples[i] >> 8) + 128 : samples[i];
       if (v < lo) lo = v;
       if (v > hi) hi = v;
     }
@@ -347,7 +366,8 @@ function finish(id, {name, result, notices, offer}) {
   postMessage({op: 'done', id, result: {
     converted: true, name, notices, offer, prepared: result.prepared,
     text: result.text, head: result.head, headLength: result.headLength, textSize: result.text.size,
-    outputName: result.outputName, count: result.samples.length, rate: result.rate,
+    outputName: result.outputName, arrayName: result.arrayName, count: result.samples.length, bytes: result.bytes,
+    rate: result.rate,
     fits: result.fits, fitText: result.fitText, outline: outline(result.samples),
   }});
 }
@@ -367,7 +387,11 @@ function refusal(id, {name, status, notices, undecodable = false}) {
 function pcm(id) {
   if (!current || current.id !== id) return postMessage({op: 'pcm', id, floats: null});
   const samples = current.samples, floats = new Float32Array(samples.length);
-  for (let i = 0; i < samples.length; i++) floats[i] = (samples[i] - 128) / 128;
+  if (samples instanceof Int16Array) {
+    for (let i = 0; i < samples.length; i++) floats[i] = samples[i] / 32768;
+  } else {
+    for (let i = 0; i < samples.length; i++) floats[i] = (samples[i] - 128) / 128;
+  }
   postMessage({op: 'pcm', id, floats, rate: current.rate}, [floats.buffer]);
 }
 

@@ -15,6 +15,7 @@
 #include "board/bank.h"
 #include "board/texts.h"
 #include "riff_builder.h"
+#include "sound/ima_adpcm.h"
 
 namespace clip2c::board {
 namespace {
@@ -391,6 +392,121 @@ TEST(PageExports, MakeTheEnginesBank) {
         std::vector<std::string> names;
         for (const BoardClip& clip : want.clips) names.push_back(clip.name);
         EXPECT_EQ(names, row.clipNames) << row.name;
+        clip2c_bank_free(got);
+    }
+}
+
+// Bit 3 asks for IMA ADPCM, of a clip the engine reads and of one only a
+// decoder does: the engine's clip, its encoding, its decoded count and the
+// samples the core's decoder gives for its bytes; without the bit, 8-bit
+// PCM with nothing decoded.
+TEST(PageExports, ImaAdpcmClips) {
+    const Bytes stereo16At44k =
+        waveOf(1, 2, 2, frames(2, {0, 0, 3000, 3000, -9000, -9000, 200, 200, 12000, 11000, -300, -200}),
+               false, 44100);
+    const Bytes compressed = waveOf(0x11, 1, 256, Bytes(256, 0x11));
+    struct Row {
+        const char* name;
+        const char* fileName;
+        Bytes bytes;
+        int target;
+        int flags;
+        Encoding wantEncoding;
+        sound::PrepareOptions wantOptions;
+        const char* arrayName;
+    };
+    const Row rows[] = {
+        {"16-bit stereo, progmem",
+         "Bell Ring.wav",
+         stereo16At44k,
+         2,
+         8,
+         Encoding::ImaAdpcm,
+         {},
+         "Bell_Ring_adpcm"},
+        {"raw, C, normalized",
+         "clip.raw",
+         {128, 200, 60, 128, 140},
+         0,
+         8 | 1,
+         Encoding::ImaAdpcm,
+         {true, false},
+         "clip_adpcm"},
+        {"bit 3 clear: 8-bit PCM", "clip.raw", {128, 200, 60}, 0, 0, Encoding::Pcm8, {}, "clip_wave"},
+        {"a sound only a decoder reads, firmware",
+         "voice.wav",
+         compressed,
+         1,
+         8,
+         Encoding::ImaAdpcm,
+         {},
+         "voice_adpcm"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ClipRequest request;
+        request.fileName = row.fileName;
+        request.target = static_cast<Target>(row.target);
+        request.rate = 8000;
+        request.options = row.wantOptions;
+        request.encoding = row.wantEncoding;
+        const auto length = static_cast<std::uint32_t>(row.bytes.size());
+        BoardClip want = makeClip(row.bytes.data(), length, request);
+        Clip2cClip* first =
+            clip2c_make_clip(row.bytes.data(), length, row.fileName, nullptr, 0, row.target, 8000, row.flags);
+        expectSame(first, want, row.name);
+        Clip2cClip* got = first;
+        if (want.outcome == ClipOutcome::NeedsDecoder) {
+            const float planar[] = {0.5f, -0.5f, 0.25f, 0.0f, 0.75f};
+            want = makeDecodedClip(want, request, planar, 1, 5);
+            got = clip2c_make_decoded_clip(first, planar, 1, 5);
+            expectSame(got, want, row.name);
+        }
+        ASSERT_EQ(want.outcome, ClipOutcome::Made);
+        EXPECT_EQ(want.result.arrayName, row.arrayName);
+        EXPECT_STREQ(clip2c_clip_array_name(got), row.arrayName);
+        EXPECT_EQ(clip2c_clip_encoding(got), static_cast<int>(row.wantEncoding));
+        EXPECT_EQ(clip2c_clip_adpcm_samples(got), want.result.adpcmSamples);
+        const std::vector<std::int16_t> decoded(clip2c_clip_decoded(got),
+                                                clip2c_clip_decoded(got) + clip2c_clip_decoded_count(got));
+        if (row.wantEncoding == Encoding::ImaAdpcm) {
+            EXPECT_GT(want.result.adpcmSamples, 0U);
+            EXPECT_EQ(decoded, sound::decodeAdpcm(want.result.samples.data(), want.result.samples.size(),
+                                                  want.result.adpcmSamples));
+            EXPECT_EQ(decoded.size(), want.result.adpcmSamples);
+        } else {
+            EXPECT_TRUE(decoded.empty());
+        }
+        if (got != first) clip2c_clip_free(got);
+        clip2c_clip_free(first);
+    }
+}
+
+// Bit 3 of a bank's flags asks for IMA ADPCM for every clip.
+TEST(PageExports, ImaAdpcmBank) {
+    const Bytes jump = waveOf(1, 1, 1, {128, 150, 106, 128}, false, 8000);
+    const Bytes coin = waveOf(1, 2, 2, frames(2, {0, 0, 9000, 9000, -9000, -9000, 0, 0}), false, 22050);
+    for (const int flags : {8, 8 | 2}) {
+        SCOPED_TRACE(flags);
+        BankRequest request;
+        request.name = "sfx";
+        request.target = Target::Progmem;
+        request.rate = 8000;
+        request.options.trim = (flags & 2) != 0;
+        request.encoding = Encoding::ImaAdpcm;
+        request.files = {{jump.data(), static_cast<std::uint32_t>(jump.size()), "jump.wav", std::nullopt},
+                         {coin.data(), static_cast<std::uint32_t>(coin.size()), "coin.wav", std::nullopt}};
+        const BankResult want = makeBank(request);
+        Clip2cBank* got = clip2c_bank_new("sfx", 0, 2, 8000, flags);
+        EXPECT_EQ(got->request.encoding, Encoding::ImaAdpcm);
+        for (const Bytes* file : {&jump, &coin}) {
+            const auto length = static_cast<std::uint32_t>(file->size());
+            auto* block = static_cast<std::uint8_t*>(clip2c_alloc(length));
+            std::copy(file->begin(), file->end(), block);
+            clip2c_bank_add(got, block, length, file == &jump ? "jump.wav" : "coin.wav", nullptr);
+        }
+        clip2c_bank_make(got);
+        expectSameBank(got, want, "IMA ADPCM bank");
         clip2c_bank_free(got);
     }
 }

@@ -10,6 +10,9 @@
   board     clips of any PCM WAV the engine prepares, at other rates too, with
             the options to give the page and clip2c-board alike, whose
             texts must be the same bytes
+  adpcm     clips the page encodes as IMA ADPCM: PCM WAV files, whose texts
+            must be clip2c-board --encoding ima-adpcm's, and a file only the
+            browser decodes; each .wav download played by sox and ffmpeg
   narrow    clips shown at 375 px, one with a long prepared name
   banks     files made into banks (three WAV files at three rates, one to
             add, a second jump.wav for a clash, a long name for 375 px) and
@@ -70,7 +73,7 @@ def main():
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
     cases = {"converts": [], "refusals": [], "prepares": [], "skipped": [], "names": [], "notices": [],
-             "shaping": [], "board": [], "narrow": []}
+             "shaping": [], "board": [], "narrow": [], "adpcm": []}
 
     def put(table, row, name, data):
         folder = os.path.join(out, "%s-%02d" % (table, len(cases[table])))
@@ -310,6 +313,29 @@ def main():
                    **row)
         put("board", row, file_name, data)
 
+    # --- IMA ADPCM: the same clips encoded ------------------------------------------
+    # `board`: compared with clip2c-board --encoding ima-adpcm (which reads
+    # no MP3 or OGG); `rate` None keeps an 8-bit WAV's own rate (no --rate).
+    adpcm_rows = [
+        ("16-bit stereo 44.1 kHz WAV, firmware at 8000 Hz", "Bell Ring 44k.wav", stereo44,
+         dict(target="firmware", rate=8000)),
+        ("16-bit mono 22050 Hz WAV, C at 11025 Hz, normalize and trim", "voice22.wav",
+         wave_module_file(pcm16(chord(22050, 0.4, 1, 9000)), 1, 2, 22050),
+         dict(target="c", rate=11025, normalize=True, trim=True)),
+        ("16-bit stereo 44.1 kHz WAV, progmem at 8000 Hz, named bell", "Bell Ring 44k.wav", stereo44,
+         dict(target="progmem", rate=8000, chosen="bell")),
+        ("8-bit mono WAV at its own 11025 Hz", "kept11.wav",
+         pcm8(bytes(128 + v // 256 for v in chord(11025, 0.25, 1, 25000)), rate=11025),
+         dict(target="c", rate=None)),
+    ]
+    for name, file_name, data, row in adpcm_rows:
+        row = dict(dict(name=name, target="c", chosen=None, normalize=False, trim=False, board=True), **row)
+        put("adpcm", row, file_name, data)
+    for row in [r for r in cases["prepares"] if r["file"].endswith((".ogg", ".mp3"))]:
+        cases["adpcm"].append(dict(name=os.path.basename(row["file"]) + ", decoded by the browser, C at 8000 Hz",
+                                   file=row["file"], target="c", rate=8000, chosen=None, normalize=False,
+                                   trim=False, board=False))
+
     # --- Banks: several files in one header, beside clip2c-board --bank ----------
     def bank_file(key, file_name, data):
         folder = os.path.join(out, "bank-" + key)
@@ -351,6 +377,8 @@ def main():
     put("narrow", {"name": "a proposed name", "prepared": False}, "Bell Ring - final (v2).wav", pcm8(ramp(64)))
     put("narrow", {"name": "a long prepared name", "prepared": True}, "Bell_Ring_final_mix_v2_for_the_board.wav",
         wave_module_file(pcm16(chord(22050, 0.2, 2, 12000)), 2, 2, 22050))
+    put("narrow", {"name": "a long name in IMA ADPCM", "prepared": True, "encoding": "ima-adpcm"},
+        "Bell_Ring_final_mix_v2_for_the_board.wav", wave_module_file(pcm16(chord(22050, 0.2, 2, 12000)), 2, 2, 22050))
 
     # --- Long runs: no main-thread task over 100 ms ------------------------------
     long_runs = os.path.join(out, "long")

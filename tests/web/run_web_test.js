@@ -102,6 +102,7 @@ async function setOptions(page, signed, rate, more = {}) {
     document.getElementById('signed').checked = s;
     document.getElementById('rate').value = String(r);
     document.getElementById('target').value = m.target || 'c';
+    document.getElementById('encoding').value = m.encoding || 'pcm8';
     document.getElementById('normalize').checked = !!m.normalize;
     document.getElementById('trim').checked = !!m.trim;
   }, signed, rate, more);
@@ -189,6 +190,7 @@ function wavParts(bytes) {
       parts.tag = bytes.readUInt16LE(pos + 8);
       parts.channels = bytes.readUInt16LE(pos + 10);
       parts.rate = bytes.readUInt32LE(pos + 12);
+      parts.blockAlign = bytes.readUInt16LE(pos + 20);
       parts.bits = bytes.readUInt16LE(pos + 22);
     } else if (id === 'data') {
       parts.samples = bytes.subarray(pos + 8, pos + 8 + size);
@@ -669,7 +671,7 @@ async function narrow(page, opts, rows) {
   await page.setViewport({width: 375, height: 800});
   for (const row of rows) {
     const problems = [];
-    await setOptions(page, false, 8000, {target: 'progmem'});
+    await setOptions(page, false, 8000, {target: 'progmem', encoding: row.encoding});
     await choose(page, row.file);
     const wide = await page.evaluate(() => {
       const out = [];
@@ -731,6 +733,133 @@ async function likeTheBoard(page, opts, rows) {
     check(problems, /^blob:/.test(got.clipHref || ''), 'no prepared clip offered');
     record(name, problems);
   }
+}
+
+// --- IMA ADPCM --------------------------------------------------------------------
+
+// The array `name` of a header as the bytes its values say.
+function arrayBytes(text, name) {
+  const at = text.indexOf(' ' + name + '[');
+  if (at < 0) return null;
+  const from = text.indexOf('{', at), to = text.indexOf('};', from);
+  return Buffer.from((text.slice(from + 1, to).match(/0x[0-9a-fA-F]+|\d+/g) || []).map(Number));
+}
+
+// The samples a header's own decoder gives for its clip, compiled by the
+// host's cc: clip2c_adpcm_next `<array>_samples` times, as 16-bit
+// little-endian; null when it does not build or run.
+function headerDecoder(problems, folder, text, array) {
+  const header = path.join(folder, 'clip.h'), main = path.join(folder, 'decode.c'), exe = path.join(folder, 'decode');
+  fs.writeFileSync(header, text);
+  fs.writeFileSync(main, '#include <stdio.h>\n#include "clip.h"\nint main(void) {\n' +
+      '\tstruct clip2c_adpcm d;\n\tclip2c_adpcm_start(&d, ' + array + ', ' + array + '_samples);\n' +
+      '\tfor (unsigned long i = 0; i < ' + array + '_samples; i++) {\n\t\tint16_t s = clip2c_adpcm_next(&d);\n' +
+      '\t\tunsigned char le[2] = {(unsigned char)(s & 0xff), (unsigned char)((s >> 8) & 0xff)};\n' +
+      '\t\tfwrite(le, 1, 2, stdout);\n\t}\n\treturn 0;\n}\n');
+  const built = compile(problems, 'cc -std=c99 with the header', 'cc', ['-std=c99', '-pedantic-errors', '-Wall',
+    '-Wextra', '-Werror', main, '-o', exe]);
+  if (built.status !== 0) return null;
+  const ran = spawnSync(exe, [], {maxBuffer: 1 << 26});
+  check(problems, ran.status === 0, 'the decoder exited ' + ran.status);
+  return ran.status === 0 ? ran.stdout : null;
+}
+
+// #encoding ima-adpcm: the text is clip2c-board --encoding ima-adpcm's for a
+// PCM WAV file; for every clip, the figures are the header's, and the
+// .wav download is an IMA ADPCM WAV file whose data is the header's array,
+// which sox decodes to the very samples of the header's decoder and
+// ffmpeg plays whole.
+async function adpcm(page, opts, rows) {
+  for (const row of rows) {
+    const problems = [];
+    await setOptions(page, false, row.rate || 8000, {target: row.target, encoding: 'ima-adpcm',
+      normalize: row.normalize, trim: row.trim});
+    await choose(page, row.file);
+    if (row.chosen) await rename(page, row.chosen);
+    const got = await outcome(page);
+    const shown = await page.evaluate(() => ({flash: document.getElementById('flash').textContent,
+      suffix: document.getElementById('array-suffix').textContent}));
+    check(problems, got.state === 'done', 'state ' + got.state + ', message ' + JSON.stringify(got.message));
+    const text = got.text ? got.text.toString('latin1') : '';
+    if (row.board) {
+      const args = ['--encoding', 'ima-adpcm', '--target', row.target];
+      if (row.rate) args.push('--rate', String(row.rate));
+      if (row.chosen) args.push('--name', row.chosen);
+      if (row.normalize) args.push('--normalize');
+      if (row.trim) args.push('--trim');
+      const native = runBoard(opts, path.basename(row.file), fs.readFileSync(row.file), args);
+      check(problems, native.status === 0, 'clip2c-board ' + args.join(' ') + ' exited ' + native.status + ': ' +
+          native.stderr.slice(0, 300));
+      sameBytes(problems, 'texts', got.text, native.text);
+      check(problems, got.fit !== '' && native.stderr.includes(got.fit),
+          'the fit ' + JSON.stringify(got.fit) + ' is not clip2c-board\'s: ' + native.stderr);
+    }
+    const defined = /\n#define (\w+)_adpcm_samples (\d+)\n/.exec(text);
+    const rate = /\n#define \w+_adpcm_rate (\d+)\n/.exec(text);
+    if (!defined || !rate) {
+      record('IMA ADPCM: ' + row.name, problems.concat('no _samples or _rate define in the text'));
+      continue;
+    }
+    const stem = defined[1], array = stem + '_adpcm', samples = Number(defined[2]);
+    const bytes = arrayBytes(text, array);
+    check(problems, got.name === stem && shown.suffix === '_adpcm', 'the hint names ' + got.name + shown.suffix);
+    check(problems, got.downloadName === stem + '.h' && got.clipName === stem + '.wav' && !got.clipHidden,
+        'downloads ' + got.downloadName + ' and ' + got.clipName);
+    check(problems, got.sampleCount === samples.toLocaleString('en-US'), 'samples shown ' + got.sampleCount +
+        ', the text says ' + samples);
+    check(problems, bytes && shown.flash === bytes.length.toLocaleString('en-US') + ' bytes', 'flash shown ' +
+        shown.flash + ', the array holds ' + (bytes ? bytes.length : 'no') + ' bytes');
+    check(problems, / \u2192 IMA ADPCM mono \d+ Hz/.test(got.prepared), 'prepared: ' + JSON.stringify(got.prepared));
+    check(problems, got.status.includes(got.fit), 'the status line does not carry the fit');
+    const wav = got.wav ? wavParts(got.wav) : {};
+    check(problems, wav.tag === 0x11 && wav.channels === 1 && wav.bits === 4 && wav.blockAlign === 256 &&
+        wav.rate === Number(rate[1]), 'the .wav is tag ' + wav.tag + ', ' + wav.channels + ' channels, ' + wav.bits +
+        ' bits, blocks of ' + wav.blockAlign + ', ' + wav.rate + ' Hz');
+    sameBytes(problems, 'the .wav\'s data and the array', wav.samples, bytes);
+    const folder = path.join(opts.scratch, 'adpcm-' + ++scratchCount);
+    fs.mkdirSync(folder, {recursive: true});
+    const file = path.join(folder, got.clipName || 'clip.wav');
+    fs.writeFileSync(file, got.wav || '');
+    const sox = spawnSync('sox', [file, '-t', 'raw', '-e', 'signed', '-b', '16', '-'], {maxBuffer: 1 << 26});
+    check(problems, sox.status === 0, 'sox exited ' + sox.status + ': ' + String(sox.stderr).slice(0, 300));
+    const ffmpeg = spawnSync('ffmpeg', ['-v', 'error', '-i', file, '-f', 's16le', '-'], {maxBuffer: 1 << 26});
+    check(problems, ffmpeg.status === 0 && ffmpeg.stdout.length === 2 * samples, 'ffmpeg exited ' + ffmpeg.status +
+        ' with ' + ffmpeg.stdout.length / 2 + ' samples of ' + samples + ': ' + String(ffmpeg.stderr).slice(0, 300));
+    // The decoder is compiled for the host: the AVR targets' read program memory.
+    if (row.target === 'c' || row.target === 'firmware') {
+      const decoded = headerDecoder(problems, folder, got.text || '', array);
+      check(problems, decoded && decoded.length === 2 * samples, 'the header\'s decoder gave ' +
+          (decoded ? decoded.length / 2 : 'no') + ' samples of ' + samples);
+      sameBytes(problems, 'sox\'s samples and the header decoder\'s', sox.stdout, decoded);
+    } else {
+      check(problems, sox.stdout.length === 2 * samples, 'sox decoded ' + sox.stdout.length / 2 + ' samples of ' +
+          samples);
+    }
+    record('IMA ADPCM: ' + row.name, problems);
+  }
+
+  // The control re-runs the clip: back to 8-bit PCM, then Play sounds the
+  // decoded samples of IMA ADPCM.
+  const problems = [], row = rows[0];
+  await setOptions(page, false, row.rate, {target: row.target, encoding: 'ima-adpcm'});
+  await choose(page, row.file);
+  let before = await runCount(page);
+  await page.select('#encoding', 'pcm8');
+  await waitForRun(page, before);
+  const got = await outcome(page);
+  const native = runBoard(opts, path.basename(row.file), fs.readFileSync(row.file),
+      ['--target', row.target, '--rate', String(row.rate)]);
+  sameBytes(problems, 'texts after #encoding pcm8', got.text, native.text);
+  const suffix = await page.$eval('#array-suffix', (s) => s.textContent);
+  check(problems, suffix === '_wave', 'the hint says ' + suffix);
+  before = await runCount(page);
+  await page.select('#encoding', 'ima-adpcm');
+  await waitForRun(page, before);
+  await page.click('#play');
+  await page.waitForFunction(() => document.getElementById('play').dataset.playing === 'yes', {timeout: 5000})
+      .catch(() => problems.push('the IMA ADPCM clip never started playing'));
+  await page.click('#play');
+  record('IMA ADPCM: #encoding re-runs the clip; Play plays it', problems);
 }
 
 // axe-core's violations on the page as it is, one line each.
@@ -1229,6 +1358,7 @@ async function main() {
     await optionsRerun(page, opts, cases);
     await controls(page, cases);
     await likeTheBoard(page, opts, cases.board);
+    await adpcm(page, opts, cases.adpcm);
     await banks(page, opts, cases);
     await narrow(page, opts, cases.narrow);
     await speed(page, opts, cases.speed.file);
