@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 # clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [STORAGE <words>...]
-#                 [TARGET c|firmware|progmem|flash] [NAME <name>] [RATE <hz>] [NORMALIZE] [TRIM])
+#                 [TARGET c|firmware|progmem|flash] [ENCODING pcm8|ima-adpcm] [NAME <name>] [RATE <hz>]
+#                 [NORMALIZE] [TRIM])
 #
 # Converts <clip> (a .raw or .wav file; relative to the calling
 # CMakeLists.txt's folder, or absolute) at build time into <name>.h, where
@@ -10,11 +11,16 @@
 # to <target>'s include directories, so a source of <target> writes
 # #include "<name>.h". SIGNED writes signed values.
 #
-# The board options TARGET, NAME, RATE, NORMALIZE and TRIM make the header
-# clip2c-board's text for those choices (clip2c::clip2c-board), which takes
-# any PCM WAV file: RATE is the rate a WAV file is prepared at (resampled
-# when it has another) and a raw clip plays at. Without any of them the
-# header is clip2c's text (clip2c::clip2c), which takes 8-bit mono clips.
+# The board options TARGET, ENCODING, NAME, RATE, NORMALIZE and TRIM make
+# the header clip2c-board's text for those choices (clip2c::clip2c-board),
+# which takes any PCM WAV file: RATE is the rate a WAV file is prepared at
+# (resampled when it has another) and a raw clip plays at. ENCODING
+# ima-adpcm makes the array <name>_adpcm of 4-bit IMA ADPCM, half the bytes,
+# with <name>_adpcm_rate, <name>_adpcm_samples, <name>_adpcm_block_bytes and
+# the decoder (clip2c_adpcm_start, clip2c_adpcm_next) in the header; it does
+# not go with SOURCE, and SIGNED has no effect on it. Without any board
+# option the header is clip2c's text (clip2c::clip2c), which takes 8-bit
+# mono clips.
 #
 # Without SOURCE the header is that text: it defines the array. With SOURCE
 # the array is defined once, in <name>_wave.c (<name>_wave.cpp when C is not
@@ -316,6 +322,15 @@ function(_clip2c_check_target function value)
   endif()
 endfunction()
 
+# Stops configuring unless <value> is one of clip2c-board's encodings;
+# <function> names the caller in the message.
+function(_clip2c_check_encoding function value)
+  if(NOT "${value}" MATCHES "^(pcm8|ima-adpcm)$")
+    message(FATAL_ERROR "${function}: ENCODING \"${value}\" is not one of clip2c-board's encodings: "
+                        "give pcm8 or ima-adpcm")
+  endif()
+endfunction()
+
 # Stops configuring unless <value> is a rate that goes into C as it is: no
 # leading 0, which C would read as octal, and no more than clip2c-board
 # makes a clip at.
@@ -377,16 +392,17 @@ function(_clip2c_attach target prefix header out_dir source)
 endfunction()
 
 function(clip2c_add_clip target clip)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE;NORMALIZE;TRIM" "RATE;TARGET;NAME" "STORAGE")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "SIGNED;SOURCE;NORMALIZE;TRIM" "RATE;TARGET;ENCODING;NAME" "STORAGE")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "clip2c_add_clip: unexpected arguments: ${arg_UNPARSED_ARGUMENTS} (usage: "
                         "clip2c_add_clip(<target> <clip> [SIGNED] [SOURCE] [STORAGE <words>] "
-                        "[TARGET c|firmware|progmem|flash] [NAME <name>] [RATE <hz>] [NORMALIZE] [TRIM]))")
+                        "[TARGET c|firmware|progmem|flash] [ENCODING pcm8|ima-adpcm] [NAME <name>] "
+                        "[RATE <hz>] [NORMALIZE] [TRIM]))")
   endif()
   # A board option given, even without its value, makes the clip
   # clip2c-board's; its target is then c unless TARGET names another.
   set(board_target "")
-  foreach(keyword TARGET NAME RATE)
+  foreach(keyword TARGET ENCODING NAME RATE)
     if(DEFINED arg_${keyword} OR "${keyword}" IN_LIST arg_KEYWORDS_MISSING_VALUES)
       set(board_target c)
     endif()
@@ -401,6 +417,15 @@ function(clip2c_add_clip target clip)
                           "the array in program memory themselves; leave out one or the other")
     endif()
     set(board_target ${arg_TARGET})
+  endif()
+  if(DEFINED arg_ENCODING OR "ENCODING" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    _clip2c_check_encoding(clip2c_add_clip "${arg_ENCODING}")
+    # SOURCE splits an 8-bit array's text into a definition and a
+    # declaration; an IMA ADPCM header also holds its decoder and defines.
+    if(arg_SOURCE AND arg_ENCODING STREQUAL "ima-adpcm")
+      message(FATAL_ERROR "clip2c_add_clip: SOURCE does not go with ENCODING ima-adpcm: the header "
+                          "defines the array beside its decoder; leave out SOURCE and include it in one file")
+    endif()
   endif()
   if(DEFINED arg_RATE OR "RATE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     _clip2c_check_rate(clip2c_add_clip "${arg_RATE}")
@@ -490,6 +515,9 @@ function(clip2c_add_clip target clip)
     # clip2c-board makes the clip, or tells the rate of clip2c's.
     if(board_target)
       set(board_arguments --name "${name}")
+      if(DEFINED arg_ENCODING)
+        list(APPEND board_arguments --encoding "${arg_ENCODING}")
+      endif()
       if(DEFINED arg_RATE)
         list(APPEND board_arguments --rate "${arg_RATE}")
       endif()
@@ -549,8 +577,8 @@ function(clip2c_add_clip target clip)
   _clip2c_attach("${target}" "clip2c_${name}" "${header}" "${out_dir}" "${source}")
 endfunction()
 
-# clip2c_add_bank(<target> <bank> CLIPS <clip>... [TARGET c|firmware|progmem|flash] [RATE <hz>]
-#                 [NORMALIZE] [TRIM] [SIGNED] [SOURCE])
+# clip2c_add_bank(<target> <bank> CLIPS <clip>... [TARGET c|firmware|progmem|flash]
+#                 [ENCODING pcm8|ima-adpcm] [RATE <hz>] [NORMALIZE] [TRIM] [SIGNED] [SOURCE])
 #
 # Makes the clips (each relative to the calling CMakeLists.txt's folder, or
 # absolute), in the order given, into one header <bank>.h at build time:
@@ -561,14 +589,15 @@ endfunction()
 # directories. With SOURCE the arrays and the table are defined once, in
 # <bank>_bank.c (<bank>_bank.cpp when C is not enabled) compiled into
 # <target>, and the header declares them extern, keeping the rest, so any
-# number of C and C++ files may include it. Made again when a clip,
-# clip2c-board or the arguments change.
+# number of C and C++ files may include it. ENCODING ima-adpcm makes every
+# clip IMA ADPCM, with the decoder once in the header (no SOURCE then).
+# Made again when a clip, clip2c-board or the arguments change.
 function(clip2c_add_bank target bank)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "NORMALIZE;TRIM;SIGNED;SOURCE" "TARGET;RATE" "CLIPS")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "NORMALIZE;TRIM;SIGNED;SOURCE" "TARGET;ENCODING;RATE" "CLIPS")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "clip2c_add_bank: unexpected arguments: ${arg_UNPARSED_ARGUMENTS} (usage: "
                         "clip2c_add_bank(<target> <bank> CLIPS <clip>... [TARGET c|firmware|progmem|flash] "
-                        "[RATE <hz>] [NORMALIZE] [TRIM] [SIGNED] [SOURCE]))")
+                        "[ENCODING pcm8|ima-adpcm] [RATE <hz>] [NORMALIZE] [TRIM] [SIGNED] [SOURCE]))")
   endif()
   # The bank names the header, the table, the accessor and the enum.
   if(NOT "${bank}" MATCHES "^[A-Za-z][A-Za-z0-9_]*$")
@@ -585,6 +614,14 @@ function(clip2c_add_bank target bank)
     set(board_target ${arg_TARGET})
   endif()
   set(board_arguments --bank "${bank}")
+  if(DEFINED arg_ENCODING OR "ENCODING" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    _clip2c_check_encoding(clip2c_add_bank "${arg_ENCODING}")
+    if(arg_SOURCE AND arg_ENCODING STREQUAL "ima-adpcm")
+      message(FATAL_ERROR "clip2c_add_bank: SOURCE does not go with ENCODING ima-adpcm: the header "
+                          "defines the arrays beside their decoder; leave out SOURCE and include it in one file")
+    endif()
+    list(APPEND board_arguments --encoding "${arg_ENCODING}")
+  endif()
   if(DEFINED arg_RATE OR "RATE" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     _clip2c_check_rate(clip2c_add_bank "${arg_RATE}")
     list(APPEND board_arguments --rate "${arg_RATE}")

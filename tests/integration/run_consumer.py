@@ -24,6 +24,9 @@ shared by two files through SOURCE) and ATmega328P programs with their clip
 in flash, by hand and through STORAGE __flash and PROGMEM, and an Uno
 build of a folder of stereo WAV files through TARGET progmem RATE 8000;
 each reads the ELF file for where the arrays lie and what they hold.
+IMA ADPCM (ENCODING ima-adpcm, tests/consumer/adpcm): the header as
+clip2c-board writes it, decoded by a host C program to its count of
+samples, and an Uno build with the array and the decoder's table in flash.
 Banks (clip2c_add_bank): its configure-time refusals and clips the tool
 refuses among the rows above, and an Uno build of three WAV files at three
 rates (tests/consumer/bank), the header as clip2c-board --bank writes it,
@@ -300,6 +303,17 @@ RULE_ROWS = [
      "clip2c_add_bank: unexpected arguments: LOUD"),
     ("bank named as a clip", ["sfx.wav"], ["clip2c_add_clip(app sfx.wav)", "clip2c_add_bank(app sfx CLIPS sfx.wav)"],
      "already has a clip or a bank named sfx"),
+    ("unknown ENCODING", ["tone.wav"], ["clip2c_add_clip(app tone.wav ENCODING adpcm)"],
+     'clip2c_add_clip: ENCODING "adpcm" is not one of clip2c-board\'s encodings: give pcm8 or ima-adpcm'),
+    ("ENCODING without a value", ["tone.wav"], ["clip2c_add_clip(app tone.wav ENCODING)"],
+     'ENCODING "" is not one of'),
+    ("ENCODING ima-adpcm with SOURCE", ["tone.wav"], ["clip2c_add_clip(app tone.wav ENCODING ima-adpcm SOURCE)"],
+     "clip2c_add_clip: SOURCE does not go with ENCODING ima-adpcm"),
+    ("bank, unknown ENCODING", ["tone.wav"], ["clip2c_add_bank(app sfx CLIPS tone.wav ENCODING IMA-ADPCM)"],
+     'clip2c_add_bank: ENCODING "IMA-ADPCM" is not one of clip2c-board\'s encodings'),
+    ("bank, ENCODING ima-adpcm with SOURCE", ["tone.wav"],
+     ["clip2c_add_bank(app sfx CLIPS tone.wav ENCODING ima-adpcm SOURCE)"],
+     "clip2c_add_bank: SOURCE does not go with ENCODING ima-adpcm"),
 ]
 
 
@@ -519,8 +533,10 @@ def board_argv(prefix, clip, more):
     """clip2c-board's command line for the function's options <more> (a
     string of them, as in the call) on <clip>, without -o."""
     words, argv = more.split(), [board_exe(prefix)]
-    values = {w: words[i + 1] for i, w in enumerate(words[:-1]) if w in ("TARGET", "NAME", "RATE")}
+    values = {w: words[i + 1] for i, w in enumerate(words[:-1]) if w in ("TARGET", "ENCODING", "NAME", "RATE")}
     argv += ["--target", values.get("TARGET", "c"), "--name", values.get("NAME", clip_base(clip))]
+    if "ENCODING" in values:
+        argv += ["--encoding", values["ENCODING"]]
     if "RATE" in values:
         argv += ["--rate", values["RATE"]]
     return argv + ["--" + w.lower() for w in ("NORMALIZE", "TRIM", "SIGNED") if w in words] + [clip]
@@ -1051,6 +1067,59 @@ def check_uno(args, prefix):
     check_defined_once("uno, SOURCE", "avr-", build, "song_wave", "song_wave.cpp")
 
 
+# --- IMA ADPCM: half the bytes, the decoder in the header ---------------------
+
+ADPCM_BEEP = pcm_wave(sine_frames(0.6, 44100, 2, 0.5), 44100, 16)  # 16-bit stereo 44.1 kHz
+
+
+def check_adpcm(args, prefix):
+    """tests/consumer/adpcm with ENCODING ima-adpcm: for the host, the
+    header is clip2c-board's text, and a C program decodes it to
+    beep_adpcm_samples samples of sound; for an Uno (TARGET progmem), the
+    header is clip2c-board's text too, the array and the decoder lie in
+    flash and the program takes no RAM."""
+    src = os.path.join(args.scratch, "adpcm")
+    shutil.copytree(os.path.join(args.source, "tests", "consumer", "adpcm"), src)
+    beep = os.path.join(src, "beep.wav")
+    with open(beep, "wb") as f:
+        f.write(ADPCM_BEEP)
+    host = os.path.join(src, "host")
+    if configure_and_build("adpcm, host", src, host, args.generator[0], ["-Dclip2c_DIR=" + package_dir(prefix)]):
+        expected = board_text(args, prefix, beep, "ENCODING ima-adpcm RATE 8000")
+        header = os.path.join(host, "clip2c_clips", "adpcm_count", "beep.h")
+        text = open(header, "rb").read() if os.path.isfile(header) else b""
+        if text != expected:
+            tally.fail("adpcm, host: beep.h is not clip2c-board's text for ENCODING ima-adpcm RATE 8000:\n%s"
+                       % text[:300].decode("ascii", "replace"))
+        count = re.search(rb"\n#define beep_adpcm_samples (\d+)\n", expected)
+        code, out = run([os.path.join(host, "adpcm_count")], expect_ok=False)
+        said = out.split()
+        print("adpcm, host: decoded %s samples, %s bytes" % (said[:1], len(text_samples(expected))))
+        # 0.6 s at 8000 Hz, the last block's nibbles made whole words; a
+        # tone at half of full scale, not silence.
+        if (code != 0 or not count or said[0] != count.group(1).decode() or count.group(1) != b"4802"
+                or said[2:] != ["0", "8000"] or int(said[1]) < 4800 * 16384 * 0.5):
+            tally.fail("adpcm, host: adpcm_count said %r (exit %d), the header %r samples"
+                       % (out, code, count and count.group(1)))
+    if shutil.which("avr-gcc") is None:
+        print("adpcm, uno: skipped, no avr-gcc")
+        return
+    build = os.path.join(src, "uno")
+    toolchain = os.path.join(args.source, "tests", "consumer", "avr", "atmega328p.cmake")
+    if not configure_and_build("adpcm, uno", src, build, args.generator[0],
+                               ["-DCMAKE_TOOLCHAIN_FILE=" + toolchain, "-Dclip2c_DIR=" + package_dir(prefix)]):
+        return
+    expected = board_text(args, prefix, beep, "ENCODING ima-adpcm TARGET progmem RATE 8000")
+    header = os.path.join(build, "clip2c_clips", "adpcm_player", "beep.h")
+    if (open(header, "rb").read() if os.path.isfile(header) else b"") != expected:
+        tally.fail("adpcm, uno: beep.h is not clip2c-board's text for ENCODING ima-adpcm TARGET progmem RATE 8000")
+    elf = os.path.join(build, "adpcm_player.elf")
+    check_avr_elf("adpcm, uno", elf, text_samples(expected), "beep_adpcm")
+    check_array_in_flash("adpcm, uno, the step table", "avr-", elf, "clip2c_adpcm_steps", ".text", (0, 32 * 1024),
+                         struct.pack("<89H", *map(int, re.search(rb"clip2c_adpcm_steps\[89\] = \{(.*?)\}", expected,
+                                                                re.S).group(1).replace(b",", b" ").split())))
+
+
 # --- banks: several clips in one header ---------------------------------------
 
 def bank_argv(prefix, bank, more, clips, output):
@@ -1232,6 +1301,7 @@ def main():
     check_firmware(args, prefix)
     check_avr(args, prefix)
     check_uno(args, prefix)
+    check_adpcm(args, prefix)
     check_bank(args, prefix)
 
     return tally.finish()
