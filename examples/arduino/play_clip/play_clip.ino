@@ -2,21 +2,31 @@
 // play_clip: plays a sound clip kept in flash through pin 11 of an Arduino
 // Uno (ATmega328P, 16 MHz), once after every reset, then rests silent.
 //
-// The clip is a header written by clip2c's page (target "progmem"), saved
-// as clip.h next to this file. It declares the array (unsigned or signed
-// 8-bit samples, in flash) and its sample rate in Hz. Another header or
-// array name: change the three lines below.
+// The clip is a header written by clip2c's page or clip2c-board (target
+// "progmem"), saved as clip.h next to this file. It declares the array, in
+// flash, and its sample rate in Hz: either 8-bit samples (unsigned or
+// signed), or IMA ADPCM (--encoding ima-adpcm: half the bytes, 4 bits a
+// sample) with its decoder, which the header's CLIP2C_ADPCM_DECODER tells.
+// Another header or array name: change the #include and the lines naming
+// the array below (clip_wave for 8-bit samples, clip_adpcm for ADPCM).
 //
 // Sound: Timer2 runs fast PWM at 62.5 kHz on pin 11 (OC2A); its duty cycle
 // is the sample. Timer1 interrupts once per sample at the clip's rate and
-// loads the next sample from flash. A low-pass (1 kOhm, 100 nF to ground)
-// on pin 11 turns the pulses into the sound; see doc/arduino.md.
+// loads the next sample from flash, or decodes it there from ADPCM and puts
+// out its high byte. A low-pass (1 kOhm, 100 nF to ground) on pin 11 turns
+// the pulses into the sound; see doc/arduino.md.
 #include <avr/pgmspace.h>
 #include <avr/sleep.h>
 
 #include "clip.h"
+#ifdef CLIP2C_ADPCM_DECODER
+#define CLIP clip_adpcm
+#define CLIP_RATE clip_adpcm_rate
+#define CLIP_SAMPLES clip_adpcm_samples
+#else
 #define CLIP clip_wave
 #define CLIP_RATE clip_wave_rate
+#endif
 
 // After the clip: 0 rests silent for good (the CPU sleeps until the next
 // reset), a number plays the clip again after that many milliseconds (which
@@ -27,9 +37,11 @@
 
 // The middle level, where the pin rests when no clip plays.
 const uint8_t SILENCE = 128;
+#ifndef CLIP2C_ADPCM_DECODER
 const uint16_t CLIP_LENGTH = sizeof(CLIP) / sizeof(CLIP[0]);
 // A signed clip (char, silence 0) is played shifted by 128.
 const bool CLIP_SIGNED = (__typeof__(CLIP[0]))-1 < 0;
+#endif
 
 // Timer1 counts the CPU clock, divided by 8 or 64 when a sample lasts too
 // long for its 16 bits (rates below 245 Hz). TIMER1_TICKS is the rounded
@@ -45,6 +57,23 @@ const unsigned long TIMER1_TICKS = (F_CPU / TIMER1_DIVIDER + CLIP_RATE / 2) / CL
 static_assert(CLIP_RATE >= 4 && CLIP_RATE <= 62500, "play_clip plays rates from 4 to 62500 Hz");
 static_assert(TIMER1_TICKS >= 2 && TIMER1_TICKS <= 65536UL, "the clip's rate does not fit Timer1");
 
+#ifdef CLIP2C_ADPCM_DECODER
+// Where the decoder stands in the clip (12 bytes of RAM); its count of
+// samples to come is 0 when the clip has ended.
+struct clip2c_adpcm decoder;
+
+// Once per sample: decodes the next sample and puts out its high byte,
+// shifted by 128 (the 16-bit sample's silence, 0, becomes the middle
+// level), or after the last one the middle level, and stops.
+ISR(TIMER1_COMPA_vect) {
+    if (decoder.left != 0) {
+        OCR2A = (uint8_t)((clip2c_adpcm_next(&decoder) >> 8) + 128);
+    } else {
+        OCR2A = SILENCE;
+        TIMSK1 = 0;
+    }
+}
+#else
 // The index of the next sample; CLIP_LENGTH when the clip has ended.
 volatile uint16_t next_sample = CLIP_LENGTH;
 
@@ -61,11 +90,19 @@ ISR(TIMER1_COMPA_vect) {
         TIMSK1 = 0;
     }
 }
+#endif
 
 // Starts the clip from its first sample.
 void startClip() {
     TIMSK1 = 0;
+#ifdef CLIP2C_ADPCM_DECODER
+    clip2c_adpcm_start(&decoder, CLIP, CLIP_SAMPLES);
+    // The decoder is not volatile: this keeps its start before the
+    // interrupt is enabled below.
+    __asm__ __volatile__("" ::: "memory");
+#else
     next_sample = 0;
+#endif
     TCNT1 = 0;
     TIFR1 = _BV(OCF1A);
     TIMSK1 = _BV(OCIE1A);
@@ -80,7 +117,7 @@ void setup() {
     OCR2A = SILENCE;
     TCCR2A = _BV(COM2A1) | _BV(WGM21) | _BV(WGM20);
     TCCR2B = _BV(CS20);
-    pinMode(11, OUTPUT);
+    DDRB |= _BV(DDB3);  // pin 11 (PB3) drives the PWM output
 
     // Timer1: CTC (clears at OCR1A), one compare match per sample.
     TCCR1A = 0;
