@@ -50,14 +50,16 @@ clip2c::board::Encoding encodingOf(int flags) {
     return (flags & kImaAdpcm) != 0 ? clip2c::board::Encoding::ImaAdpcm : clip2c::board::Encoding::Pcm8;
 }
 
-// The handle of a clip; an IMA ADPCM clip's samples decoded there once, for
-// the page to draw and play.
+// The samples an IMA ADPCM clip's bytes decode to, for the page to draw
+// and play; empty for 8-bit PCM, whose bytes are its samples.
+std::vector<std::int16_t> decodedOf(const ClipResult& made) {
+    if (made.encoding != clip2c::board::Encoding::ImaAdpcm) return {};
+    return clip2c::sound::decodeAdpcm(made.samples.data(), made.samples.size(), made.adpcmSamples);
+}
+
 Clip2cClip* handOut(ClipRequest request, BoardClip clip) {
     auto* c = new Clip2cClip{std::move(request), std::move(clip), {}};
-    const ClipResult& made = c->clip.result;
-    if (made.encoding == clip2c::board::Encoding::ImaAdpcm) {
-        c->decoded = clip2c::sound::decodeAdpcm(made.samples.data(), made.samples.size(), made.adpcmSamples);
-    }
+    c->decoded = decodedOf(c->clip.result);
     return c;
 }
 
@@ -182,9 +184,6 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_adpcm_samples(const Clip2cClip* c
 EMSCRIPTEN_KEEPALIVE const std::int16_t* clip2c_clip_decoded(const Clip2cClip* c) {
     return c->decoded.data();
 }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_decoded_count(const Clip2cClip* c) {
-    return static_cast<std::uint32_t>(c->decoded.size());
-}
 // The name of the array the text declares, "<name>_wave" or "<name>_adpcm".
 EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_array_name(const Clip2cClip* c) {
     return result(c).arrayName.c_str();
@@ -250,7 +249,11 @@ EMSCRIPTEN_KEEPALIVE void clip2c_bank_add(Clip2cBank* b, std::uint8_t* block, st
 // NOLINTEND(bugprone-easily-swappable-parameters)
 
 // Makes the bank of the clips added (makeBank); the accessors below read it.
-EMSCRIPTEN_KEEPALIVE void clip2c_bank_make(Clip2cBank* b) { b->result = clip2c::board::makeBank(b->request); }
+EMSCRIPTEN_KEEPALIVE void clip2c_bank_make(Clip2cBank* b) {
+    b->result = clip2c::board::makeBank(b->request);
+    b->decoded.clear();
+    for (const BoardClip& clip : b->result.clips) b->decoded.push_back(decodedOf(clip.result));
+}
 
 // 0 made, else why not (board::BankRefusal), the index of the clip it was
 // for and the sentence that says so, naming it.
@@ -282,14 +285,17 @@ EMSCRIPTEN_KEEPALIVE int clip2c_bank_fits(const Clip2cBank* b) {
 EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_fit_text(const Clip2cBank* b) {
     return b->result.fit.text.c_str();
 }
-// The samples of the clips made, in all (at most 2^32 - 1: no browser
-// holds more).
+// The samples of the clips made, in all (decoded, for IMA ADPCM; at most
+// 2^32 - 1: no browser holds more).
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_sample_count(const Clip2cBank* b) {
     return static_cast<std::uint32_t>(
         std::min<std::uint64_t>(b->result.sampleCount, std::numeric_limits<std::uint32_t>::max()));
 }
-// The clips made, in order: each one's name in the bank, its samples and
-// its rate; `index` below the count.
+// The clips made, in order: each one's name in the bank, its array's bytes
+// (its samples, for 8-bit PCM), its rate, its encoding (as
+// clip2c_clip_encoding) and its decoded samples (as clip2c_clip_adpcm_samples
+// and clip2c_clip_decoded);
+// `index` below the count.
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_count(const Clip2cBank* b) {
     return static_cast<std::uint32_t>(b->result.clips.size());
 }
@@ -304,6 +310,15 @@ EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_sample_count(const Clip2cBan
 }
 EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_sample_rate(const Clip2cBank* b, std::uint32_t index) {
     return bankClip(b, index).sampleRate;
+}
+EMSCRIPTEN_KEEPALIVE int clip2c_bank_clip_encoding(const Clip2cBank* b, std::uint32_t index) {
+    return static_cast<int>(bankClip(b, index).encoding);
+}
+EMSCRIPTEN_KEEPALIVE const std::int16_t* clip2c_bank_clip_decoded(const Clip2cBank* b, std::uint32_t index) {
+    return b->decoded[index].data();
+}
+EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_adpcm_samples(const Clip2cBank* b, std::uint32_t index) {
+    return bankClip(b, index).adpcmSamples;
 }
 EMSCRIPTEN_KEEPALIVE void clip2c_bank_free(Clip2cBank* b) {
     for (void* block : b->blocks) std::free(block);

@@ -20,11 +20,13 @@ struct Clip2cClip {
 };
 
 // A bank being gathered (its request, whose files' bytes are the blocks it
-// holds) and, once made, the engine's bank (board::makeBank).
+// holds) and, once made, the engine's bank (board::makeBank), with each IMA
+// ADPCM clip's samples decoded.
 struct Clip2cBank {
     clip2c::board::BankRequest request;
     std::vector<void*> blocks;
     clip2c::board::BankResult result;
+    std::vector<std::vector<std::int16_t>> decoded;
 };
 
 extern "C" {
@@ -50,7 +52,6 @@ std::uint32_t clip2c_clip_sample_count(const Clip2cClip* c);
 int clip2c_clip_encoding(const Clip2cClip* c);
 std::uint32_t clip2c_clip_adpcm_samples(const Clip2cClip* c);
 const std::int16_t* clip2c_clip_decoded(const Clip2cClip* c);
-std::uint32_t clip2c_clip_decoded_count(const Clip2cClip* c);
 const char* clip2c_clip_array_name(const Clip2cClip* c);
 std::uint32_t clip2c_clip_sample_rate(const Clip2cClip* c);
 int clip2c_clip_fits(const Clip2cClip* c);
@@ -79,6 +80,9 @@ const char* clip2c_bank_clip_name(const Clip2cBank* b, std::uint32_t index);
 const std::uint8_t* clip2c_bank_clip_samples(const Clip2cBank* b, std::uint32_t index);
 std::uint32_t clip2c_bank_clip_sample_count(const Clip2cBank* b, std::uint32_t index);
 std::uint32_t clip2c_bank_clip_sample_rate(const Clip2cBank* b, std::uint32_t index);
+int clip2c_bank_clip_encoding(const Clip2cBank* b, std::uint32_t index);
+const std::int16_t* clip2c_bank_clip_decoded(const Clip2cBank* b, std::uint32_t index);
+std::uint32_t clip2c_bank_clip_adpcm_samples(const Clip2cBank* b, std::uint32_t index);
 void clip2c_bank_free(Clip2cBank* b);
 const char* clip2c_texts();
 }

@@ -437,12 +437,12 @@ function showBank(mine, result, startedAt) {
   download.href = blobUrl(result.text);
   download.download = result.outputName;
   download.textContent = 'Download ' + result.outputName;
-  const {count, clips} = result;
+  const {count, bytes, clips} = result;
   const seconds = clips.reduce((sum, c) => sum + (c.rate ? c.count / c.rate : 0), 0);
   $('sample-count').textContent = formatNumber(count);
   $('duration').textContent = clips.length + (clips.length === 1 ? ' clip, ' : ' clips, ') + seconds.toFixed(3) +
       ' s in all';
-  $('flash').textContent = formatNumber(count) + ' bytes of samples';
+  $('flash').textContent = formatNumber(bytes) + (result.adpcm ? ' bytes of IMA ADPCM' : ' bytes of samples');
   fitLine.textContent = result.fitText;
   fitLine.dataset.fits = result.fits ? 'yes' : 'no';
   // Play is one clip's; the bank's waveform is its clips one after another.

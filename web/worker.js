@@ -127,7 +127,7 @@ function madeClip(handle) {
     samples: core._clip2c_clip_encoding(handle) === 0
       ? heapBytes(core._clip2c_clip_samples(handle), core._clip2c_clip_sample_count(handle)).slice()
       : new Int16Array(heapBytes(core._clip2c_clip_decoded(handle),
-          2 * core._clip2c_clip_decoded_count(handle)).slice().buffer),
+          2 * core._clip2c_clip_adpcm_samples(handle)).slice().buffer),
     rate: core._clip2c_clip_sample_rate(handle) >>> 0,
     fits: core._clip2c_clip_fits(handle) === 1,
     fitText: core.UTF8ToString(core._clip2c_clip_fit_text(handle)),
@@ -175,13 +175,18 @@ function bankText(bank) {
 }
 
 // The clips the bank made, in order: each one's name in the bank, figures
-// and samples.
+// and samples (as madeClip's: decoded for IMA ADPCM, and `bytes` the
+// array's bytes).
 function bankClips(bank) {
   const out = [];
   const count = core._clip2c_bank_clip_count(bank) >>> 0;
   for (let i = 0; i < count; i++) {
-    out.push({name: core.UTF8ToString(core._clip2c_bank_clip_name(bank, i)),
-      samples: heapBytes(core._clip2c_bank_clip_samples(bank, i), core._clip2c_bank_clip_sample_count(bank, i)),
+    const bytes = core._clip2c_bank_clip_sample_count(bank, i) >>> 0;
+    out.push({name: core.UTF8ToString(core._clip2c_bank_clip_name(bank, i)), bytes,
+      samples: core._clip2c_bank_clip_encoding(bank, i) === 0
+        ? heapBytes(core._clip2c_bank_clip_samples(bank, i), bytes)
+        : new Int16Array(heapBytes(core._clip2c_bank_clip_decoded(bank, i),
+            2 * core._clip2c_bank_clip_adpcm_samples(bank, i)).slice().buffer),
       rate: core._clip2c_bank_clip_sample_rate(bank, i) >>> 0});
   }
   return out;
@@ -265,7 +270,9 @@ async function runBank(msg) {
 function finishBank(id, msg, bank, clips) {
   current = null;
   const made = bankClips(bank), text = bankText(bank);
-  const all = new Uint8Array(made.reduce((n, c) => n + c.samples.length, 0));
+  // Every clip of a bank has the bank's encoding.
+  const wide = made.some((c) => c.samples instanceof Int16Array);
+  const all = new (wide ? Int16Array : Uint8Array)(made.reduce((n, c) => n + c.samples.length, 0));
   made.reduce((at, c) => { all.set(c.samples, at); return at + c.samples.length; }, 0);
   // A decoded clip's own notes come first: the bank's are of its WAV file.
   const said = [];
@@ -278,7 +285,7 @@ function finishBank(id, msg, bank, clips) {
   postMessage({op: 'done', id, result: {
     converted: true, bank: true, notices: said.concat(bankNotes(bank)),
     text: text.text, head: text.head, headLength: text.headLength, textSize: text.text.size,
-    outputName: msg.bank + '.h', count: all.length,
+    outputName: msg.bank + '.h', count: all.length, bytes: made.reduce((n, c) => n + c.bytes, 0), adpcm: wide,
     fits: core._clip2c_bank_fits(bank) === 1, fitText: core.UTF8ToString(core._clip2c_bank_fit_text(bank)),
     clips: made.map((c, i) => ({name: c.name, count: c.samples.length, rate: c.rate,
       decoded: clips[i].decoded ? {name: clips[i].decoded.name, wav: clips[i].decoded.wav} : null})),

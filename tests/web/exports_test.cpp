@@ -252,6 +252,15 @@ void expectSameBank(const Clip2cBank* b, const BankResult& want, const char* row
                   clip.samples)
             << i;
         EXPECT_EQ(clip2c_bank_clip_sample_rate(b, i), clip.sampleRate) << i;
+        EXPECT_EQ(clip2c_bank_clip_encoding(b, i), static_cast<int>(clip.encoding)) << i;
+        EXPECT_EQ(clip2c_bank_clip_adpcm_samples(b, i), clip.adpcmSamples) << i;
+        const std::vector<std::int16_t> decoded(clip2c_bank_clip_decoded(b, i),
+                                                clip2c_bank_clip_decoded(b, i) + clip.adpcmSamples);
+        EXPECT_EQ(decoded,
+                  clip.encoding == Encoding::ImaAdpcm
+                      ? sound::decodeAdpcm(clip.samples.data(), clip.samples.size(), clip.adpcmSamples)
+                      : std::vector<std::int16_t>{})
+            << i;
     }
 }
 
@@ -468,7 +477,7 @@ TEST(PageExports, ImaAdpcmClips) {
         EXPECT_EQ(clip2c_clip_encoding(got), static_cast<int>(row.wantEncoding));
         EXPECT_EQ(clip2c_clip_adpcm_samples(got), want.result.adpcmSamples);
         const std::vector<std::int16_t> decoded(clip2c_clip_decoded(got),
-                                                clip2c_clip_decoded(got) + clip2c_clip_decoded_count(got));
+                                                clip2c_clip_decoded(got) + clip2c_clip_adpcm_samples(got));
         if (row.wantEncoding == Encoding::ImaAdpcm) {
             EXPECT_GT(want.result.adpcmSamples, 0U);
             EXPECT_EQ(decoded, sound::decodeAdpcm(want.result.samples.data(), want.result.samples.size(),
@@ -507,6 +516,11 @@ TEST(PageExports, ImaAdpcmBank) {
         }
         clip2c_bank_make(got);
         expectSameBank(got, want, "IMA ADPCM bank");
+        ASSERT_EQ(want.clips.size(), 2U);
+        for (const BoardClip& clip : want.clips) {
+            EXPECT_EQ(clip.result.encoding, Encoding::ImaAdpcm);
+            EXPECT_GT(clip.result.adpcmSamples, 0U);
+        }
         clip2c_bank_free(got);
     }
 }

@@ -365,6 +365,10 @@ def main():
             dict(name="__flash at 16000 Hz, trim", bank="uno_fx", target="flash", rate=16000, trim=True),
             # Each WAV file at its own rate (rate None: #own-rates ticked, no --rate).
             dict(name="progmem, each file at its own rate", bank="sounds", target="progmem", rate=None),
+            dict(name="progmem at 8000 Hz in IMA ADPCM", bank="sfx", target="progmem", rate=8000,
+                 encoding="ima-adpcm"),
+            dict(name="firmware, each file at its own rate, in IMA ADPCM, normalize", bank="fx", target="firmware",
+                 rate=None, encoding="ima-adpcm", normalize=True),
         ],
         # The files' own rates, in order.
         "rates": [11025, 22050, 44100],
@@ -372,6 +376,7 @@ def main():
     for row in cases["banks"]["rows"]:
         for key in ("signed", "normalize", "trim"):
             row.setdefault(key, False)
+        row.setdefault("encoding", "pcm8")
 
     # --- 375 px: a proposed name, and a long prepared name ----------------------
     put("narrow", {"name": "a proposed name", "prepared": False}, "Bell Ring - final (v2).wav", pcm8(ramp(64)))

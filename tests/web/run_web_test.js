@@ -163,6 +163,7 @@ async function outcome(page, blobs = true) {
       prepared: $('prepared').textContent,
       source: $('source').textContent,
       sampleCount: $('sample-count').textContent,
+      flash: $('flash').textContent,
       downloadHref: $('download').getAttribute('href'),
       downloadName: $('download').getAttribute('download'),
       clipHref: $('clip-download').getAttribute('href'),
@@ -942,7 +943,7 @@ function runBoardBank(opts, bank, files, args) {
 
 // A row whose rate is null keeps each WAV file's own rate: no --rate.
 function boardArgs(row) {
-  const args = ['--target', row.target];
+  const args = ['--target', row.target, '--encoding', row.encoding];
   if (row.rate !== null) args.push('--rate', String(row.rate));
   if (row.normalize) args.push('--normalize');
   if (row.trim) args.push('--trim');
@@ -1002,6 +1003,19 @@ async function banks(page, opts, cases) {
     check(problems, got.fit !== '' && got.status.includes(got.fit), 'fit ' + JSON.stringify(got.fit));
     check(problems, got.text && got.source === got.text.toString('utf8'), 'the text shown is not the text');
     check(problems, got.clipHidden, 'a prepared clip is offered for a bank');
+    // In IMA ADPCM each row counts the samples its clip decodes to, as the
+    // header's defines say, and the flash is the arrays' bytes.
+    if (row.encoding === 'ima-adpcm') {
+      const text = got.text ? got.text.toString('latin1') : '';
+      const counts = [...text.matchAll(/\n#define \w+_adpcm_samples (\d+)\n/g)].map((m) => Number(m[1]));
+      const bytes = [...text.matchAll(/ \w+_adpcm\[(\d+)\] =/g)].reduce((n, m) => n + Number(m[1]), 0);
+      check(problems, counts.length === got.rows.length && got.rows.every((r, i) =>
+        r.figures.includes(': ' + counts[i].toLocaleString('en-US') + ' samples')), 'the header counts ' +
+          counts.join(', ') + ' samples; the rows say ' + got.rows.map((r) => r.figures).join('; '));
+      check(problems, got.sampleCount === counts.reduce((n, c) => n + c, 0).toLocaleString('en-US') &&
+          got.flash === bytes.toLocaleString('en-US') + ' bytes of IMA ADPCM', 'shown: ' + got.sampleCount +
+          ' samples, ' + got.flash + '; the header: ' + bytes + ' bytes');
+    }
     record('bank like clip2c-board --bank: three WAV files at three rates, ' + row.name, problems);
   }
 
@@ -1112,9 +1126,12 @@ async function banks(page, opts, cases) {
   // decoding gives, which its row offers: the bank of that file is the
   // command's.
   const coded = cases.prepares.find((r) => /\.(flac|ogg|mp3)$/.test(r.file));
-  if (!coded) {
-    skip('bank: a clip only the browser decodes', 'sox wrote no FLAC, OGG or MP3 here');
-  } else {
+  const adpcmRow = b.rows.find((r) => r.encoding === 'ima-adpcm' && r.rate !== null);
+  for (const row of [b.rows[0], adpcmRow]) {
+    if (!coded) {
+      skip('bank: a clip only the browser decodes', 'sox wrote no FLAC, OGG or MP3 here');
+      break;
+    }
     problems = [];
     await setBankOptions(page, row);
     await chooseMany(page, [coded.file, files[0]]);
@@ -1125,8 +1142,8 @@ async function banks(page, opts, cases) {
     check(problems, wavName === path.basename(coded.prepared_name), 'row offers ' + wavName);
     const wav = wavName ? await linkBytes(page, '#bank-list a.decoded') : null;
     if (wav) likeTheBankCommand(problems, opts, got, row, [{name: wavName, bytes: wav}, onDisk(files[0])]);
-    record('bank: ' + path.basename(coded.file) + ' decoded by the browser, made from the WAV its row offers',
-        problems);
+    record('bank: ' + path.basename(coded.file) + ' decoded by the browser, made from the WAV its row offers, ' +
+        row.encoding, problems);
   }
 
   // 375 px and axe-core with a bank shown, one of its names long.
