@@ -23,10 +23,18 @@ struct Reader {
 Reader readerFor(Target target) {
     switch (target) {
         case Target::Progmem:
-            return {"2", " PROGMEM", "const unsigned char *", "pgm_read_byte(p)",
-                    "pgm_read_word(&clip2c_adpcm_steps[i])", "in program memory, read with pgm_read_byte"};
+            return {"2",
+                    " PROGMEM",
+                    "const unsigned char *",
+                    "pgm_read_byte(p)",
+                    "pgm_read_word(&clip2c_adpcm_steps[i])",
+                    "in program memory, read with pgm_read_byte"};
         case Target::Flash:
-            return {"3", " __flash", "const __flash unsigned char *", "(*(p))", "(clip2c_adpcm_steps[i])",
+            return {"3",
+                    " __flash",
+                    "const __flash unsigned char *",
+                    "(*(p))",
+                    "(clip2c_adpcm_steps[i])",
                     "in flash (__flash)"};
         case Target::C:
         case Target::Firmware:
@@ -135,17 +143,18 @@ std::string adpcmDecoderText(Target target) {
     std::string text = "#ifndef CLIP2C_ADPCM_DECODER\n#define CLIP2C_ADPCM_DECODER ";
     text.append(reader.kind).append("\n#include <stdint.h>\n");
     text += "/* IMA ADPCM decoder for clip2c's <name>_adpcm arrays, ";
-    text.append(reader.where).append(
-        ".\n"
-        " *   struct clip2c_adpcm d;\n"
-        " *   clip2c_adpcm_start(&d, beep_adpcm, beep_adpcm_samples);\n"
-        " *   then each clip2c_adpcm_next(&d) is the next 16-bit sample.\n"
-        " * Blocks of 256 bytes: a 4-byte header (the first sample, the step\n"
-        " * index, 0), then a nibble a sample, low nibble first. It decodes as\n"
-        " * the IMA reference decoder does, in shift-and-add form: diff = step >> 3,\n"
-        " * + step for bit 2, + step >> 1 for bit 1, + step >> 2 for bit 0, bit 3\n"
-        " * the sign; the sample clamped to 16 bits, the index to 0..88. No\n"
-        " * division and no multiply. */\n");
+    text.append(reader.where)
+        .append(
+            ".\n"
+            " *   struct clip2c_adpcm d;\n"
+            " *   clip2c_adpcm_start(&d, beep_adpcm, beep_adpcm_samples);\n"
+            " *   then each clip2c_adpcm_next(&d) is the next 16-bit sample.\n"
+            " * Blocks of 256 bytes: a 4-byte header (the first sample, the step\n"
+            " * index, 0), then a nibble a sample, low nibble first. It decodes as\n"
+            " * the IMA reference decoder does, in shift-and-add form: diff = step >> 3,\n"
+            " * + step for bit 2, + step >> 1 for bit 1, + step >> 2 for bit 0, bit 3\n"
+            " * the sign; the sample clamped to 16 bits, the index to 0..88. No\n"
+            " * division and no multiply. */\n");
     text += "#define CLIP2C_ADPCM_BLOCK_BYTES " + decimal(sound::kAdpcmBlockBytes) + "\n";
     text.append("#define CLIP2C_ADPCM_POINTER ").append(reader.pointer).append("\n");
     text.append("#define CLIP2C_ADPCM_BYTE(p) ").append(reader.byteAt).append("\n");

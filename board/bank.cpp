@@ -83,7 +83,8 @@ struct BankCosts {
 
 BankCosts costsOf(Encoding encoding) {
     if (encoding == Encoding::ImaAdpcm)
-        return {kBankAdpcmEntryBytes, kBoardFlash - kBankAdpcmSketchBytes, kNanoFlash - kBankAdpcmSketchBytes};
+        return {kBankAdpcmEntryBytes, kBoardFlash - kBankAdpcmSketchBytes,
+                kNanoFlash - kBankAdpcmSketchBytes};
     return {kBankEntryBytes, kBankRoom, kBankNanoRoom};
 }
 
@@ -148,7 +149,8 @@ std::string bankText(const BankRequest& request, const std::vector<BoardClip>& c
     text += "\n";
     for (const BoardClip& clip : clips) {
         const ClipFacts facts = factsOf(clip, request.isSigned);
-        text += adpcm ? adpcmBody(target, facts, clip.result.samples) : targetBody(target, clip.result.text, facts);
+        text += adpcm ? adpcmBody(target, facts, clip.result.samples)
+                      : targetBody(target, clip.result.text, facts);
         text += "\n";
     }
     text += "enum { ";
@@ -156,7 +158,8 @@ std::string bankText(const BankRequest& request, const std::vector<BoardClip>& c
     const std::string count = upperBank + "_COUNT";
     const std::string entry = bank + "_clip";
     const std::string table = bank + "_clips";
-    text += count + " };\n\nstruct " + entry + " {\n\t" + samplePointerType(target, request.isSigned && !adpcm);
+    text +=
+        count + " };\n\nstruct " + entry + " {\n\t" + samplePointerType(target, request.isSigned && !adpcm);
     text += adpcm ? "data;\n\tunsigned long bytes;\n\tunsigned long samples;\n\tunsigned long rate;\n};\n\n"
                   : "data;\n\tunsigned long length;\n\tunsigned long rate;\n};\n\n";
     text += target == Target::Progmem ? "const PROGMEM struct "
@@ -166,8 +169,8 @@ std::string bankText(const BankRequest& request, const std::vector<BoardClip>& c
     for (const BoardClip& clip : clips) {
         const ClipResult& result = clip.result;
         if (adpcm) {
-            text += "\t{" + result.arrayName + ", " + decimal(result.samples.size()) + ", " + result.arrayName +
-                    "_samples, " + result.arrayName + "_rate},\n";
+            text += "\t{" + result.arrayName + ", " + decimal(result.samples.size()) + ", " +
+                    result.arrayName + "_samples, " + result.arrayName + "_rate},\n";
             continue;
         }
         const std::string rate =
@@ -177,8 +180,9 @@ std::string bankText(const BankRequest& request, const std::vector<BoardClip>& c
     text += "};\n\n/* Entry `index` of " + table + " (below " + count + ")";
     if (adpcm) {
         text += isAvrTarget(target) ? ", read from flash; its" : "; its";
-        text += " samples are then decoded with clip2c_adpcm_start(&d, data, samples) and clip2c_adpcm_next(&d). "
-                "*/\n";
+        text +=
+            " samples are then decoded with clip2c_adpcm_start(&d, data, samples) and clip2c_adpcm_next(&d). "
+            "*/\n";
     } else if (target == Target::Progmem) {
         text += ", read from flash; its samples are then read with pgm_read_byte(data + i). */\n";
     } else if (target == Target::Flash) {

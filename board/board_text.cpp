@@ -159,7 +159,8 @@ Fit fitFor(Target target, std::uint32_t byteCount, std::uint32_t sampleRate, Enc
     const std::string rate = decimal(sampleRate);
     const auto room = [&](std::uint32_t bytesFree) {
         std::string text = grouped(bytesFree) + " bytes";
-        if (sampleRate != 0) text += " (" + secondsIn(bytesFree, sampleRate, encoding) + " s at " + rate + " Hz)";
+        if (sampleRate != 0)
+            text += " (" + secondsIn(bytesFree, sampleRate, encoding) + " s at " + rate + " Hz)";
         return text;
     };
     const std::uint32_t sketch = encoding == Encoding::ImaAdpcm ? kAdpcmSketchBytes : kSketchBytes;

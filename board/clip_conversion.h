@@ -26,12 +26,12 @@ enum class ClipStatus : int {
 
 struct ClipResult {
     ClipStatus status = ClipStatus::Unreadable;
-    std::string text;                   // the target's text (targetText), when Converted
-    std::string outputName;             // the tool's default output path for the name
-    std::vector<std::uint8_t> samples;  // the array's bytes: as in the file, or IMA ADPCM's
+    std::string text;                    // the target's text (targetText), when Converted
+    std::string outputName;              // the tool's default output path for the name
+    std::vector<std::uint8_t> samples;   // the array's bytes: as in the file, or IMA ADPCM's
     Encoding encoding = Encoding::Pcm8;  // what the bytes hold
     std::uint32_t adpcmSamples = 0;      // ImaAdpcm: the samples the bytes decode to
-    std::string arrayName;              // "<name>_wave" ("<name>_adpcm"), when Converted
+    std::string arrayName;               // "<name>_wave" ("<name>_adpcm"), when Converted
     // The rate the clip plays at: the "fmt " chunk's for WAV input (0 when
     // it has none, or says 0), the chosen rate for raw input, 0 for a name
     // the tool does not classify.

@@ -109,7 +109,7 @@ void finishAdpcm(BoardClip& clip, const ClipRequest& request, const std::vector<
         result.samples = sound::encodeAdpcm(samples.data(), samples.size());
         result.adpcmSamples = static_cast<std::uint32_t>(sound::adpcmSampleCount(samples.size()));
         const auto bytes = static_cast<std::uint32_t>(result.samples.size());
-        const ClipFacts facts{result.arrayName, result.sampleRate,  false,
+        const ClipFacts facts{result.arrayName,    result.sampleRate,  false,
                               result.adpcmSamples, Encoding::ImaAdpcm, bytes};
         result.text = adpcmText(request.target, facts, result.samples);
         result.status = result.text.empty() ? ClipStatus::OutOfMemory : ClipStatus::Converted;

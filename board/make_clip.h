@@ -70,7 +70,7 @@ struct BoardClip {
     // When prepared: the 8-bit mono WAV file the text is of; for IMA ADPCM,
     // the IMA ADPCM WAV file whose data chunk is the array.
     std::vector<std::uint8_t> preparedWave;
-    std::string preparedName;                // its name, "<name>.wav", under which it was converted
+    std::string preparedName;  // its name, "<name>.wav", under which it was converted
     // NeedsDecoder: the name classified the input as WAV but the bytes are
     // no RIFF WAVE, which is worth saying when no decoder reads them either.
     bool notWave = false;

@@ -113,8 +113,9 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, s
     // touched, so they take address space but no memory (beyond the rest of
     // the last huge page written). Each line adds its tab; its ", " endings
     // only ever shrink.
-    const std::size_t fixedLength = type.size() + name.size() + suffix.size() + std::string_view("[]").size() +
-                                    countDigits.size() + kOpening.size() + kClosing.size();
+    const std::size_t fixedLength = type.size() + name.size() + suffix.size() +
+                                    std::string_view("[]").size() + countDigits.size() + kOpening.size() +
+                                    kClosing.size();
     const std::size_t widest = std::string_view(isSigned ? "-128, " : "255, ").size();
     const std::size_t lines = (std::size_t{count} + kValuesPerLine - 1) / kValuesPerLine;
     // A count whose text could not even be addressed is memory running out.

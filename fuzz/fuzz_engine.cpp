@@ -7,8 +7,8 @@
 // file's bytes. Without a NUL the rest is all name and the file is empty.
 // In the mode byte, bit 0 asks for signed output, bit 1 forces a prepare at
 // the chosen rate, bit 2 leaves the rate unchosen (0: a WAV keeps its own),
-// bit 4 asks to normalize, bit 5 to trim, and bits 6 and 7 pick the
-// target. The rate bytes, little-endian, choose a rate from 1,000 to
+// bit 3 asks for IMA ADPCM, bit 4 to normalize, bit 5 to trim, and bits 6
+// and 7 pick the target. The rate bytes, little-endian, choose a rate from 1,000 to
 // 66,535 Hz.
 //
 // Whatever the file, a made clip's text is there and its samples are the
@@ -16,9 +16,12 @@
 // prepared at that converts to the very same samples, exactly as many as
 // the file's frames resampled to that rate (or fewer when trimmed, with no
 // silence left at either end); an 8-bit mono file made without any option
-// comes back sample for sample. The same file, whole and cut in half, also
+// comes back sample for sample. In IMA ADPCM a made clip's bytes are as
+// many as its samples take, decode to exactly its count of samples and are
+// the data chunk of its WAV file. The same file, whole and cut in half, also
 // makes a bank of two clips of one name: when it is made, its clips have
 // distinct names and its samples are theirs.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -32,6 +35,7 @@
 #include "board/make_clip.h"
 #include "fuzz/fuzz_check.h"
 #include "input/wave.h"
+#include "sound/ima_adpcm.h"
 #include "sound/pcm_wave.h"
 #include "sound/prepare.h"
 #include "sound/resample.h"
@@ -47,6 +51,9 @@ namespace {
 // Clips longer than this are not made: a file that claims 1 Hz, resampled
 // to 66 kHz, would spend the run on one input.
 constexpr std::uint64_t kMostSamples = 1u << 17;
+// The encoder searches 64 paths a sample: an IMA ADPCM clip is kept
+// shorter still.
+constexpr std::uint64_t kMostAdpcmSamples = 1u << 14;
 
 // A copy of `size` bytes at `bytes` in a heap block of exactly that size, so
 // that the sanitizers see any read past its end; null when `size` is 0.
@@ -65,6 +72,7 @@ void checkBank(const std::uint8_t* file, std::uint32_t length, const clip2c::boa
     request.rate = one.rate;
     request.options = one.options;
     request.isSigned = one.isSigned;
+    request.encoding = one.encoding;
     request.files = {{file, length, one.fileName, std::nullopt},
                      {file, length / 2, one.fileName, std::nullopt}};
     const clip2c::board::BankResult bank = clip2c::board::makeBank(request);
@@ -75,11 +83,39 @@ void checkBank(const std::uint8_t* file, std::uint32_t length, const clip2c::boa
     }
     require(bank.clips.size() == 2 && bank.clips[0].name != bank.clips[1].name,
             "a bank's clips share a name");
-    require(bank.sampleCount == bank.clips[0].result.samples.size() + bank.clips[1].result.samples.size(),
+    const auto samplesOf = [](const BoardClip& clip) -> std::uint64_t {
+        return clip.result.encoding == clip2c::board::Encoding::ImaAdpcm ? clip.result.adpcmSamples
+                                                                         : clip.result.samples.size();
+    };
+    require(bank.sampleCount == samplesOf(bank.clips[0]) + samplesOf(bank.clips[1]),
             "a bank's samples are not its clips'");
     require(bank.text.find("enum {") != std::string::npos &&
                 bank.text.find("_at(unsigned index)") != std::string::npos,
             "a bank's text without its enum or its accessor");
+}
+
+// An IMA ADPCM clip of at most `most` samples (trimmed: fewer): its bytes
+// as many as its samples take, decoding to exactly its count, and the data
+// chunk of its WAV file.
+void checkAdpcm(const BoardClip& clip, std::uint32_t fileLength, std::uint64_t most) {
+    const ClipResult& result = clip.result;
+    require(result.encoding == clip2c::board::Encoding::ImaAdpcm, "an IMA ADPCM clip made as another");
+    const std::uint64_t count = result.adpcmSamples;
+    require(result.samples.size() == clip2c::sound::adpcmBytes(count) &&
+                clip2c::sound::adpcmSampleCount(count) == count,
+            "an IMA ADPCM clip's bytes are not as many as its samples take");
+    require(count <= clip2c::sound::adpcmSampleCount(clip.asIs.isRaw ? fileLength : most),
+            "an IMA ADPCM clip longer than its sound");
+    const std::unique_ptr<std::uint8_t[]> data = exactCopy(result.samples.data(), result.samples.size());
+    const std::vector<std::int16_t> decoded =
+        clip2c::sound::decodeAdpcm(data.get(), result.samples.size(), SIZE_MAX);
+    require(decoded.size() == count, "an IMA ADPCM clip does not decode to its count of samples");
+    const std::vector<std::uint8_t>& file = clip.preparedWave;
+    require(file.size() >= result.samples.size() + 8 &&
+                std::equal(result.samples.begin(), result.samples.end(),
+                           file.end() - static_cast<std::ptrdiff_t>(result.samples.size() +
+                                                                    (result.samples.size() & 1))),
+            "the IMA ADPCM WAV file's data chunk is not the array's bytes");
 }
 
 }  // namespace
@@ -91,6 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     request.forcePrepare = (bytes[0] & 2u) != 0;
     request.rate = (bytes[0] & 4u) != 0 ? 0 : 1000u + (bytes[1] | (std::uint32_t{bytes[2]} << 8));
     request.options = {(bytes[0] & 0x10u) != 0, (bytes[0] & 0x20u) != 0};
+    const bool adpcm = (bytes[0] & 8u) != 0;
+    if (adpcm) request.encoding = clip2c::board::Encoding::ImaAdpcm;
     request.target = static_cast<clip2c::board::Target>(bytes[0] >> 6);
     const std::uint8_t* rest = bytes + 3;
     const std::size_t restSize = size - 3;
@@ -106,7 +144,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::uint32_t waveRate = request.rate != 0 ? request.rate : wave.sampleRate;
     const std::optional<std::uint32_t> resampled =
         clip2c::sound::resampledLength(wave.frames, wave.sampleRate, waveRate);
-    if (wave.readable && (!resampled || *resampled > kMostSamples)) return 0;
+    if (wave.readable && (!resampled || *resampled > (adpcm ? kMostAdpcmSamples : kMostSamples))) return 0;
+    if (adpcm && length > kMostAdpcmSamples) return 0;
 
     checkBank(file.get(), length, request);
     const BoardClip clip = clip2c::board::makeClip(file.get(), length, request);
@@ -119,6 +158,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const ClipResult& result = clip.result;
     require(!result.text.empty(), "a made clip without a text");
     require(result.fit.text.size() > 0, "a made clip without its fit");
+    if (adpcm) {
+        checkAdpcm(clip, length, wave.readable ? std::max<std::uint64_t>(*resampled, wave.frames) : length);
+        return 0;
+    }
     if (clip.preparedWave.empty()) {
         require(result.samples.size() <= length, "more samples than the file has bytes");
         require(!request.options.normalize && !request.options.trim, "an option asked for and not done");

@@ -11,12 +11,12 @@ namespace clip2c::sound {
 namespace {
 
 constexpr std::array<std::uint16_t, 89> kSteps = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+    7,    8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,   28,
+    31,   34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,  118,
+    130,  143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,  494,
+    544,  598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878, 2066,
+    2272, 2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845, 8630,
+    9493, 10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr int kLastIndex = 88;
 constexpr std::array<int, 8> kIndexSteps = {-1, -1, -1, -1, 2, 4, 6, 8};
 
@@ -33,7 +33,8 @@ Predictor decodeNibble(Predictor p, unsigned nibble) {
     if ((nibble & 4u) != 0) diff += step;
     if ((nibble & 2u) != 0) diff += step >> 1;
     if ((nibble & 1u) != 0) diff += step >> 2;
-    p.sample = std::clamp<std::int32_t>((nibble & 8u) != 0 ? p.sample - diff : p.sample + diff, -32768, 32767);
+    p.sample =
+        std::clamp<std::int32_t>((nibble & 8u) != 0 ? p.sample - diff : p.sample + diff, -32768, 32767);
     p.index = std::clamp(p.index + kIndexSteps[nibble & 7u], 0, kLastIndex);
     return p;
 }
@@ -94,7 +95,9 @@ bool betterPath(const Node& a, const Node& b) {
 }
 
 // Whether node `a` is kept before `b`, of different states.
-bool betterNode(const Node& a, const Node& b) { return a.error != b.error ? a.error < b.error : a.key < b.key; }
+bool betterNode(const Node& a, const Node& b) {
+    return a.error != b.error ? a.error < b.error : a.key < b.key;
+}
 
 // Encodes one block of `count` samples (1 to kAdpcmBlockSamples) onto `out`.
 void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint8_t>& out) {
@@ -149,7 +152,8 @@ void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint
             }
         }
         if (candidates.size() > kBeam) {
-            std::nth_element(candidates.begin(), candidates.begin() + kBeam - 1, candidates.end(), betterNode);
+            std::nth_element(candidates.begin(), candidates.begin() + kBeam - 1, candidates.end(),
+                             betterNode);
             candidates.resize(kBeam);
         }
         beam.swap(candidates);
@@ -160,7 +164,8 @@ void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint
     }
     // The best path, followed back from its last node.
     std::vector<std::uint8_t> path(steps);
-    auto slot = static_cast<std::size_t>(std::min_element(beam.begin(), beam.end(), betterNode) - beam.begin());
+    auto slot =
+        static_cast<std::size_t>(std::min_element(beam.begin(), beam.end(), betterNode) - beam.begin());
     for (std::size_t t = steps; t-- > 0;) {
         path[t] = nibbles[t * kBeam + slot];
         slot = parents[t * kBeam + slot];
@@ -186,7 +191,9 @@ void putU32le(std::vector<std::uint8_t>& out, std::uint32_t value) {
     putU16le(out, value >> 16);
 }
 
-void putId(std::vector<std::uint8_t>& out, std::string_view id) { out.insert(out.end(), id.begin(), id.end()); }
+void putId(std::vector<std::uint8_t>& out, std::string_view id) {
+    out.insert(out.end(), id.begin(), id.end());
+}
 
 }  // namespace
 
@@ -248,7 +255,7 @@ std::vector<std::int16_t> decodeAdpcm(const std::uint8_t* bytes, std::size_t len
 }
 
 std::vector<std::uint8_t> makeAdpcmWaveFile(const std::vector<std::uint8_t>& data, std::uint32_t sampleCount,
-                                             std::uint32_t sampleRate) {
+                                            std::uint32_t sampleRate) {
     constexpr std::uint32_t kImaAdpcm = 0x11;
     constexpr std::uint32_t kFmtBodySize = 20;
     constexpr std::uint32_t kFactBodySize = 4;

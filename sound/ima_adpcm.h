@@ -53,6 +53,6 @@ std::vector<std::int16_t> decodeAdpcm(const std::uint8_t* bytes, std::size_t len
 // "fact" chunk with the count, and the data. Empty when the data would not
 // fit a WAV file's 32-bit sizes.
 std::vector<std::uint8_t> makeAdpcmWaveFile(const std::vector<std::uint8_t>& data, std::uint32_t sampleCount,
-                                             std::uint32_t sampleRate);
+                                            std::uint32_t sampleRate);
 
 }  // namespace clip2c::sound

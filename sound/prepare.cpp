@@ -159,14 +159,16 @@ std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32
                                           std::uint32_t sampleRate, PrepareOptions options) {
     const PcmWave wave = readPcmWave(bytes, length);
     if (!wave.readable) return {};
-    const std::optional<std::vector<std::uint8_t>> samples = prepareWave<std::uint8_t>(wave, sampleRate, options);
+    const std::optional<std::vector<std::uint8_t>> samples =
+        prepareWave<std::uint8_t>(wave, sampleRate, options);
     if (!samples) return {};
     return makeWaveFile(*samples, sampleRate);
 }
 
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::optional<std::vector<std::int16_t>> prepareWaveSixteen(const std::uint8_t* bytes, std::uint32_t length,
-                                                            std::uint32_t sampleRate, PrepareOptions options) {
+                                                            std::uint32_t sampleRate,
+                                                            PrepareOptions options) {
     const PcmWave wave = readPcmWave(bytes, length);
     if (!wave.readable) return std::nullopt;
     return prepareWave<std::int16_t>(wave, sampleRate, options);

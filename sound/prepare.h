@@ -65,7 +65,8 @@ std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32
 // The samples prepareWaveFile would hold, quantized to 16 bits instead
 // (quantizeSixteen); nothing where it gives no file.
 std::optional<std::vector<std::int16_t>> prepareWaveSixteen(const std::uint8_t* bytes, std::uint32_t length,
-                                                            std::uint32_t sampleRate, PrepareOptions options = {});
+                                                            std::uint32_t sampleRate,
+                                                            PrepareOptions options = {});
 
 // The raw clip `bytes` (unsigned 8-bit samples, u read as (u - 128) / 128)
 // as an 8-bit mono WAV file (makeWaveFile) at `sampleRate`, prepared as

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "board/texts.h"
 #include "board/adpcm_text.h"
+#include "board/texts.h"
 #include "riff_builder.h"
 
 namespace clip2c::board {
@@ -184,8 +184,9 @@ TEST(MakeBank, InImaAdpcmHoldsTheDecoderOnceAndEntriesOfBytesAndSamples) {
         std::uint64_t bytes = 0;
         for (const BoardClip& clip : bank.clips) {
             const ClipResult& result = clip.result;
-            const ClipFacts facts{result.arrayName, result.sampleRate, false, result.adpcmSamples,
-                                  Encoding::ImaAdpcm, static_cast<std::uint32_t>(result.samples.size())};
+            const ClipFacts facts{
+                result.arrayName,    result.sampleRate,  false,
+                result.adpcmSamples, Encoding::ImaAdpcm, static_cast<std::uint32_t>(result.samples.size())};
             std::string body("\n");
             body.append(adpcmBody(row.target, facts, result.samples)).append("\n");
             EXPECT_NE(text.find(body), std::string::npos) << row.name;
@@ -201,15 +202,18 @@ TEST(MakeBank, InImaAdpcmHoldsTheDecoderOnceAndEntriesOfBytesAndSamples) {
         EXPECT_EQ(bank.sampleCount, bank.clips[0].result.adpcmSamples + bank.clips[1].result.adpcmSamples)
             << row.name;
         EXPECT_EQ(bank.clips[1].result.adpcmSamples, 602u) << row.name;  // 505, then 1 + 96
-        EXPECT_NE(text.find("\n\t" + row.pointer +
-                            "\n\tunsigned long bytes;\n\tunsigned long samples;\n\tunsigned long rate;\n};\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            text.find("\n\t" + row.pointer +
+                      "\n\tunsigned long bytes;\n\tunsigned long samples;\n\tunsigned long rate;\n};\n"),
+            std::string::npos)
             << row.name;
         EXPECT_NE(text.find("\n" + row.table + "\n"), std::string::npos) << row.name;
-        EXPECT_NE(text.find(row.flash + "; its samples are then decoded with clip2c_adpcm_start(&d, data, samples)"),
+        EXPECT_NE(text.find(row.flash +
+                            "; its samples are then decoded with clip2c_adpcm_start(&d, data, samples)"),
                   std::string::npos)
             << row.name;
-        EXPECT_EQ(bank.fit.bytes, bytes + (isAvrTarget(row.target) ? 2 * kBankAdpcmEntryBytes : 0)) << row.name;
+        EXPECT_EQ(bank.fit.bytes, bytes + (isAvrTarget(row.target) ? 2 * kBankAdpcmEntryBytes : 0))
+            << row.name;
     }
 }
 

@@ -222,7 +222,8 @@ TEST(FitFor, JudgesTheUnoAtItsLimitAndScalesTheRest) {
          "the Nano 29,440 bytes (7.259 s at 8000 Hz).",
          Encoding::ImaAdpcm},
         {"IMA ADPCM over the Uno", Target::Flash, 30977, 8000, false,
-         "Too big for an Arduino Uno: 30,977 bytes, where it holds 30,976 bytes (7.638 s at 8000 Hz)" + advice,
+         "Too big for an Arduino Uno: 30,977 bytes, where it holds 30,976 bytes (7.638 s at 8000 Hz)" +
+             advice,
          Encoding::ImaAdpcm},
         {"IMA ADPCM on C", Target::C, 2436, 8000, true,
          "2,436 bytes: 0.93 % of 256 KB (SAMD21), 0.46 % of 512 KB, 0.12 % of 2 MB (RP2040), 0.058 % of 4 MB "

@@ -10,8 +10,8 @@
 
 #include "board/adpcm_text.h"
 #include "board/texts.h"
-#include "sound/ima_adpcm.h"
 #include "riff_builder.h"
+#include "sound/ima_adpcm.h"
 
 namespace clip2c::board {
 namespace {
@@ -316,19 +316,72 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
         std::vector<std::string> notes;
     };
     const Row rows[] = {
-        {"raw at the default rate", "beep.raw", {128, 200, 56}, 0, false, {}, ClipOutcome::Made, 8000,
-         {0, 72 * 256, -72 * 256}, "raw 8-bit \xE2\x86\x92 IMA ADPCM mono 8000 Hz", {}},
-        {"8-bit WAV keeps its rate", "beep.wav", mono8At22k, 8000, false, {}, ClipOutcome::Made, 22050,
-         {0, 64 * 256, -64 * 256}, "8-bit mono 22050 Hz \xE2\x86\x92 IMA ADPCM mono 22050 Hz",
+        {"raw at the default rate",
+         "beep.raw",
+         {128, 200, 56},
+         0,
+         false,
+         {},
+         ClipOutcome::Made,
+         8000,
+         {0, 72 * 256, -72 * 256},
+         "raw 8-bit \xE2\x86\x92 IMA ADPCM mono 8000 Hz",
+         {}},
+        {"8-bit WAV keeps its rate",
+         "beep.wav",
+         mono8At22k,
+         8000,
+         false,
+         {},
+         ClipOutcome::Made,
+         22050,
+         {0, 64 * 256, -64 * 256},
+         "8-bit mono 22050 Hz \xE2\x86\x92 IMA ADPCM mono 22050 Hz",
          {fillNote("rate-kept", {{"fileRate", "22050"}, {"rate", "8000"}})}},
-        {"16-bit stereo mixed", "two.wav", stereo16, 0, false, {}, ClipOutcome::Made, 8000,
-         {512, -1024}, "16-bit stereo 8000 Hz \xE2\x86\x92 IMA ADPCM mono 8000 Hz", {}},
-        {"trimmed to nothing", "hush.raw", {128, 129, 127}, 0, false, {false, true}, ClipOutcome::Made, 8000,
-         {}, "raw 8-bit \xE2\x86\x92 IMA ADPCM mono 8000 Hz, trimmed", {fillNote("trimmed-to-nothing")}},
-        {"empty file refused", "none.wav", {}, 0, false, {}, ClipOutcome::Refused, 0, {}, "",
+        {"16-bit stereo mixed",
+         "two.wav",
+         stereo16,
+         0,
+         false,
+         {},
+         ClipOutcome::Made,
+         8000,
+         {512, -1024},
+         "16-bit stereo 8000 Hz \xE2\x86\x92 IMA ADPCM mono 8000 Hz",
+         {}},
+        {"trimmed to nothing",
+         "hush.raw",
+         {128, 129, 127},
+         0,
+         false,
+         {false, true},
+         ClipOutcome::Made,
+         8000,
+         {},
+         "raw 8-bit \xE2\x86\x92 IMA ADPCM mono 8000 Hz, trimmed",
+         {fillNote("trimmed-to-nothing")}},
+        {"empty file refused",
+         "none.wav",
+         {},
+         0,
+         false,
+         {},
+         ClipOutcome::Refused,
+         0,
+         {},
+         "",
          {fillNote("empty")}},
-        {"compressed WAV needs a decoder", "rec.wav", adpcmFile, 0, false, {}, ClipOutcome::NeedsDecoder, 0, {},
-         "", {}},
+        {"compressed WAV needs a decoder",
+         "rec.wav",
+         adpcmFile,
+         0,
+         false,
+         {},
+         ClipOutcome::NeedsDecoder,
+         0,
+         {},
+         "",
+         {}},
     };
     for (const Row& row : rows) {
         ClipRequest request;
@@ -338,7 +391,8 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
         request.options = row.options;
         request.target = Target::Progmem;
         request.encoding = Encoding::ImaAdpcm;
-        const BoardClip clip = makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
+        const BoardClip clip =
+            makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
         EXPECT_EQ(clip.outcome, row.outcome) << row.name;
         EXPECT_EQ(clip.notes, row.notes) << row.name;
         if (row.outcome != ClipOutcome::Made) continue;
@@ -350,10 +404,12 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
         EXPECT_EQ(result.sampleRate, row.clipRate) << row.name;
         EXPECT_EQ(result.arrayName, clip.name + "_adpcm") << row.name;
         EXPECT_EQ(clip.what, row.what) << row.name;
-        const ClipFacts facts{result.arrayName, row.clipRate, false, result.adpcmSamples, Encoding::ImaAdpcm,
-                              static_cast<std::uint32_t>(bytes.size())};
+        const ClipFacts facts{
+            result.arrayName,    row.clipRate,       false,
+            result.adpcmSamples, Encoding::ImaAdpcm, static_cast<std::uint32_t>(bytes.size())};
         EXPECT_EQ(result.text, adpcmText(Target::Progmem, facts, bytes)) << row.name;
-        EXPECT_EQ(clip.preparedWave, sound::makeAdpcmWaveFile(bytes, result.adpcmSamples, row.clipRate)) << row.name;
+        EXPECT_EQ(clip.preparedWave, sound::makeAdpcmWaveFile(bytes, result.adpcmSamples, row.clipRate))
+            << row.name;
         EXPECT_EQ(clip.preparedName, clip.name + ".wav") << row.name;
     }
 

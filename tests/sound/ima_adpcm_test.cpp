@@ -94,7 +94,8 @@ TEST(ImaAdpcm, EncodesEverySignalToItsWholeLength) {
          [](std::size_t i) { return (i / 20) % 2 != 0 ? std::int16_t{32767} : std::int16_t{-32768}; }, 5},
         {"tone", 2020,
          [kPi](std::size_t i) {
-             return static_cast<std::int16_t>(std::lround(12000 * std::sin(static_cast<double>(i) * 2 * kPi / 40)));
+             return static_cast<std::int16_t>(
+                 std::lround(12000 * std::sin(static_cast<double>(i) * 2 * kPi / 40)));
          },
          25},
     };
@@ -109,7 +110,8 @@ TEST(ImaAdpcm, EncodesEverySignalToItsWholeLength) {
             EXPECT_LE(bytes[block + 2], 88) << row.name;
             EXPECT_EQ(bytes[block + 3], 0) << row.name;
             // Each block starts exactly at its sample.
-            EXPECT_EQ(y[block / kAdpcmBlockBytes * kAdpcmBlockSamples], x[block / kAdpcmBlockBytes * kAdpcmBlockSamples])
+            EXPECT_EQ(y[block / kAdpcmBlockBytes * kAdpcmBlockSamples],
+                      x[block / kAdpcmBlockBytes * kAdpcmBlockSamples])
                 << row.name;
         }
         const std::vector<std::int16_t> decoded(y.begin(), y.begin() + static_cast<std::ptrdiff_t>(x.size()));
@@ -141,12 +143,12 @@ TEST(ImaAdpcm, WaveFileHoldsTheBytesAsItsDataChunk) {
     const std::vector<std::uint8_t> data = {1, 2, 3, 4, 5};
     const std::vector<std::uint8_t> file = makeAdpcmWaveFile(data, 3, 8000);
     const std::vector<std::uint8_t> expected = {
-        'R', 'I', 'F', 'F', 58, 0, 0, 0, 'W', 'A', 'V', 'E',                //
-        'f', 'm', 't', ' ', 20, 0, 0, 0, 0x11, 0, 1, 0,                     // IMA ADPCM, mono
-        0x40, 0x1F, 0, 0, 0xD7, 0x0F, 0, 0,                                 // 8000 Hz, 4055 bytes a second
-        0, 1, 4, 0, 2, 0, 0xF9, 1,                                          // 256-byte blocks, 4 bits, 505 a block
-        'f', 'a', 'c', 't', 4, 0, 0, 0, 3, 0, 0, 0,                         //
-        'd', 'a', 't', 'a', 5, 0, 0, 0, 1, 2, 3, 4, 5, 0,                   // padded to even
+        'R',  'I',  'F', 'F', 58,   0,    0,    0, 'W',  'A', 'V', 'E',  //
+        'f',  'm',  't', ' ', 20,   0,    0,    0, 0x11, 0,   1,   0,    // IMA ADPCM, mono
+        0x40, 0x1F, 0,   0,   0xD7, 0x0F, 0,    0,                       // 8000 Hz, 4055 bytes a second
+        0,    1,    4,   0,   2,    0,    0xF9, 1,                     // 256-byte blocks, 4 bits, 505 a block
+        'f',  'a',  'c', 't', 4,    0,    0,    0, 3,    0,   0,   0,  //
+        'd',  'a',  't', 'a', 5,    0,    0,    0, 1,    2,   3,   4,   5, 0,  // padded to even
     };
     EXPECT_EQ(file, expected);
 }
