@@ -367,6 +367,8 @@ ADPCM_CASES = [
     ("ADPCM, 20,000 samples at 22050 Hz", lambda path: sixteen_bit_wave(path, 22050, busy(20000, 22050, 8)), 22050),
     ("ADPCM, 7 s of espeak-ng's speech at 8000 Hz", lambda path: speech_wave(path, 7), 8000),
 ]
+# The sketch's error for an ADPCM clip faster than it decodes.
+ADPCM_TOO_FAST = "play_clip plays ADPCM clips at rates up to 40000 Hz"
 # The decoder's state, struct clip2c_adpcm, on the AVR: the RAM an ADPCM
 # clip may take beyond an 8-bit one.
 ADPCM_STATE = 12
@@ -431,6 +433,14 @@ def main():
         tally.record(name, problems)
         if not problems:
             adpcm_rams[name] = ram
+    folder = os.path.join(scratch, "adpcm-fast")
+    os.makedirs(folder)
+    adpcm_header(os.path.abspath(args.board_exe), folder,
+                 lambda path: sixteen_bit_wave(path, 44100, busy(500, 44100, 9)), 44100)
+    built = build(os.path.join(folder, "clip.h"), "clip_adpcm", folder)
+    refused = isinstance(built, str) and ADPCM_TOO_FAST in built
+    tally.record("ADPCM at 44100 Hz stops the build", [] if refused else [
+        "the build gave %s, not the error '%s'" % (built if isinstance(built, str) else "an ELF", ADPCM_TOO_FAST)])
     if len(set(adpcm_rams.values())) > 1:
         tally.fail("the RAM use differs between ADPCM clips: " + ", ".join("%s: %d" % kv for kv in adpcm_rams.items()))
     if rams and adpcm_rams:

@@ -56,6 +56,12 @@ const unsigned long TIMER1_TICKS = (F_CPU / TIMER1_DIVIDER + CLIP_RATE / 2) / CL
 // samples.
 static_assert(CLIP_RATE >= 4 && CLIP_RATE <= 62500, "play_clip plays rates from 4 to 62500 Hz");
 static_assert(TIMER1_TICKS >= 2 && TIMER1_TICKS <= 65536UL, "the clip's rate does not fit Timer1");
+#ifdef CLIP2C_ADPCM_DECODER
+// Decoding takes up to about 245 cycles a sample (measured in simavr): above
+// 40 kHz, with Timer0's interrupt in the way, a sample could come more than
+// half a sample late.
+static_assert(CLIP_RATE <= 40000, "play_clip plays ADPCM clips at rates up to 40000 Hz");
+#endif
 
 #ifdef CLIP2C_ADPCM_DECODER
 // Where the decoder stands in the clip (12 bytes of RAM); its count of
