@@ -23,8 +23,9 @@ sample for sample, give exactly _samples samples, and the decoder must give
 least 1 dB above that of sox's own encoder (sox in.wav -e ima-adpcm,
 decoded by sox). The table beside it, not checked: ffmpeg's adpcm_ima_wav
 encoder plain and with -trellis 8 (decoded by ffmpeg); ffmpeg decoding our
-file, against the input and against our exact decode (its decoder rounds
-the product form ((2n + 1) * step) >> 3, not the shift-and-add sum); 8-bit
+file, against the input and against our exact decode, and the largest
+difference between the two (its decoder rounds the product form
+((2n + 1) * step) >> 3, not the shift-and-add sum); 8-bit
 PCM at 8000 Hz (clip2c-board --encoding pcm8, (u - 128) * 256 against the
 input); 8-bit PCM at 4000 Hz (clip2c-board --rate 4000, brought back to
 8000 Hz 16-bit by sox -D rate -v, whose filter is linear-phase with its delay
@@ -303,6 +304,7 @@ def check_clip(exe, compiler, folder, name, kind, source, trellis):
     by_ffmpeg = ffmpeg_decode(ours_wave)
     figures["ffmpeg plays ours"] = snr(reference, by_ffmpeg)
     figures["ffmpeg vs exact"] = snr(by_header, by_ffmpeg) if len(by_ffmpeg) == samples else math.nan
+    figures["ffmpeg largest difference"] = max((abs(a - b) for a, b in zip(by_header, by_ffmpeg)), default=0)
     if len(by_ffmpeg) != samples:
         problems.append("ffmpeg decoded %d samples, _samples is %d" % (len(by_ffmpeg), samples))
 
@@ -407,10 +409,11 @@ def main():
             passed += 1
 
     print("\nSNR in dB against the 16-bit input (samples in/decoded):")
-    print("| clip | samples | " + " | ".join(columns) + " |")
-    print("|---|---|" + "---|" * len(columns))
+    print("| clip | samples | " + " | ".join(columns) + " | ffmpeg's largest difference |")
+    print("|---|---|" + "---|" * (len(columns) + 1))
     for name, figures in table:
-        print("| %s | %s | %s |" % (name, figures["count"], " | ".join(decibels(figures[c]) for c in columns)))
+        print("| %s | %s | %s | %d |" % (name, figures["count"], " | ".join(decibels(figures[c]) for c in columns),
+                                        figures["ffmpeg largest difference"]))
     print("%d passed, %d failed" % (passed, failed))
     return 1 if failed else 0
 
