@@ -274,7 +274,7 @@ def make_clips(folder):
 
 # -- the checks ------------------------------------------------------------
 
-def check_clip(exe, compiler, folder, name, kind, source, trellis):
+def check_clip(exe, compiler, folder, kind, source, trellis):
     """(problems, figures) of one clip."""
     problems, figures = [], {}
     reference = read_s16_wave(source)
@@ -394,7 +394,7 @@ def main():
         folder = os.path.join(scratch, "clip%d" % index)
         os.makedirs(folder)
         try:
-            problems, figures = check_clip(exe, compiler, folder, name, kind, source, trellis)
+            problems, figures = check_clip(exe, compiler, folder, kind, source, trellis)
         except RuntimeError as problem:
             problems, figures = [str(problem)], {}
         if figures:
