@@ -159,19 +159,24 @@ void makeAdpcmClip(BoardClip& clip, const ClipRequest& request, const std::uint8
     handOver(clip, request, bytes, length);
 }
 
-// Sets clip.name as makeClip's step 1 says, with its note.
+// Sets clip.name as makeClip's step 1 says, with its note, which names the
+// array the encoding declares.
 void chooseName(BoardClip& clip, const ClipRequest& request) {
+    const std::string_view suffix = request.encoding == Encoding::ImaAdpcm ? "_adpcm" : "_wave";
     if (request.name) {
         clip.name = *request.name;
         if (!givesIdentifier(clip.name)) {
-            clip.notes.push_back(fillNote("name-not-identifier", {{"name", clip.name}}));
+            clip.notes.push_back(
+                fillNote("name-not-identifier", {{"array", clip.name + std::string(suffix)}}));
         }
         return;
     }
     const std::string base = clipName(request.fileName);
     clip.name = proposeName(base);
-    if (clip.name != base)
-        clip.notes.push_back(fillNote("name-proposed", {{"file", base}, {"name", clip.name}}));
+    if (clip.name != base) {
+        clip.notes.push_back(
+            fillNote("name-proposed", {{"file", base}, {"array", clip.name + std::string(suffix)}}));
+    }
 }
 
 }  // namespace

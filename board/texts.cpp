@@ -41,7 +41,7 @@ constexpr StatusText kStatusTexts[] = {
 // the same whatever a compiler takes the source's encoding to be.
 constexpr std::string_view kNotices[][2] = {
     {"name-proposed", "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not "
-                      "compile; it is named {name}_wave instead. Choose another name to change it."},
+                      "compile; it is named {array} instead. Choose another name to change it."},
     {"rate-kept", "This WAV keeps its own rate, {fileRate} Hz: the chosen {rate} Hz applies to raw and "
                   "prepared clips."},
     {"rate-offer", "Prepare it at {rate} Hz"},
@@ -50,7 +50,7 @@ constexpr std::string_view kNotices[][2] = {
     {"empty", "The file is empty: there are no samples to convert."},
     {"prepared-on-request", "Prepared because normalize or trim was asked for; without both it converts as it is."},
     {"trimmed-to-nothing", "Trim left no samples: the clip is all silence."},
-    {"name-not-identifier", "{name}_wave is not a C identifier: this text will not compile."},
+    {"name-not-identifier", "{array} is not a C identifier: this text will not compile."},
 };
 // clang-format on
 

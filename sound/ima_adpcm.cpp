@@ -39,6 +39,38 @@ Predictor decodeNibble(Predictor p, unsigned nibble) {
     return p;
 }
 
+// decodeNibble's difference and next index for each index and magnitude,
+// made from it once, so that the encoder's inner loop is two lookups.
+struct StepTable {
+    std::array<std::array<std::int32_t, 8>, 89> diff{};
+    std::array<std::array<std::uint8_t, 8>, 89> next{};
+};
+
+const StepTable& stepTable() {
+    static const StepTable table = [] {
+        StepTable t;
+        for (int index = 0; index <= kLastIndex; ++index) {
+            for (unsigned magnitude = 0; magnitude < 8; ++magnitude) {
+                const Predictor p = decodeNibble({0, index}, magnitude);
+                t.diff[static_cast<std::size_t>(index)][magnitude] = p.sample;
+                t.next[static_cast<std::size_t>(index)][magnitude] = static_cast<std::uint8_t>(p.index);
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+// decodeNibble by the table.
+Predictor decodeByTable(const StepTable& table, Predictor p, unsigned nibble) {
+    const auto index = static_cast<std::size_t>(p.index);
+    const std::int32_t diff = table.diff[index][nibble & 7u];
+    p.sample =
+        std::clamp<std::int32_t>((nibble & 8u) != 0 ? p.sample - diff : p.sample + diff, -32768, 32767);
+    p.index = table.next[index][nibble & 7u];
+    return p;
+}
+
 // The encoder is a beam search over each block, in the manner of a
 // trellis. After each sample it keeps the kBeam paths of nibbles with the
 // least squared error so far, one for each decoder state (sample and step
@@ -115,11 +147,13 @@ void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint
     candidates.reserve(kSteps.size() * std::size_t{kTries});
     // Where each state reached in this step is among the candidates: a
     // table open-addressed by the key, its entries stamped with the step.
-    constexpr std::size_t kSlots = 1024;
+    constexpr unsigned kSlotBits = 10;
+    constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
     static_assert(kSlots >= 2 * 89 * kTries);
     std::vector<std::uint32_t> slotKeys(kSlots);
     std::vector<std::uint16_t> slotPlaces(kSlots);
     std::vector<std::size_t> slotStamps(kSlots, SIZE_MAX);
+    const StepTable& table = stepTable();
     for (std::size_t t = 0; t < steps; ++t) {
         const std::int32_t target = x[t + 1];
         candidates.clear();
@@ -131,7 +165,7 @@ void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint
             const unsigned low = std::min((plain & 7u) == 0 ? 0u : (plain & 7u) - 1, 8u - kTries);
             for (unsigned magnitude = low; magnitude < low + kTries; ++magnitude) {
                 const unsigned nibble = sign | magnitude;
-                const Predictor next = decodeNibble(here.predictor, nibble);
+                const Predictor next = decodeByTable(table, here.predictor, nibble);
                 const auto miss = static_cast<std::int64_t>(target - next.sample);
                 const Node grown{here.error + static_cast<std::uint64_t>(miss * miss),
                                  next,
@@ -139,7 +173,8 @@ void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint
                                  here.key,
                                  static_cast<std::uint16_t>(from),
                                  static_cast<std::uint8_t>(nibble)};
-                std::size_t slot = (grown.key * 2654435761u) % kSlots;
+                // Fibonacci hashing: the product's high bits mix every bit of the key.
+                std::size_t slot = (grown.key * 2654435761u) >> (32 - kSlotBits);
                 while (slotStamps[slot] == t && slotKeys[slot] != grown.key) slot = (slot + 1) % kSlots;
                 if (slotStamps[slot] != t) {
                     slotStamps[slot] = t;

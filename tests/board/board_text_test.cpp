@@ -508,7 +508,7 @@ TEST(TextsJson, IsOneValidTableOfEveryStatusAndNotice) {
     EXPECT_EQ(
         notices->member("name-proposed")->text,
         "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not compile; it is "
-        "named {name}_wave instead. Choose another name to change it.");
+        "named {array} instead. Choose another name to change it.");
     EXPECT_EQ(JsonReader("{\"a\":\"\\u0001\\\"\"}").document().member("a")->text, "\x01\"");
 }
 

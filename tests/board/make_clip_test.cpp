@@ -48,7 +48,7 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
         std::vector<std::string> notes;
     };
     const std::string proposed =
-        fillNote("name-proposed", {{"file", "Bell Ring - final (v2)"}, {"name", "Bell_Ring_final_v2"}});
+        fillNote("name-proposed", {{"file", "Bell Ring - final (v2)"}, {"array", "Bell_Ring_final_v2_wave"}});
     const Row rows[] = {
         {"8-bit mono as it is",
          "beep.wav",
@@ -114,7 +114,7 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
          "2 x_wave",
          "",
          {128, 200, 56},
-         {fillNote("name-not-identifier", {{"name", "2 x"}})}},
+         {fillNote("name-not-identifier", {{"array", "2 x_wave"}})}},
         {"its own rate kept",
          "b.wav",
          mono8At22k,
