@@ -8,19 +8,18 @@
 
 #include "beep.h"
 
-int main(void)
-{
-	struct clip2c_adpcm d;
-	unsigned long count = 0;
-	unsigned long magnitude = 0;
-	int after;
-	clip2c_adpcm_start(&d, beep_adpcm, beep_adpcm_samples);
-	while (d.left != 0) {
-		const int sample = clip2c_adpcm_next(&d);
-		magnitude += (unsigned long)(sample < 0 ? -sample : sample);
-		++count;
-	}
-	after = clip2c_adpcm_next(&d);
-	printf("%lu %lu %d %d\n", count, magnitude, after, beep_adpcm_rate);
-	return count == beep_adpcm_samples && after == 0 ? 0 : 1;
+int main(void) {
+    struct clip2c_adpcm d;
+    unsigned long count = 0;
+    unsigned long magnitude = 0;
+    int after;
+    clip2c_adpcm_start(&d, beep_adpcm, beep_adpcm_samples);
+    while (d.left != 0) {
+        const int sample = clip2c_adpcm_next(&d);
+        magnitude += (unsigned long)(sample < 0 ? -sample : sample);
+        ++count;
+    }
+    after = clip2c_adpcm_next(&d);
+    printf("%lu %lu %d %d\n", count, magnitude, after, beep_adpcm_rate);
+    return count == beep_adpcm_samples && after == 0 ? 0 : 1;
 }

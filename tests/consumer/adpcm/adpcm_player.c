@@ -8,13 +8,11 @@
 
 #include "beep.h"
 
-int main(void)
-{
-	struct clip2c_adpcm d;
-	uint32_t i;
-	for (;;) {
-		clip2c_adpcm_start(&d, beep_adpcm, beep_adpcm_samples);
-		for (i = 0; i < beep_adpcm_samples; ++i)
-			OCR0A = (uint8_t)((clip2c_adpcm_next(&d) >> 8) + 128);
-	}
+int main(void) {
+    struct clip2c_adpcm d;
+    uint32_t i;
+    for (;;) {
+        clip2c_adpcm_start(&d, beep_adpcm, beep_adpcm_samples);
+        for (i = 0; i < beep_adpcm_samples; ++i) OCR0A = (uint8_t)((clip2c_adpcm_next(&d) >> 8) + 128);
+    }
 }
