@@ -69,6 +69,11 @@ ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
     return {result.arrayName, result.sampleRate, isSigned, bytes};
 }
 
+// The samples a clip's array holds, decoded for IMA ADPCM.
+std::uint64_t samplesOf(const ClipResult& result) {
+    return result.encoding == Encoding::ImaAdpcm ? result.adpcmSamples : result.samples.size();
+}
+
 // The bytes of a clip's array.
 std::uint64_t arrayBytes(const ClipFacts& clip) {
     return clip.encoding == Encoding::ImaAdpcm ? clip.byteCount : clip.sampleCount;
@@ -134,6 +139,38 @@ std::uint32_t fittingRate(const std::vector<ClipFacts>& facts, Encoding encoding
     return low;
 }
 
+// The table's entry of a clip: its array, its length (its bytes and
+// samples for IMA ADPCM) and its rate.
+std::string entryLine(const ClipResult& result, Target target) {
+    const std::string& array = result.arrayName;
+    const std::string bytes = decimal(result.samples.size());
+    if (result.encoding == Encoding::ImaAdpcm)
+        return "\t{" + array + ", " + bytes + ", " + array + "_samples, " + array + "_rate},\n";
+    const std::string rate = target == Target::C ? decimal(result.sampleRate) : array + "_rate";
+    return "\t{" + array + ", " + bytes + ", " + rate + "},\n";
+}
+
+// How the accessor's comment says an entry's samples are read.
+std::string_view samplesRead(Target target, Encoding encoding) {
+    if (encoding == Encoding::ImaAdpcm) {
+        return isAvrTarget(target)
+                   ? ", read from flash; its samples are then decoded with "
+                     "clip2c_adpcm_start(&d, data, samples) and clip2c_adpcm_next(&d). */\n"
+                   : "; its samples are then decoded with clip2c_adpcm_start(&d, data, samples) and "
+                     "clip2c_adpcm_next(&d). */\n";
+    }
+    switch (target) {
+        case Target::Progmem:
+            return ", read from flash; its samples are then read with pgm_read_byte(data + i). */\n";
+        case Target::Flash:
+            return ", read from flash; its samples are then read as data[i]. */\n";
+        case Target::C:
+        case Target::Firmware:
+            break;
+    }
+    return "; its samples are data[0] to data[length - 1]. */\n";
+}
+
 std::string bankText(const BankRequest& request, const std::vector<BoardClip>& clips, std::uint64_t samples) {
     const Target target = request.target;
     const std::string& bank = request.name;
@@ -166,30 +203,9 @@ std::string bankText(const BankRequest& request, const std::vector<BoardClip>& c
             : target == Target::Flash ? "const __flash struct "
                                       : "const struct ";
     text += entry + " " + table + "[" + count + "] = {\n";
-    for (const BoardClip& clip : clips) {
-        const ClipResult& result = clip.result;
-        if (adpcm) {
-            text += "\t{" + result.arrayName + ", " + decimal(result.samples.size()) + ", " +
-                    result.arrayName + "_samples, " + result.arrayName + "_rate},\n";
-            continue;
-        }
-        const std::string rate =
-            target == Target::C ? decimal(result.sampleRate) : result.arrayName + "_rate";
-        text += "\t{" + result.arrayName + ", " + decimal(result.samples.size()) + ", " + rate + "},\n";
-    }
+    for (const BoardClip& clip : clips) text += entryLine(clip.result, target);
     text += "};\n\n/* Entry `index` of " + table + " (below " + count + ")";
-    if (adpcm) {
-        text += isAvrTarget(target) ? ", read from flash; its" : "; its";
-        text +=
-            " samples are then decoded with clip2c_adpcm_start(&d, data, samples) and clip2c_adpcm_next(&d). "
-            "*/\n";
-    } else if (target == Target::Progmem) {
-        text += ", read from flash; its samples are then read with pgm_read_byte(data + i). */\n";
-    } else if (target == Target::Flash) {
-        text += ", read from flash; its samples are then read as data[i]. */\n";
-    } else {
-        text += "; its samples are data[0] to data[length - 1]. */\n";
-    }
+    text += samplesRead(target, request.encoding);
     text += "static inline struct " + entry + " " + bank + "_at(unsigned index)\n{\n";
     if (target == Target::Progmem) {
         text += "\tstruct " + entry + " clip;\n\tmemcpy_P(&clip, &" + table +
@@ -342,8 +358,7 @@ BankResult makeBank(const BankRequest& request) {
             refuse(BankRefusal::OverArray, i, file.fileName,
                    arrayLimitText(count, clip.result.sampleRate, clip.result.encoding));
         }
-        if (clip.outcome == ClipOutcome::Made)
-            bank.sampleCount += clip.result.encoding == Encoding::ImaAdpcm ? clip.result.adpcmSamples : count;
+        if (clip.outcome == ClipOutcome::Made) bank.sampleCount += samplesOf(clip.result);
         for (const std::string& note : clip.notes) bank.notes.push_back(file.fileName + ": " + note);
         bank.clips.push_back(std::move(clip));
     }

@@ -119,14 +119,15 @@ struct Fit {
     std::string text;
 };
 
-// For Progmem and Flash, the clip's array of `bytes` bytes fits when
-// fitsFlash(bytes, room), judged for the Uno, whose room is kBoardRoom
+// For Progmem and Flash, the clip's array of `byteCount` bytes fits when
+// fitsFlash(byteCount, room), judged for the Uno, whose room is kBoardRoom
 // (kBoardFlash less kAdpcmSketchBytes for IMA ADPCM); the text says so,
 // and whether it fits a Nano's room (kNanoFlash less the sketch), and how
 // many seconds fit at `sampleRate` in the encoding (rounded down to the
 // millisecond; none said at 0 Hz). For C and Firmware there is no board to
 // judge (`fits` is true): the text puts the size beside common flash sizes.
-Fit fitFor(Target target, std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding = Encoding::Pcm8);
+Fit fitFor(Target target, std::uint32_t byteCount, std::uint32_t sampleRate,
+           Encoding encoding = Encoding::Pcm8);
 
 // The sentence that refuses a clip's array of `bytes` bytes (more than
 // kArrayLimit) for an AVR target: how many bytes one array holds and how

@@ -128,8 +128,9 @@ void finishAdpcm(BoardClip& clip, const ClipRequest& request, const std::vector<
 
 // Makes an IMA ADPCM clip of the file once the tool's conversion as it is
 // (clip.asIs) has been judged preparable.
-void makeAdpcmClip(BoardClip& clip, const ClipRequest& request, const std::uint8_t* bytes,
-                   std::uint32_t length, std::uint32_t rawRate) {
+// A raw clip plays at `rawRate`.
+void makeAdpcmClip(BoardClip& clip, const ClipRequest& request, std::uint32_t rawRate,
+                   const std::uint8_t* bytes, std::uint32_t length) {
     const ClipResult& asIs = clip.asIs;
     if (asIs.isRaw) {
         clip.prepareRate = rawRate;
@@ -196,7 +197,7 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
                             asIs.status == ClipStatus::NotMono || asIs.status == ClipStatus::NotEightBit;
     if (request.encoding == Encoding::ImaAdpcm && preparable) {
         clip.status = asIs.status;
-        makeAdpcmClip(clip, request, bytes, length, rawRate);
+        makeAdpcmClip(clip, request, rawRate, bytes, length);
         return clip;
     }
     const bool asksMore = request.options.normalize || request.options.trim;

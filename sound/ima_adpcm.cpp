@@ -131,6 +131,49 @@ bool betterNode(const Node& a, const Node& b) {
     return a.error != b.error ? a.error < b.error : a.key < b.key;
 }
 
+// A step's candidates, one for each decoder state they reach: the best
+// path to it. Where each state is among them is kept in a table
+// open-addressed by the state's key, whose entries are stamped with the step
+// that set them, so that it needs no clearing between steps.
+class Candidates {
+public:
+    Candidates() : slotKeys_(kSlots), slotPlaces_(kSlots), slotStamps_(kSlots, SIZE_MAX) {
+        nodes.reserve(kSteps.size() * std::size_t{kTries});
+    }
+
+    // Starts step `step` with no candidate.
+    void start(std::size_t step) {
+        step_ = step;
+        nodes.clear();
+    }
+
+    // Keeps `grown` when it is the first path to its state, or a better one.
+    void offer(const Node& grown) {
+        // Fibonacci hashing: the product's high bits mix every bit of the key.
+        std::size_t slot = (grown.key * 2654435761u) >> (32 - kSlotBits);
+        while (slotStamps_[slot] == step_ && slotKeys_[slot] != grown.key) slot = (slot + 1) % kSlots;
+        if (slotStamps_[slot] != step_) {
+            slotStamps_[slot] = step_;
+            slotKeys_[slot] = grown.key;
+            slotPlaces_[slot] = static_cast<std::uint16_t>(nodes.size());
+            nodes.push_back(grown);
+        } else if (betterPath(grown, nodes[slotPlaces_[slot]])) {
+            nodes[slotPlaces_[slot]] = grown;
+        }
+    }
+
+    std::vector<Node> nodes;
+
+private:
+    static constexpr unsigned kSlotBits = 10;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    static_assert(kSlots >= std::size_t{2} * 89 * kTries);
+    std::vector<std::uint32_t> slotKeys_;
+    std::vector<std::uint16_t> slotPlaces_;
+    std::vector<std::size_t> slotStamps_;
+    std::size_t step_ = 0;
+};
+
 // Encodes one block of `count` samples (1 to kAdpcmBlockSamples) onto `out`.
 void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint8_t>& out) {
     const std::size_t steps = count - 1;
@@ -143,20 +186,11 @@ void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint
         const Predictor seed{x[0], index};
         beam.push_back({0, seed, stateKey(seed), 0, static_cast<std::uint16_t>(index), 0});
     }
-    std::vector<Node> candidates;
-    candidates.reserve(kSteps.size() * std::size_t{kTries});
-    // Where each state reached in this step is among the candidates: a
-    // table open-addressed by the key, its entries stamped with the step.
-    constexpr unsigned kSlotBits = 10;
-    constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
-    static_assert(kSlots >= 2 * 89 * kTries);
-    std::vector<std::uint32_t> slotKeys(kSlots);
-    std::vector<std::uint16_t> slotPlaces(kSlots);
-    std::vector<std::size_t> slotStamps(kSlots, SIZE_MAX);
+    Candidates candidates;
     const StepTable& table = stepTable();
     for (std::size_t t = 0; t < steps; ++t) {
         const std::int32_t target = x[t + 1];
-        candidates.clear();
+        candidates.start(t);
         for (std::size_t from = 0; from < beam.size(); ++from) {
             const Node& here = beam[from];
             const unsigned plain = plainNibble(here.predictor, target);
@@ -167,31 +201,17 @@ void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint
                 const unsigned nibble = sign | magnitude;
                 const Predictor next = decodeByTable(table, here.predictor, nibble);
                 const auto miss = static_cast<std::int64_t>(target - next.sample);
-                const Node grown{here.error + static_cast<std::uint64_t>(miss * miss),
-                                 next,
-                                 stateKey(next),
-                                 here.key,
-                                 static_cast<std::uint16_t>(from),
-                                 static_cast<std::uint8_t>(nibble)};
-                // Fibonacci hashing: the product's high bits mix every bit of the key.
-                std::size_t slot = (grown.key * 2654435761u) >> (32 - kSlotBits);
-                while (slotStamps[slot] == t && slotKeys[slot] != grown.key) slot = (slot + 1) % kSlots;
-                if (slotStamps[slot] != t) {
-                    slotStamps[slot] = t;
-                    slotKeys[slot] = grown.key;
-                    slotPlaces[slot] = static_cast<std::uint16_t>(candidates.size());
-                    candidates.push_back(grown);
-                } else if (betterPath(grown, candidates[slotPlaces[slot]])) {
-                    candidates[slotPlaces[slot]] = grown;
-                }
+                candidates.offer({here.error + static_cast<std::uint64_t>(miss * miss), next, stateKey(next),
+                                  here.key, static_cast<std::uint16_t>(from),
+                                  static_cast<std::uint8_t>(nibble)});
             }
         }
-        if (candidates.size() > kBeam) {
-            std::nth_element(candidates.begin(), candidates.begin() + kBeam - 1, candidates.end(),
-                             betterNode);
-            candidates.resize(kBeam);
+        std::vector<Node>& grown = candidates.nodes;
+        if (grown.size() > kBeam) {
+            std::nth_element(grown.begin(), grown.begin() + kBeam - 1, grown.end(), betterNode);
+            grown.resize(kBeam);
         }
-        beam.swap(candidates);
+        beam.swap(grown);
         for (std::size_t slot = 0; slot < beam.size(); ++slot) {
             parents[t * kBeam + slot] = beam[slot].parent;
             nibbles[t * kBeam + slot] = beam[slot].nibble;

@@ -85,6 +85,8 @@ std::optional<std::vector<Sample>> prepareWave(const PcmWave& wave, std::uint32_
 // The mean of `channelCount` planar channels at `frame`, in double: a sum
 // of float channels is exact there, so equal channels give their own value
 // back, bit for bit.
+// The counts are named as the callers' planar buffer has them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 double meanAt(const float* planar, std::uint32_t channelCount, std::uint32_t frames, std::size_t frame) {
     double sum = 0.0;
     for (std::size_t channel = 0; channel < channelCount; ++channel) sum += planar[channel * frames + frame];

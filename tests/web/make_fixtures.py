@@ -328,8 +328,24 @@ def main():
          pcm8(bytes(128 + v // 256 for v in chord(11025, 0.25, 1, 25000)), rate=11025),
          dict(target="c", rate=None)),
     ]
+    # Seven seconds of speech at 8000 Hz fit an Uno as IMA ADPCM: the page's
+    # download plays in the simulated Uno (`sketch`).
+    work = tempfile.mkdtemp()
+    try:
+        spoken = os.path.join(work, "spoken.wav")
+        seven = os.path.join(work, "seven.wav")
+        subprocess.run(["espeak-ng", "-w", spoken, "Twice the sound in the same flash: seven seconds of speech "
+                        "at eight thousand samples a second, on an Arduino Uno."], check=True)
+        subprocess.run(["sox", "-D", spoken, seven, "pad", "0", "7", "trim", "0", "7"], check=True)
+        with open(seven, "rb") as f:
+            adpcm_rows.append(("7 s of espeak-ng speech, progmem at 8000 Hz, named clip, played on an Uno",
+                               "speech7.wav", f.read(), dict(target="progmem", rate=8000, chosen="clip",
+                                                              sketch=True)))
+    finally:
+        shutil.rmtree(work)
     for name, file_name, data, row in adpcm_rows:
-        row = dict(dict(name=name, target="c", chosen=None, normalize=False, trim=False, board=True), **row)
+        row = dict(dict(name=name, target="c", chosen=None, normalize=False, trim=False, board=True, sketch=False),
+                   **row)
         put("adpcm", row, file_name, data)
     for row in [r for r in cases["prepares"] if r["file"].endswith((".ogg", ".mp3"))]:
         cases["adpcm"].append(dict(name=os.path.basename(row["file"]) + ", decoded by the browser, C at 8000 Hz",

@@ -836,7 +836,15 @@ async function adpcm(page, opts, rows) {
       check(problems, sox.stdout.length === 2 * samples, 'sox decoded ' + sox.stdout.length / 2 + ' samples of ' +
           samples);
     }
-    record('IMA ADPCM: ' + row.name, problems);
+    if (row.sketch && opts.sketch) {
+      const header = path.join(folder, got.downloadName);
+      fs.writeFileSync(header, got.text || '');
+      const sketch = spawnSync('python3', [opts.sketch, '--header', header, '--rate', rate[1],
+        '--scratch', path.join(folder, 'sketch')], {encoding: 'utf8'});
+      check(problems, sketch.status === 0, 'the Arduino sketch with this header: ' +
+          (sketch.stdout + sketch.stderr).slice(-600));
+    }
+    record('IMA ADPCM: ' + row.name + (row.sketch && opts.sketch ? ' (played in simavr)' : ''), problems);
   }
 
   // The control re-runs the clip: back to 8-bit PCM, then Play sounds the
