@@ -338,7 +338,7 @@ def main():
                         "at eight thousand samples a second, on an Arduino Uno."], check=True)
         subprocess.run(["sox", "-D", spoken, seven, "pad", "0", "7", "trim", "0", "7"], check=True)
         with open(seven, "rb") as f:
-            adpcm_rows.append(("7 s of espeak-ng speech, progmem at 8000 Hz, named clip, played on an Uno",
+            adpcm_rows.append(("7 s of espeak-ng speech, progmem at 8000 Hz, named clip",
                                "speech7.wav", f.read(), dict(target="progmem", rate=8000, chosen="clip",
                                                               sketch=True)))
     finally:
