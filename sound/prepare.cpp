@@ -93,6 +93,36 @@ double meanAt(const float* planar, std::uint32_t channelCount, std::uint32_t fra
     return sum / channelCount;
 }
 
+// A canonical mono PCM WAV file of `bytesPerSample`-byte samples whose
+// little-endian bytes are `data`; empty when they would overflow a WAV
+// file's 32-bit sizes.
+std::vector<std::uint8_t> monoWaveFile(const std::uint8_t* data, std::size_t size, std::uint32_t sampleRate,
+                                       std::uint32_t bytesPerSample) {
+    constexpr std::uint32_t kPcm = 1;
+    constexpr std::uint32_t kFmtBodySize = 16;
+    if (size > UINT32_MAX - 64) return {};
+    const auto dataSize = static_cast<std::uint32_t>(size);
+    const std::uint32_t pad = dataSize & 1u;
+    std::vector<std::uint8_t> file;
+    file.reserve(44 + size + pad);
+    putId(file, "RIFF");
+    putU32le(file, 4 + (8 + kFmtBodySize) + (8 + dataSize + pad));
+    putId(file, "WAVE");
+    putId(file, "fmt ");
+    putU32le(file, kFmtBodySize);
+    putU16le(file, kPcm);
+    putU16le(file, 1);                            // channels
+    putU32le(file, sampleRate);                   // sample rate
+    putU32le(file, sampleRate * bytesPerSample);  // byte rate
+    putU16le(file, bytesPerSample);               // block align
+    putU16le(file, 8 * bytesPerSample);           // bits per sample
+    putId(file, "data");
+    putU32le(file, dataSize);
+    file.insert(file.end(), data, data + size);
+    if (pad != 0) file.push_back(0);
+    return file;
+}
+
 }  // namespace
 
 std::uint8_t quantizeSample(double x) {
@@ -127,31 +157,16 @@ std::vector<std::int16_t> mixToSixteen(const float* planar, std::uint32_t channe
 }
 
 std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate) {
-    constexpr std::uint32_t kPcm = 1;
-    constexpr std::uint32_t kFmtBodySize = 16;
-    // The sizes are 32-bit fields: a clip that would overflow the RIFF size
-    // makes no file.
-    if (samples.size() > UINT32_MAX - 64) return {};
-    const auto dataSize = static_cast<std::uint32_t>(samples.size());
-    const std::uint32_t pad = dataSize & 1u;
-    std::vector<std::uint8_t> file;
-    file.reserve(44 + samples.size() + pad);
-    putId(file, "RIFF");
-    putU32le(file, 4 + (8 + kFmtBodySize) + (8 + dataSize + pad));
-    putId(file, "WAVE");
-    putId(file, "fmt ");
-    putU32le(file, kFmtBodySize);
-    putU16le(file, kPcm);
-    putU16le(file, 1);           // channels
-    putU32le(file, sampleRate);  // sample rate
-    putU32le(file, sampleRate);  // byte rate: one byte a sample
-    putU16le(file, 1);           // block align
-    putU16le(file, 8);           // bits per sample
-    putId(file, "data");
-    putU32le(file, dataSize);
-    file.insert(file.end(), samples.begin(), samples.end());
-    if (pad != 0) file.push_back(0);
-    return file;
+    return monoWaveFile(samples.data(), samples.size(), sampleRate, 1);
+}
+
+std::vector<std::uint8_t> makeSixteenBitWaveFile(const std::vector<std::int16_t>& samples,
+                                                 std::uint32_t sampleRate) {
+    if (samples.size() > (UINT32_MAX - 64) / 2) return {};
+    std::vector<std::uint8_t> data;
+    data.reserve(samples.size() * 2);
+    for (const std::int16_t sample : samples) putU16le(data, static_cast<std::uint16_t>(sample));
+    return monoWaveFile(data.data(), data.size(), sampleRate, 2);
 }
 
 // The length goes with the bytes and the rate with the caller's choice, at

@@ -52,6 +52,12 @@ std::vector<std::int16_t> mixToSixteen(const float* planar, std::uint32_t channe
 // empty when the samples are too many for a WAV file's 32-bit sizes.
 std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate);
 
+// A canonical 16-bit mono PCM WAV file holding `samples` at `sampleRate`,
+// from which prepareWaveSixteen at that rate gives `samples` back; empty
+// when they are too many for a WAV file's 32-bit sizes.
+std::vector<std::uint8_t> makeSixteenBitWaveFile(const std::vector<std::int16_t>& samples,
+                                                 std::uint32_t sampleRate);
+
 // The WAV file `bytes` prepared by the core alone, with no decoder between:
 // an 8-bit mono WAV file (makeWaveFile) at `sampleRate` of its frames mixed
 // by the mean (monoSample), resampled when the file's rate is another

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
@@ -124,6 +125,27 @@ EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_decoded_clip(const Clip2cClip* firs
     BoardClip clip =
         clip2c::board::makeDecodedClip(first->clip, first->request, planar, channelCount, frames);
     return handOut(first->request, std::move(clip));
+}
+
+// `channelCount` planar float channels of `frames` samples each mixed to
+// a 16-bit mono PCM WAV file at `rate` (mixToSixteen, neither normalized nor
+// trimmed): what a bank in IMA ADPCM is made from when only the browser
+// decodes a file, so that it is encoded from 16 bits as a clip alone is.
+// A block the caller releases (clip2c_release), its size at `length`;
+// null when the module cannot hold it.
+EMSCRIPTEN_KEEPALIVE std::uint8_t* clip2c_sixteen_bit_wave(const float* planar, std::uint32_t channelCount,
+                                                           std::uint32_t frames, std::uint32_t rate,
+                                                           std::uint32_t* length) {
+    const std::vector<std::uint8_t> wave = clip2c::sound::makeSixteenBitWaveFile(
+        clip2c::sound::mixToSixteen(planar, channelCount, frames), rate);
+    auto* block = static_cast<std::uint8_t*>(std::malloc(wave.empty() ? 1 : wave.size()));
+    if (block == nullptr || wave.empty()) {
+        std::free(block);
+        return nullptr;
+    }
+    std::memcpy(block, wave.data(), wave.size());
+    *length = static_cast<std::uint32_t>(wave.size());
+    return block;
 }
 
 // 0 made, 1 refused, 2 needs a decoder (board::ClipOutcome).

@@ -36,6 +36,8 @@ Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std::uint32_t length, co
                              const char* name, int isSigned, int target, std::uint32_t rate, int flags);
 Clip2cClip* clip2c_make_decoded_clip(const Clip2cClip* first, const float* planar, std::uint32_t channelCount,
                                      std::uint32_t frames);
+std::uint8_t* clip2c_sixteen_bit_wave(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
+                                      std::uint32_t rate, std::uint32_t* length);
 int clip2c_clip_outcome(const Clip2cClip* c);
 int clip2c_clip_status(const Clip2cClip* c);
 const char* clip2c_clip_name(const Clip2cClip* c);

@@ -102,6 +102,27 @@ function makeDecodedClip(first, channels) {
   }
 }
 
+// The decoded planar channels as the engine's 16-bit mono WAV file at
+// `rate` (clip2c_sixteen_bit_wave); null when the module cannot hold it.
+function sixteenBitWave(channels, rate) {
+  const frames = channels[0].length;
+  const planar = core._clip2c_alloc(channels.length * frames * 4);
+  const length = core._clip2c_alloc(4);
+  let wave = 0;
+  try {
+    if (!planar || !length) return null;
+    channels.forEach((data, c) => core.HEAPF32.set(data, (planar >>> 2) + c * frames));
+    wave = core._clip2c_sixteen_bit_wave(planar, channels.length, frames, rate, length);
+    if (!wave) return null;
+    const size = new DataView(core.HEAPU8.buffer, length >>> 0, 4).getUint32(0, true);
+    return heapBytes(wave, size).slice();
+  } finally {
+    if (wave) core._clip2c_release(wave);
+    if (length) core._clip2c_release(length);
+    if (planar) core._clip2c_release(planar);
+  }
+}
+
 function notes(handle) {
   const out = [];
   const count = core._clip2c_clip_note_count(handle) >>> 0;
@@ -200,12 +221,14 @@ function bankNotes(bank) {
 }
 
 // The file of `clip` decoded by the page at `msg.rate` and made into the
-// engine's 8-bit mono WAV file (neither normalized nor trimmed nor encoded:
-// the bank does that, as for every clip): {wav, fileName, what, notes}, or
-// {refused: status, notes} when the browser cannot decode it either.
+// engine's 8-bit mono WAV file, or for IMA ADPCM its 16-bit one, so that it
+// is encoded from 16 bits as a clip alone is (neither normalized nor
+// trimmed nor encoded: the bank does that, as for every clip):
+// {wav, fileName, what, notes}, or {refused: status, notes} when the
+// browser cannot decode it either.
 async function decodeForBank(id, clip, msg) {
   const first = makeClip(clip.bytes, {fileName: clip.fileName, name: clip.name, signed: false, target: 'c',
-    rate: msg.rate, normalize: false, trim: false, forcePrepare: true});
+    rate: msg.rate, normalize: false, trim: false, forcePrepare: true, encoding: msg.encoding});
   if (!first) return {refused: statusByKey['out-of-memory'], notes: []};
   let handle = null;
   try {
@@ -219,10 +242,11 @@ async function decodeForBank(id, clip, msg) {
     if (!handle || core._clip2c_clip_outcome(handle) !== MADE) {
       return {refused: handle ? core._clip2c_clip_status(handle) : statusByKey['out-of-memory'], notes: []};
     }
-    return {wav: heapBytes(core._clip2c_clip_prepared_wave(handle),
-      core._clip2c_clip_prepared_wave_length(handle)).slice(),
-    fileName: core.UTF8ToString(core._clip2c_clip_prepared_name(handle)),
-    what: core.UTF8ToString(core._clip2c_clip_what(handle)), notes: notes(first)};
+    const wav = encodingFlag(msg) ? sixteenBitWave(channels, core._clip2c_clip_prepare_rate(first) >>> 0)
+      : heapBytes(core._clip2c_clip_prepared_wave(handle), core._clip2c_clip_prepared_wave_length(handle)).slice();
+    if (!wav) return {refused: statusByKey['out-of-memory'], notes: []};
+    return {wav, fileName: core.UTF8ToString(core._clip2c_clip_prepared_name(handle)),
+      what: core.UTF8ToString(core._clip2c_clip_what(handle)), notes: notes(first)};
   } finally {
     if (handle) core._clip2c_clip_free(handle);
     core._clip2c_clip_free(first);

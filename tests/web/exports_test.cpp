@@ -16,6 +16,7 @@
 #include "board/texts.h"
 #include "riff_builder.h"
 #include "sound/ima_adpcm.h"
+#include "sound/prepare.h"
 
 namespace clip2c::board {
 namespace {
@@ -526,6 +527,22 @@ TEST(PageExports, ImaAdpcmBank) {
 }
 
 // The script's own blocks, even an empty one, and the texts table.
+// A file only the browser decodes enters an IMA ADPCM bank as a 16-bit WAV
+// file, which the engine reads back as the very samples a clip alone is
+// encoded from.
+TEST(PageExports, SixteenBitWaveHoldsTheMixAsAClipAloneHasIt) {
+    const std::vector<float> planar = {0.5f, -1.0f, 0.25f, 0.5f, 1.0f, 0.25f};
+    std::uint32_t length = 0;
+    std::uint8_t* wave = clip2c_sixteen_bit_wave(planar.data(), 2, 3, 11025, &length);
+    ASSERT_NE(wave, nullptr);
+    const std::vector<std::int16_t> mixed = clip2c::sound::mixToSixteen(planar.data(), 2, 3);
+    EXPECT_EQ(mixed, (std::vector<std::int16_t>{16384, 0, 8192}));
+    const std::vector<std::uint8_t> file(wave, wave + length);
+    EXPECT_EQ(file, clip2c::sound::makeSixteenBitWaveFile(mixed, 11025));
+    EXPECT_EQ(clip2c::sound::prepareWaveSixteen(file.data(), length, 11025), mixed);
+    clip2c_release(wave);
+}
+
 TEST(PageExports, BlocksAndTexts) {
     for (const std::uint32_t size : {0u, 1u, 4096u}) {
         void* block = clip2c_alloc(size);

@@ -1149,6 +1149,9 @@ async function banks(page, opts, cases) {
     const wavName = got.rows[0] && got.rows[0].decoded;
     check(problems, wavName === path.basename(coded.prepared_name), 'row offers ' + wavName);
     const wav = wavName ? await linkBytes(page, '#bank-list a.decoded') : null;
+    // In IMA ADPCM the decoded clip enters the bank at 16 bits, as a clip alone is encoded.
+    const bits = wav ? wav.readUInt16LE(34) : 0;
+    check(problems, bits === (row.encoding === 'ima-adpcm' ? 16 : 8), 'the offered WAV has ' + bits + ' bits');
     if (wav) likeTheBankCommand(problems, opts, got, row, [{name: wavName, bytes: wav}, onDisk(files[0])]);
     record('bank: ' + path.basename(coded.file) + ' decoded by the browser, made from the WAV its row offers, ' +
         row.encoding, problems);
