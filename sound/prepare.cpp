@@ -95,7 +95,8 @@ double meanAt(const float* planar, std::uint32_t channelCount, std::uint32_t fra
 
 // A canonical mono PCM WAV file of `bytesPerSample`-byte samples whose
 // little-endian bytes are `data`; empty when they would overflow a WAV
-// file's 32-bit sizes.
+// file's 32-bit sizes. Its two callers name each argument.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> monoWaveFile(const std::uint8_t* data, std::size_t size, std::uint32_t sampleRate,
                                        std::uint32_t bytesPerSample) {
     constexpr std::uint32_t kPcm = 1;
