@@ -7,6 +7,8 @@
 #include <limits>
 #include <string_view>
 
+#include "sound/riff_writer.h"
+
 namespace clip2c::sound {
 namespace {
 
@@ -234,20 +236,6 @@ void encodeBlock(const std::int16_t* x, std::size_t count, std::vector<std::uint
     for (std::size_t i = 0; i + 1 < steps; i += 2) {
         out.push_back(static_cast<std::uint8_t>(path[i] | (path[i + 1] << 4)));
     }
-}
-
-void putU16le(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFFu));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFFu));
-}
-
-void putU32le(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    putU16le(out, value & 0xFFFFu);
-    putU16le(out, value >> 16);
-}
-
-void putId(std::vector<std::uint8_t>& out, std::string_view id) {
-    out.insert(out.end(), id.begin(), id.end());
 }
 
 }  // namespace

@@ -8,23 +8,10 @@
 
 #include "sound/pcm_wave.h"
 #include "sound/resample.h"
+#include "sound/riff_writer.h"
 
 namespace clip2c::sound {
 namespace {
-
-void putU16le(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value & 0xFFu));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFFu));
-}
-
-void putU32le(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    putU16le(out, value & 0xFFFFu);
-    putU16le(out, value >> 16);
-}
-
-void putId(std::vector<std::uint8_t>& out, std::string_view id) {
-    out.insert(out.end(), id.begin(), id.end());
-}
 
 bool isQuiet(std::uint8_t sample) { return sample >= 126 && sample <= 130; }
 bool isQuiet(std::int16_t sample) { return isQuiet(quantizeSample(sample / 32768.0)); }
