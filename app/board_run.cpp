@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "app/board_version.h"
-#include "app/selection.h"
+#include "csource/conversion.h"
 #include "board/bank.h"
 #include "board/make_clip.h"
 #include "board/names.h"
