@@ -61,14 +61,6 @@ std::string renameNote(const BankRequest& request, const std::vector<std::string
            names[index];
 }
 
-ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
-    const ClipResult& result = clip.result;
-    const auto bytes = static_cast<std::uint32_t>(result.samples.size());
-    if (result.encoding == Encoding::ImaAdpcm)
-        return {result.arrayName, result.sampleRate, false, result.adpcmSamples, Encoding::ImaAdpcm, bytes};
-    return {result.arrayName, result.sampleRate, isSigned, bytes};
-}
-
 // The samples a clip's array holds, decoded for IMA ADPCM.
 std::uint64_t samplesOf(const ClipResult& result) {
     return result.encoding == Encoding::ImaAdpcm ? result.adpcmSamples : result.samples.size();

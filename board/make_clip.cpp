@@ -267,4 +267,12 @@ BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, co
     return clip;
 }
 
+ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
+    const ClipResult& result = clip.result;
+    const auto bytes = static_cast<std::uint32_t>(result.samples.size());
+    if (result.encoding == Encoding::ImaAdpcm)
+        return {result.arrayName, result.sampleRate, false, result.adpcmSamples, Encoding::ImaAdpcm, bytes};
+    return {result.arrayName, result.sampleRate, isSigned, bytes};
+}
+
 }  // namespace clip2c::board

@@ -106,4 +106,8 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
 BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, const float* planar,
                           std::uint32_t channelCount, std::uint32_t frames);
 
+// The facts of a clip made (Made), whose samples are signed as `isSigned`
+// says (IMA ADPCM's never are).
+ClipFacts factsOf(const BoardClip& clip, bool isSigned);
+
 }  // namespace clip2c::board
