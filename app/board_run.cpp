@@ -15,6 +15,7 @@
 #include "board/numbers.h"
 #include "board/texts.h"
 #include "input/file_load.h"
+#include "input/riff.h"
 #include "platform/platform.h"
 #include "sound/pcm_wave.h"
 
@@ -27,8 +28,6 @@ constexpr std::string_view kUsage =
     "[--rate HZ] [--normalize] [--trim] [--signed] [-o OUTPUT] [--source FILE] INPUT";
 constexpr std::string_view kBankUsage = "       clip2c-board --bank NAME [options] INPUT...";
 
-constexpr std::uint32_t kPcmTag = 1;
-constexpr std::uint32_t kFloatTag = 3;
 
 std::string quoted(std::string_view text) {
     std::string out = "'";
@@ -46,8 +45,9 @@ std::string hex4(std::uint32_t value) {
 // A WAV format tag as a person knows it, with its number.
 std::string formatName(std::uint32_t tag) {
     constexpr std::pair<std::uint32_t, std::string_view> kNames[] = {
-        {0x0002, "Microsoft ADPCM"}, {0x0006, "A-law"}, {0x0007, "u-law"}, {0x0011, "IMA ADPCM"},
-        {0x0031, "GSM 6.10"},        {0x0050, "MPEG"},  {0x0055, "MP3"},   {0x0161, "Windows Media Audio"},
+        {riff::kMsAdpcmTag, "Microsoft ADPCM"}, {riff::kALawTag, "A-law"}, {riff::kMuLawTag, "u-law"},
+        {riff::kImaAdpcmTag, "IMA ADPCM"},      {riff::kGsmTag, "GSM 6.10"}, {riff::kMpegTag, "MPEG"},
+        {riff::kMp3Tag, "MP3"},                 {riff::kWmaTag, "Windows Media Audio"},
     };
     const auto* known = std::find_if(std::begin(kNames), std::end(kNames),
                                      [tag](const auto& entry) { return entry.first == tag; });
@@ -80,20 +80,14 @@ std::string decodeHint(std::string_view fileName, std::string_view first = "deco
     return std::string(first) + ", e.g. sox " + std::string(rateOption) + from + " -b 16 " + to;
 }
 
-bool isRiffWave(const std::uint8_t* bytes, std::uint32_t length) {
-    constexpr std::string_view kRiff = "RIFF";
-    constexpr std::string_view kWave = "WAVE";
-    return length >= 12 && std::equal(kRiff.begin(), kRiff.end(), bytes) &&
-           std::equal(kWave.begin(), kWave.end(), bytes + 8);
-}
 
 // Why a WAV file of the bytes is refused before the engine sees it: a
 // format the name would let through as 8-bit samples (u-law and A-law
 // mono files are, by the tool) but that is no PCM; empty when none.
 std::string compressedRefusal(const std::string& fileName, const std::uint8_t* bytes, std::uint32_t length) {
-    if (classifyInput(fileName) == ".raw" || !isRiffWave(bytes, length)) return {};
+    if (classifyInput(fileName) == ".raw" || !riff::isRiffWave(bytes, length)) return {};
     const std::uint32_t tag = sound::readPcmWave(bytes, length).formatTag;
-    if (tag == 0 || tag == kPcmTag || tag == kFloatTag) return {};
+    if (tag == 0 || tag == riff::kPcmTag || tag == riff::kFloatTag) return {};
     return "a compressed or non-PCM WAV file, " + formatName(tag) + ", which clip2c-board does not read; " +
            decodeHint(fileName);
 }
