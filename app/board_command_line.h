@@ -23,7 +23,7 @@ struct BoardCommandLine {
     std::vector<std::string> inputs{};  // one without --bank; one or more with it
     // With --bank, every input is a clip of the bank of this name.
     std::optional<std::string> bank{};
-    std::string output{};               // empty: "<name>.h" in the input's folder; "<bank>.h" here for a bank
+    std::string output{};  // empty: "<name>.h" in the input's folder; "<bank>.h" here for a bank
     // Not empty: the definitions go into this source file, and the header
     // (`output`) declares them.
     std::string source{};

@@ -23,8 +23,7 @@ std::string writeTemporary(const OutputFile& output) {
     // at the same time takes the next one.
     constexpr int kAttempts = 16;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::string temporary =
-            path + "." + board::decimal(static_cast<std::uint64_t>(attempt)) + ".tmp";
+        std::string temporary = path + "." + board::decimal(static_cast<std::uint64_t>(attempt)) + ".tmp";
         platform::FileHandle file;
         if (!platform::createNewFile(temporary, file)) continue;
         std::size_t done = 0;

@@ -5,21 +5,20 @@
 #include <string_view>
 #include <utility>
 
+#include "board/bank.h"
 #include "board/clip_header.h"
 #include "board/header.h"
-#include "csource/conversion.h"
-#include "input/riff.h"
-#include "board/bank.h"
 #include "board/make_clip.h"
 #include "board/names.h"
 #include "board/numbers.h"
 #include "board/texts.h"
+#include "csource/conversion.h"
+#include "input/riff.h"
 #include "platform/platform.h"
 #include "sound/pcm_wave.h"
 
 namespace clip2c {
 namespace {
-
 
 std::string hex4(std::uint32_t value) {
     constexpr std::string_view kDigits = "0123456789abcdef";
@@ -31,9 +30,14 @@ std::string hex4(std::uint32_t value) {
 // A WAV format tag as a person knows it, with its number.
 std::string formatName(std::uint32_t tag) {
     constexpr std::pair<std::uint32_t, std::string_view> kNames[] = {
-        {riff::kMsAdpcmTag, "Microsoft ADPCM"}, {riff::kALawTag, "A-law"}, {riff::kMuLawTag, "u-law"},
-        {riff::kImaAdpcmTag, "IMA ADPCM"},      {riff::kGsmTag, "GSM 6.10"}, {riff::kMpegTag, "MPEG"},
-        {riff::kMp3Tag, "MP3"},                 {riff::kWmaTag, "Windows Media Audio"},
+        {riff::kMsAdpcmTag, "Microsoft ADPCM"},
+        {riff::kALawTag, "A-law"},
+        {riff::kMuLawTag, "u-law"},
+        {riff::kImaAdpcmTag, "IMA ADPCM"},
+        {riff::kGsmTag, "GSM 6.10"},
+        {riff::kMpegTag, "MPEG"},
+        {riff::kMp3Tag, "MP3"},
+        {riff::kWmaTag, "Windows Media Audio"},
     };
     const auto* known = std::find_if(std::begin(kNames), std::end(kNames),
                                      [tag](const auto& entry) { return entry.first == tag; });
@@ -164,13 +168,20 @@ std::string guardOf(std::string_view headerName) {
 }
 
 // Splits `header` into the report's declarations (its output's text) and
-// the definitions of its source, made from the inputs `madeFrom`.
-void splitInto(BoardReport& report, const board::Header& header, const std::string& madeFrom) {
+// the definitions of its source, made from the files `inputs`; when
+// memory runs out, the report is refused instead.
+void splitInto(BoardReport& report, const board::Header& header, const std::vector<std::string>& inputs) {
+    std::string madeFrom;
+    for (const std::string& input : inputs) madeFrom += (madeFrom.empty() ? "" : ", ") + input;
     const std::string& headerPath = report.output.path;
     const std::string& sourcePath = report.source.path;
-    const std::string headerName = headerPath.substr(platform::fileNameOffset(headerPath));
-    const std::string sourceName = sourcePath.substr(platform::fileNameOffset(sourcePath));
-    board::SplitHeader split = board::renderSplit(header, headerName, sourceName, madeFrom, guardOf(headerName));
+    board::SplitNames names;
+    names.headerName = headerPath.substr(platform::fileNameOffset(headerPath));
+    names.sourceName = sourcePath.substr(platform::fileNameOffset(sourcePath));
+    names.madeFrom = madeFrom;
+    names.guard = guardOf(names.headerName);
+    board::SplitHeader split = board::renderSplit(header, names);
+    if (split.declarations.empty()) report.refusal = kClipOutOfMemory;
     report.output.text = std::move(split.declarations);
     report.source.text = std::move(split.definitions);
 }
@@ -232,7 +243,8 @@ BoardReport reportClip(const BoardCommandLine& line, std::span<const std::uint8_
         report.output.text = result.text;
     } else {
         const board::ClipFacts facts = board::factsOf(clip, line.isSigned);
-        splitInto(report, board::clipHeader(line.target, facts, result.samples, true), fileName);
+        splitInto(report, board::clipHeader(line.target, facts, result.samples, true), {fileName});
+        if (!report.refusal.empty()) return report;
     }
     report.lines.push_back(input + ": " + whatWasDone(clip));
     report.lines.push_back("wrote " + report.output.path + ": " + clipFigures(result));
@@ -298,13 +310,9 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
         report.refusedInput = input.path;
         return report;
     }
-    if (line.source.empty()) {
-        report.output.text = bank.text;
-    } else {
-        std::string madeFrom;
-        for (const std::string& fileName : fileNames) madeFrom += (madeFrom.empty() ? "" : ", ") + fileName;
-        splitInto(report, board::bankHeader(request, bank), madeFrom);
-    }
+    report.output.text = bank.text;
+    if (!line.source.empty()) splitInto(report, board::bankHeader(request, bank), fileNames);
+    if (!report.refusal.empty()) return report;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const board::BoardClip& clip = bank.clips[i];
         report.lines.push_back(inputs[i].path + ": " + whatWasDone(clip) + "; " + clipFigures(clip.result));

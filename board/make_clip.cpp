@@ -8,9 +8,9 @@
 #include "board/names.h"
 #include "board/numbers.h"
 #include "board/texts.h"
-#include "input/riff.h"
 #include "csource/array_source.h"
 #include "csource/conversion.h"
+#include "input/riff.h"
 #include "sound/ima_adpcm.h"
 
 namespace clip2c::board {

@@ -6,7 +6,6 @@
 namespace clip2c {
 namespace {
 
-
 constexpr std::uint64_t kRiffHeaderSize = 12;
 constexpr std::uint64_t kChunkHeaderSize = 8;
 // A "fmt " chunk's fields end with the block align at offset 20, counted

@@ -9,7 +9,6 @@
 namespace clip2c::sound {
 namespace {
 
-
 // The format tag of the last "fmt " chunk that the chunk walk reaches (for
 // an extensible one, its subformat's), 0 when there is none or it is cut
 // off before the tag.
@@ -34,7 +33,8 @@ double decodeSample(const std::uint8_t* p, std::uint32_t width, bool isFloat) {
             std::memcpy(&value, &word, sizeof value);
             return value;
         }
-        const std::uint64_t word = std::uint64_t{riff::readU32le(p)} | (std::uint64_t{riff::readU32le(p + 4)} << 32);
+        const std::uint64_t word =
+            std::uint64_t{riff::readU32le(p)} | (std::uint64_t{riff::readU32le(p + 4)} << 32);
         double value = 0;
         std::memcpy(&value, &word, sizeof value);
         return value;

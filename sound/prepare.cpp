@@ -6,9 +6,9 @@
 #include <optional>
 #include <string_view>
 
+#include "input/riff.h"
 #include "sound/pcm_wave.h"
 #include "sound/resample.h"
-#include "input/riff.h"
 
 namespace clip2c::sound {
 namespace {
@@ -161,7 +161,8 @@ std::vector<std::uint8_t> makeSixteenBitWaveFile(const std::vector<std::int16_t>
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
                                           std::uint32_t sampleRate, PrepareOptions options) {
-    const std::optional<std::vector<std::uint8_t>> samples = prepareWaveEight(bytes, length, sampleRate, options);
+    const std::optional<std::vector<std::uint8_t>> samples =
+        prepareWaveEight(bytes, length, sampleRate, options);
     if (!samples) return {};
     return makeWaveFile(*samples, sampleRate);
 }
@@ -174,11 +175,13 @@ std::optional<std::vector<std::uint8_t>> prepareWaveEight(const std::uint8_t* by
     return prepareWave<std::uint8_t>(wave, sampleRate, options);
 }
 
-std::vector<std::uint8_t> prepareRawEight(const std::uint8_t* bytes, std::uint32_t length, PrepareOptions options) {
+std::vector<std::uint8_t> prepareRawEight(const std::uint8_t* bytes, std::uint32_t length,
+                                          PrepareOptions options) {
     return prepareSamples<std::uint8_t>(
         length, [&](std::uint32_t i) { return (bytes[i] - 128) / 128.0; }, options);
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::optional<std::vector<std::int16_t>> prepareWaveSixteen(const std::uint8_t* bytes, std::uint32_t length,
                                                             std::uint32_t sampleRate,
                                                             PrepareOptions options) {

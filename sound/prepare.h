@@ -74,7 +74,8 @@ std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32
 
 // The samples prepareWaveFile would hold; nothing where it gives no file.
 std::optional<std::vector<std::uint8_t>> prepareWaveEight(const std::uint8_t* bytes, std::uint32_t length,
-                                                          std::uint32_t sampleRate, PrepareOptions options = {});
+                                                          std::uint32_t sampleRate,
+                                                          PrepareOptions options = {});
 
 // The samples prepareRawFile would hold.
 std::vector<std::uint8_t> prepareRawEight(const std::uint8_t* bytes, std::uint32_t length,
