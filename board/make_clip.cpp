@@ -97,7 +97,7 @@ void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std
     }
     clip.outcome = ClipOutcome::Made;
     if (request.options.trim && clip.result.samples.empty())
-        clip.notes.push_back(fillNote("trimmed-to-nothing"));
+        clip.notes.push_back(fillNote(Notice::TrimmedToNothing));
     describePrepare(clip, request, "8-bit mono");
 }
 
@@ -142,7 +142,7 @@ void finishAdpcm(BoardClip& clip, const ClipRequest& request, const std::vector<
         return;
     }
     clip.outcome = ClipOutcome::Made;
-    if (request.options.trim && samples.empty()) clip.notes.push_back(fillNote("trimmed-to-nothing"));
+    if (request.options.trim && samples.empty()) clip.notes.push_back(fillNote(Notice::TrimmedToNothing));
     describePrepare(clip, request, "IMA ADPCM mono");
 }
 
@@ -163,8 +163,8 @@ void makeAdpcmClip(BoardClip& clip, const ClipRequest& request, std::uint32_t ra
     const bool otherRate = request.rate != 0 && asIs.sampleRate != request.rate;
     const bool keepsOwn = asIs.status == ClipStatus::Converted && !(request.forcePrepare && otherRate);
     if (keepsOwn && otherRate) {
-        clip.notes.push_back(
-            fillNote("rate-kept", {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
+        clip.notes.push_back(fillNote(
+            Notice::RateKept, {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
         clip.rateOffer = true;
         clip.rateKept = asIs.sampleRate;
     }
@@ -188,7 +188,7 @@ void chooseName(BoardClip& clip, const ClipRequest& request) {
         clip.name = *request.name;
         if (!givesIdentifier(clip.name)) {
             clip.notes.push_back(
-                fillNote("name-not-identifier", {{"array", clip.name + std::string(suffix)}}));
+                fillNote(Notice::NameNotIdentifier, {{"array", clip.name + std::string(suffix)}}));
         }
         return;
     }
@@ -196,7 +196,7 @@ void chooseName(BoardClip& clip, const ClipRequest& request) {
     clip.name = proposeName(base);
     if (clip.name != base) {
         clip.notes.push_back(
-            fillNote("name-proposed", {{"file", base}, {"array", clip.name + std::string(suffix)}}));
+            fillNote(Notice::NameProposed, {{"file", base}, {"array", clip.name + std::string(suffix)}}));
     }
 }
 
@@ -211,7 +211,7 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     const ClipResult& asIs = clip.asIs;
     if (asIs.dataHeld < asIs.dataPromised) {
         clip.notes.push_back(fillNote(
-            "cut-short", {{"held", grouped(asIs.dataHeld)}, {"promised", grouped(asIs.dataPromised)}}));
+            Notice::CutShort, {{"held", grouped(asIs.dataHeld)}, {"promised", grouped(asIs.dataPromised)}}));
     }
     const bool preparable = asIs.status == ClipStatus::Converted || asIs.status == ClipStatus::NotRawOrWav ||
                             asIs.status == ClipStatus::NotMono || asIs.status == ClipStatus::NotEightBit;
@@ -225,7 +225,7 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     if (asIs.status == ClipStatus::Converted && !asksMore && !(request.forcePrepare && otherRate)) {
         if (otherRate) {
             clip.notes.push_back(fillNote(
-                "rate-kept", {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
+                Notice::RateKept, {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
             clip.rateOffer = true;
             clip.rateKept = asIs.sampleRate;
         }
@@ -240,13 +240,13 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
         return clip;
     }
     if (!preparable) {
-        if (asIs.status == ClipStatus::Unreadable) clip.notes.push_back(fillNote("empty"));
+        if (asIs.status == ClipStatus::Unreadable) clip.notes.push_back(fillNote(Notice::Empty));
         clip.outcome = ClipOutcome::Refused;
         clip.status = asIs.status;
         return clip;
     }
     if (asIs.status == ClipStatus::Converted && asksMore)
-        clip.notes.push_back(fillNote("prepared-on-request"));
+        clip.notes.push_back(fillNote(Notice::PreparedOnRequest));
 
     // A raw clip or a PCM WAV file is the engine's alone, exact at every
     // width and resampled by it at any rate; everything else needs a decoder.
