@@ -979,6 +979,45 @@ async function setBankOptions(page, row) {
   await page.$eval('#own-rates', (box, own) => { box.checked = own; }, row.rate === null);
 }
 
+// An 8-bit mono PCM WAV file of `samples` whose "fmt " chunk says `rate`.
+function eightBitWave(rate, samples) {
+  const b = Buffer.alloc(44 + samples.length);
+  b.write('RIFF', 0, 'latin1');
+  b.writeUInt32LE(36 + samples.length, 4);
+  b.write('WAVEfmt ', 8, 'latin1');
+  b.writeUInt32LE(16, 16);  // the "fmt " chunk's size
+  b.writeUInt16LE(1, 20);  // PCM
+  b.writeUInt16LE(1, 22);  // mono
+  b.writeUInt32LE(rate, 24);
+  b.writeUInt32LE(rate, 28);  // bytes a second
+  b.writeUInt16LE(1, 32);  // bytes a frame
+  b.writeUInt16LE(8, 34);  // bits a sample
+  b.write('data', 36, 'latin1');
+  b.writeUInt32LE(samples.length, 40);
+  Buffer.from(samples).copy(b, 44);
+  return b;
+}
+
+// A WAV file that says 0 Hz: the page words its length as the engine's
+// text does, alone and in a bank's rows.
+async function zeroHertz(page, opts) {
+  const problems = [], words = '3 samples, length unknown at 0 Hz';
+  const files = ['still.wav', 'hush.wav'].map((name) => path.join(opts.scratch, name));
+  files.forEach((file) => fs.writeFileSync(file, eightBitWave(0, [128, 140, 116])));
+  await setOptions(page, false, 8000, {target: 'firmware'});
+  await choose(page, files[0]);
+  const got = await outcome(page);
+  const duration = await page.$eval('#duration', (d) => d.textContent);
+  check(problems, String(got.text).includes('still_wave: ' + words), 'text ' + String(got.text).slice(0, 200));
+  check(problems, words.endsWith(duration), 'duration ' + JSON.stringify(duration));
+  await setBankOptions(page, {signed: false, rate: null, bank: 'sfx', target: 'c', encoding: 'pcm8'});
+  await chooseMany(page, files);
+  const rows = (await bankOutcome(page)).rows.map((r) => r.figures);
+  check(problems, rows.join('|') === 'still.wav: ' + words + '|hush.wav: ' + words, 'rows ' + JSON.stringify(rows));
+  await page.$eval('#own-rates', (box) => { box.checked = false; });
+  record('a WAV that says 0 Hz: its length in the engine\'s words, alone and in a bank', problems);
+}
+
 // Banks: made like clip2c-board --bank's, rows added, removed and renamed,
 // a clash settled by the engine, the download's name, a clip only the
 // browser decodes, a refusal, 375 px and axe-core, and the progmem bank in
@@ -1388,6 +1427,7 @@ async function main() {
     await likeTheBoard(page, opts, cases.board);
     await adpcm(page, opts, cases.adpcm);
     await banks(page, opts, cases);
+    await zeroHertz(page, opts);
     await narrow(page, opts, cases.narrow);
     await speed(page, opts, cases.speed.file);
 
