@@ -3,7 +3,8 @@
 # Builds the page (scripts/build-web.sh), the native tool and clip2c-board,
 # copies the one file alone into an empty folder and drives it from file://
 # in headless Chromium (/usr/bin/chromium, through puppeteer-core and axe-core as pinned
-# in tests/web/package-lock.json): clips converted as the tool converts them
+# in tests/web/package-lock.json), then the same in headless Firefox
+# (/usr/bin/firefox-esr, when installed, through the same driver): clips converted as the tool converts them
 # under the page's names, refusals, prepared clips, the engine's clips the
 # same bytes as clip2c-board's at every rate, each target's text
 # compiled by its board's toolchain (the progmem one played by the Arduino
@@ -40,9 +41,17 @@ modules=$(bash scripts/web-driver.sh)
 
 python3 tests/web/make_fixtures.py build-web/fixtures
 
-NODE_PATH="$modules" node tests/web/run_web_test.js \
-  --site build-web/site --cases build-web/fixtures/cases.json --exe build-web/native/clip2c --board build-web/native/clip2c-board \
-  --scratch build-web/scratch --screenshot build-web/web-page.png --sketch tests/arduino/check_play_clip.py
+run_test() {
+  NODE_PATH="$modules" node tests/web/run_web_test.js \
+    --site build-web/site --cases build-web/fixtures/cases.json --exe build-web/native/clip2c \
+    --board build-web/native/clip2c-board --sketch tests/arduino/check_play_clip.py "$@"
+}
+run_test --scratch build-web/scratch --screenshot build-web/web-page.png
+if [ -x /usr/bin/firefox-esr ]; then
+  run_test --scratch build-web/scratch-firefox --screenshot build-web/web-page-firefox.png --browser firefox
+else
+  echo "test-web.sh: no Firefox run: /usr/bin/firefox-esr is not installed (apt-get install firefox-esr)"
+fi
 
 if [ "$update_screenshot" = 1 ]; then
   cp build-web/web-page.png doc/web-page.png

@@ -1,22 +1,25 @@
 // SPDX-License-Identifier: MIT
 // The C functions the page's script calls in the WebAssembly module: the
-// engine's one-clip flow (board::makeClip, board::makeDecodedClip), its
-// banks (board::makeBank) and the parts of their results the page shows. Every pointer is into the module's
-// memory; strings are UTF-8 and NUL-terminated. A handle that
-// clip2c_make_clip or clip2c_make_decoded_clip returns is freed with
-// clip2c_clip_free, one from clip2c_bank_new with clip2c_bank_free. A
-// handle that cannot be allocated stops the module (it
-// is built without exceptions, so a failed new aborts), which the page
+// engine's one-clip flow (board::makeClip, board::makeDecodedClip) and its
+// banks (board::makeBank). The script reads a result as one JSON summary
+// (clip2c_clip_summary, clip2c_bank_summary), whose large blocks (the
+// text, the samples, the prepared WAV file) it copies out of the module by
+// the index the summary gives them (clip2c_clip_buffer,
+// clip2c_bank_buffer). Every pointer is into the module's memory; strings
+// are UTF-8 and NUL-terminated. A handle that clip2c_make_clip or
+// clip2c_make_decoded_clip returns is freed with clip2c_clip_free, one from
+// clip2c_bank_new with clip2c_bank_free; a summary and its blocks live as
+// long as their handle. A handle that cannot be allocated stops the module
+// (it is built without exceptions, so a failed new aborts), which the page
 // reports as running out of memory before it loads a fresh one. Natively
 // (the unit tests) the same functions are plain C functions.
 #include "web/exports.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,48 +31,252 @@
 
 #include "board/bank.h"
 #include "board/board_text.h"
-#include "board/clip_conversion.h"
 #include "board/make_clip.h"
 #include "board/texts.h"
 #include "sound/ima_adpcm.h"
+#include "sound/prepare.h"
 
 using clip2c::board::BankFile;
+using clip2c::board::BankRefusal;
+using clip2c::board::BankResult;
 using clip2c::board::BoardClip;
+using clip2c::board::ClipOutcome;
 using clip2c::board::ClipRequest;
-using clip2c::board::ClipResult;
+using clip2c::board::Encoding;
 using clip2c::board::Target;
 
 namespace {
 
-// Bits of a request's flags.
-constexpr int kNormalize = 1;
-constexpr int kTrim = 2;
-constexpr int kForcePrepare = 4;
-constexpr int kImaAdpcm = 8;
+// Bits of a request's flags, which clip2c_flags names for the script.
+constexpr std::pair<std::string_view, int> kFlags[] = {{"normalize", 1}, {"trim", 2}, {"forcePrepare", 4}};
+constexpr int kNormalize = kFlags[0].second;
+constexpr int kTrim = kFlags[1].second;
+constexpr int kForcePrepare = kFlags[2].second;
 
-clip2c::board::Encoding encodingOf(int flags) {
-    return (flags & kImaAdpcm) != 0 ? clip2c::board::Encoding::ImaAdpcm : clip2c::board::Encoding::Pcm8;
+// A JSON text written value by value: strings escaped (quote, backslash
+// and control bytes; every other byte, UTF-8 included, as it is), commas
+// put between the members and items of each object and array.
+class JsonWriter {
+public:
+    JsonWriter& open(char bracket) {
+        separate();
+        text_ += bracket;
+        first_ = true;
+        return *this;
+    }
+    JsonWriter& close(char bracket) {
+        text_ += bracket;
+        first_ = false;
+        return *this;
+    }
+    // A member's name; its value is written next.
+    JsonWriter& key(std::string_view name) {
+        string(name);
+        text_ += ':';
+        first_ = true;
+        return *this;
+    }
+    JsonWriter& string(std::string_view value) {
+        separate();
+        text_ += '"';
+        for (const char c : value) {
+            if (c == '"' || c == '\\') {
+                text_ += '\\';
+                text_ += c;
+            } else if (static_cast<unsigned char>(c) < 0x20) {
+                constexpr std::string_view kHex = "0123456789abcdef";
+                text_ += "\\u00";
+                text_ += kHex[static_cast<unsigned char>(c) >> 4];
+                text_ += kHex[static_cast<unsigned char>(c) & 0xF];
+            } else {
+                text_ += c;
+            }
+        }
+        text_ += '"';
+        return *this;
+    }
+    JsonWriter& number(std::int64_t value) {
+        separate();
+        text_ += std::to_string(value);
+        return *this;
+    }
+    JsonWriter& boolean(bool value) {
+        separate();
+        text_ += value ? "true" : "false";
+        return *this;
+    }
+    JsonWriter& null() {
+        separate();
+        text_ += "null";
+        return *this;
+    }
+    std::string take() { return std::move(text_); }
+
+private:
+    void separate() {
+        if (!first_) text_ += ',';
+        first_ = false;
+    }
+
+    std::string text_;
+    bool first_ = true;
+};
+
+std::string_view outcomeName(ClipOutcome outcome) {
+    switch (outcome) {
+        case ClipOutcome::Made:
+            return "made";
+        case ClipOutcome::Refused:
+            return "refused";
+        case ClipOutcome::NeedsDecoder:
+            return "needs-decoder";
+    }
+    return "";
 }
 
-// The samples an IMA ADPCM clip's bytes decode to, for the page to draw
-// and play; empty for 8-bit PCM, whose bytes are its samples.
-std::vector<std::int16_t> decodedOf(const ClipResult& made) {
-    if (made.encoding != clip2c::board::Encoding::ImaAdpcm) return {};
-    return clip2c::sound::decodeAdpcm(made.samples.data(), made.samples.size(), made.adpcmSamples);
+std::string_view refusalName(BankRefusal refusal) {
+    switch (refusal) {
+        case BankRefusal::None:
+            return "none";
+        case BankRefusal::NoClips:
+            return "no-clips";
+        case BankRefusal::BadName:
+            return "bad-name";
+        case BankRefusal::ClipRefused:
+            return "clip-refused";
+        case BankRefusal::NeedsDecoder:
+            return "needs-decoder";
+        case BankRefusal::EmptyClip:
+            return "empty-clip";
+        case BankRefusal::OverArray:
+            return "over-array";
+    }
+    return "";
 }
 
-Clip2cClip* handOut(ClipRequest request, BoardClip clip) {
-    auto* c = new Clip2cClip{std::move(request), std::move(clip), {}};
-    c->decoded = decodedOf(c->clip.result);
-    return c;
+// Writes {"buffer": index, "length": bytes} for the block, with "bits"
+// when given, and keeps it in `summary` under that index.
+void buffer(JsonWriter& json, Clip2cSummary& summary, const void* data, std::size_t length, int bits = 0) {
+    json.open('{').key("buffer").number(static_cast<std::int64_t>(summary.buffers.size()));
+    json.key("length").number(static_cast<std::int64_t>(length));
+    if (bits != 0) json.key("bits").number(bits);
+    json.close('}');
+    summary.buffers.push_back({data, length});
 }
 
-const ClipResult& result(const Clip2cClip* c) { return c->clip.result; }
+// The samples a clip sounds as, for the page to draw and play: the array's
+// `bytes` for 8-bit PCM (8 bits, unsigned), the `adpcmSamples` they decode
+// to for IMA ADPCM (16 bits, signed).
+void sound(JsonWriter& json, Clip2cSummary& summary, const std::vector<std::uint8_t>& bytes,
+           Encoding encoding, std::uint32_t adpcmSamples) {
+    if (encoding != Encoding::ImaAdpcm) {
+        buffer(json, summary, bytes.data(), bytes.size(), 8);
+        return;
+    }
+    const std::vector<std::int16_t>& decoded =
+        summary.decoded.emplace_back(clip2c::sound::decodeAdpcm(bytes.data(), bytes.size(), adpcmSamples));
+    buffer(json, summary, decoded.data(), decoded.size() * sizeof(std::int16_t), 16);
+}
 
-// The page's number for a target: 0 C, 1 firmware, 2 PROGMEM, 3 __flash,
-// anything else C.
-Target targetOf(int target) {
-    return target >= 0 && target <= static_cast<int>(Target::Flash) ? static_cast<Target>(target) : Target::C;
+// The summary of a clip: the one function that reads a BoardClip's fields.
+//   {"outcome": "made" | "refused" | "needs-decoder", "status": the tool's
+//    status (the "status" of clip2c_texts), "name", "notes": [...],
+//    "rateOffer", "notWave", "prepareRate",
+//    "text": buffer, "outputName", "arrayName", "bytes": the array's bytes,
+//    "sound": buffer with "bits", "rate", "fits", "fitText",
+//    "what", "preparedWave": buffer, "preparedName"}
+// The text and the figures are empty (0) unless the clip was made; the
+// prepared WAV file, its name and what was done unless it was prepared.
+Clip2cSummary summarizeClip(const BoardClip& clip) {
+    Clip2cSummary summary;
+    JsonWriter json;
+    json.open('{');
+    json.key("outcome").string(outcomeName(clip.outcome));
+    json.key("status").number(static_cast<std::int64_t>(clip.status));
+    json.key("name").string(clip.name);
+    json.key("notes").open('[');
+    for (const std::string& note : clip.notes) json.string(note);
+    json.close(']');
+    json.key("rateOffer").boolean(clip.rateOffer);
+    json.key("notWave").boolean(clip.notWave);
+    json.key("prepareRate").number(clip.prepareRate);
+    const clip2c::board::ClipResult& made = clip.result;
+    json.key("text");
+    buffer(json, summary, made.text.data(), made.text.size());
+    json.key("outputName").string(made.outputName);
+    json.key("arrayName").string(made.arrayName);
+    json.key("bytes").number(static_cast<std::int64_t>(made.samples.size()));
+    json.key("sound");
+    sound(json, summary, made.samples, made.encoding, made.adpcmSamples);
+    json.key("rate").number(made.sampleRate);
+    json.key("fits").boolean(made.fit.fits);
+    json.key("fitText").string(made.fit.text);
+    json.key("what").string(clip.what);
+    json.key("preparedWave");
+    buffer(json, summary, clip.preparedWave.data(), clip.preparedWave.size());
+    json.key("preparedName").string(clip.preparedName);
+    json.close('}');
+    summary.json = json.take();
+    return summary;
+}
+
+// The summary of a bank: the one function that reads a BankResult's fields
+// and those of its clips.
+//   {"refusal": "none" | "no-clips" | "bad-name" | "clip-refused" |
+//    "needs-decoder" | "empty-clip" | "over-array", "refusedClip": the
+//    index of the clip a refusal is for (-1 for none and for the bank's
+//    own), "refusalText", "text": buffer, "notes": [...], "fits", "fitText",
+//    "sampleCount", "clips": [{"name", "bytes", "sound", "rate"}, ...],
+//    "decodedWaves": [buffer | null, ...]}
+// "clips" are the clips made, "decodedWaves" one a file: the WAV file a
+// file the browser decoded entered the bank as (clip2c_bank_decoded).
+Clip2cSummary summarizeBank(const BankResult& bank,
+                            const std::vector<std::vector<std::uint8_t>>& decodedWaves) {
+    Clip2cSummary summary;
+    JsonWriter json;
+    json.open('{');
+    json.key("refusal").string(refusalName(bank.refusal));
+    const bool clipRefusal = bank.refusal >= BankRefusal::ClipRefused;
+    json.key("refusedClip").number(clipRefusal ? static_cast<std::int64_t>(bank.refusedClip) : -1);
+    json.key("refusalText").string(bank.refusalText);
+    json.key("text");
+    buffer(json, summary, bank.text.data(), bank.text.size());
+    json.key("notes").open('[');
+    for (const std::string& note : bank.notes) json.string(note);
+    json.close(']');
+    json.key("fits").boolean(bank.fit.fits);
+    json.key("fitText").string(bank.fit.text);
+    json.key("sampleCount").number(static_cast<std::int64_t>(bank.sampleCount));
+    json.key("clips").open('[');
+    for (const BoardClip& clip : bank.clips) {
+        const clip2c::board::ClipResult& made = clip.result;
+        json.open('{').key("name").string(clip.name);
+        json.key("bytes").number(static_cast<std::int64_t>(made.samples.size()));
+        json.key("sound");
+        sound(json, summary, made.samples, made.encoding, made.adpcmSamples);
+        json.key("rate").number(made.sampleRate).close('}');
+    }
+    json.close(']');
+    json.key("decodedWaves").open('[');
+    for (const std::vector<std::uint8_t>& wave : decodedWaves) {
+        if (wave.empty()) {
+            json.null();
+        } else {
+            buffer(json, summary, wave.data(), wave.size());
+        }
+    }
+    json.close(']');
+    json.close('}');
+    summary.json = json.take();
+    return summary;
+}
+
+Target targetOf(const char* word) {
+    return word == nullptr ? Target::C : clip2c::board::targetNamed(word).value_or(Target::C);
+}
+
+Encoding encodingOf(const char* word) {
+    return word == nullptr ? Encoding::Pcm8 : clip2c::board::encodingNamed(word).value_or(Encoding::Pcm8);
 }
 
 clip2c::sound::PrepareOptions optionsOf(int flags) {
@@ -79,7 +286,23 @@ clip2c::sound::PrepareOptions optionsOf(int flags) {
     return options;
 }
 
-const ClipResult& bankClip(const Clip2cBank* b, std::uint32_t index) { return b->result.clips[index].result; }
+Clip2cClip* handOut(ClipRequest request, BoardClip clip) {
+    auto* c = new Clip2cClip{std::move(request), std::move(clip), {}};
+    c->summary = summarizeClip(c->clip);
+    return c;
+}
+
+const void* bufferAt(const Clip2cSummary& summary, std::uint32_t index) {
+    return index < summary.buffers.size() ? summary.buffers[index].data : nullptr;
+}
+
+std::string flagsJson() {
+    JsonWriter json;
+    json.open('{');
+    for (const auto& [name, bit] : kFlags) json.key(name).number(bit);
+    json.close('}');
+    return json.take();
+}
 
 }  // namespace
 
@@ -90,19 +313,32 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void* clip2c_alloc(std::uint32_t size) { return std::malloc(size == 0 ? 1 : size); }
 EMSCRIPTEN_KEEPALIVE void clip2c_release(void* block) { std::free(block); }
 
+// The page's texts: the statuses and the notices as one JSON object
+// (textsJson), owned by the module.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_texts() { return clip2c::board::textsJson().c_str(); }
+
+// The bits of the `flags` that clip2c_make_clip and clip2c_bank_new take,
+// as one JSON object of their names: {"normalize": 1, ...}.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_flags() {
+    static const std::string json = flagsJson();
+    return json.c_str();
+}
+
 // The clip of the file `bytes` called `fileName` (no folders), made by the
 // engine (makeClip): under `name`, or the file's own when `name` is null;
-// for `target` (0 C, 1 firmware, 2 PROGMEM, 3 __flash, anything else C);
-// at `rate` (0: a WAV file's own, 8000 Hz for a raw clip). Bit 0 of
-// `flags` asks to normalize, bit 1 to trim, bit 2 to prepare a WAV file at
-// `rate` that would convert as it is at its own, bit 3 to encode it as IMA
-// ADPCM (always prepared, to 16 bits, then encoded).
+// for the target named `target` ("c", "firmware", "progmem", "flash", as
+// the command line names them; C for any other or null), in the encoding
+// named `encoding` ("pcm8", "ima-adpcm"; 8-bit PCM for any other or null);
+// at `rate` (0: a WAV file's own, 8000 Hz for a raw clip). The flags
+// (clip2c_flags) ask to normalize, to trim, and to prepare a WAV file at
+// `rate` that would convert as it is at its own.
 // The script passes plain numbers and strings by position, the one way a
 // C function is called from it.
 // NOLINTBEGIN(bugprone-easily-swappable-parameters)
 EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std::uint32_t length,
                                                   const char* fileName, const char* name, int isSigned,
-                                                  int target, std::uint32_t rate, int flags) {
+                                                  const char* target, const char* encoding,
+                                                  std::uint32_t rate, int flags) {
     ClipRequest request;
     request.fileName = fileName;
     if (name != nullptr) request.name = name;
@@ -111,13 +347,13 @@ EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std
     request.rate = rate;
     request.forcePrepare = (flags & kForcePrepare) != 0;
     request.options = optionsOf(flags);
-    request.encoding = encodingOf(flags);
+    request.encoding = encodingOf(encoding);
     BoardClip clip = clip2c::board::makeClip(bytes, length, request);
     return handOut(std::move(request), std::move(clip));
 }
 // NOLINTEND(bugprone-easily-swappable-parameters)
 
-// `first` (outcome 2, needs a decoder) finished from `channelCount` planar
+// `first` (outcome "needs-decoder") finished from `channelCount` planar
 // float channels of `frames` samples each, decoded at its prepare rate
 // (makeDecodedClip). `first` stays the caller's to free.
 EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_decoded_clip(const Clip2cClip* first, const float* planar,
@@ -127,140 +363,38 @@ EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_decoded_clip(const Clip2cClip* firs
     return handOut(first->request, std::move(clip));
 }
 
-// `channelCount` planar float channels of `frames` samples each mixed to
-// a 16-bit mono PCM WAV file at `rate` (mixToSixteen, neither normalized nor
-// trimmed): what a bank in IMA ADPCM is made from when only the browser
-// decodes a file, so that it is encoded from 16 bits as a clip alone is.
-// A block the caller releases (clip2c_release), its size at `length`;
-// null when the module cannot hold it.
-EMSCRIPTEN_KEEPALIVE std::uint8_t* clip2c_sixteen_bit_wave(const float* planar, std::uint32_t channelCount,
-                                                           std::uint32_t frames, std::uint32_t rate,
-                                                           std::uint32_t* length) {
-    const std::vector<std::uint8_t> wave = clip2c::sound::makeSixteenBitWaveFile(
-        clip2c::sound::mixToSixteen(planar, channelCount, frames), rate);
-    auto* block = static_cast<std::uint8_t*>(std::malloc(wave.empty() ? 1 : wave.size()));
-    if (block == nullptr || wave.empty()) {
-        std::free(block);
-        return nullptr;
-    }
-    std::memcpy(block, wave.data(), wave.size());
-    *length = static_cast<std::uint32_t>(wave.size());
-    return block;
-}
-
-// 0 made, 1 refused, 2 needs a decoder (board::ClipOutcome).
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_outcome(const Clip2cClip* c) {
-    return static_cast<int>(c->clip.outcome);
-}
-// The tool's status (board::ClipStatus): 0 when made.
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_status(const Clip2cClip* c) { return static_cast<int>(c->clip.status); }
-// The name the array is made from, whatever the outcome.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_name(const Clip2cClip* c) { return c->clip.name.c_str(); }
-// The notes in English, in the order they arose; `index` below the count.
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_note_count(const Clip2cClip* c) {
-    return static_cast<std::uint32_t>(c->clip.notes.size());
-}
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_note(const Clip2cClip* c, std::uint32_t index) {
-    return c->clip.notes[index].c_str();
-}
-// 1 when a WAV file kept its own rate, not the chosen one, so the page
-// offers to prepare it at the chosen rate.
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_rate_offer(const Clip2cClip* c) {
-    return static_cast<int>(c->clip.rateOffer);
-}
-// 1 when the name says WAV but the bytes are none, which is worth a note
-// when no decoder reads them either.
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_not_wave(const Clip2cClip* c) {
-    return static_cast<int>(c->clip.notWave);
-}
-// The rate a decoder is to decode at.
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_prepare_rate(const Clip2cClip* c) {
-    return c->clip.prepareRate;
-}
-
-// The clip's text and its figures; empty (0) unless it was made.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_text(const Clip2cClip* c) { return result(c).text.data(); }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_text_length(const Clip2cClip* c) {
-    return static_cast<std::uint32_t>(result(c).text.size());
-}
-// The tool's default output name, "<name>.h".
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_output_name(const Clip2cClip* c) {
-    return result(c).outputName.c_str();
-}
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_clip_samples(const Clip2cClip* c) {
-    return result(c).samples.data();
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_count(const Clip2cClip* c) {
-    return static_cast<std::uint32_t>(result(c).samples.size());
-}
-// What the array's bytes hold: 0 8-bit PCM, 1 IMA ADPCM (board::Encoding).
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_encoding(const Clip2cClip* c) {
-    return static_cast<int>(result(c).encoding);
-}
-// IMA ADPCM: the samples the bytes decode to (the text's "<array>_samples")
-// and those samples, decoded by the core's reference decoder; 0 and empty
-// for 8-bit PCM, whose bytes are the samples.
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_adpcm_samples(const Clip2cClip* c) {
-    return result(c).adpcmSamples;
-}
-EMSCRIPTEN_KEEPALIVE const std::int16_t* clip2c_clip_decoded(const Clip2cClip* c) {
-    return c->decoded.data();
-}
-// The name of the array the text declares, "<name>_wave" or "<name>_adpcm".
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_array_name(const Clip2cClip* c) {
-    return result(c).arrayName.c_str();
-}
-// The rate the clip plays at (0 for a WAV file that says 0 Hz).
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_sample_rate(const Clip2cClip* c) {
-    return result(c).sampleRate;
-}
-EMSCRIPTEN_KEEPALIVE int clip2c_clip_fits(const Clip2cClip* c) {
-    return static_cast<int>(result(c).fit.fits);
-}
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_fit_text(const Clip2cClip* c) {
-    return result(c).fit.text.c_str();
-}
-
-// When prepared: what was done ("16-bit stereo 44100 Hz → 8-bit mono 8000
-// Hz, normalized"), the 8-bit mono WAV file the text is of (for IMA ADPCM,
-// the IMA ADPCM WAV file whose data chunk is the array), and its name,
-// "<name>.wav"; empty when converted as it is.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_what(const Clip2cClip* c) { return c->clip.what.c_str(); }
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_clip_prepared_wave(const Clip2cClip* c) {
-    return c->clip.preparedWave.data();
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_clip_prepared_wave_length(const Clip2cClip* c) {
-    return static_cast<std::uint32_t>(c->clip.preparedWave.size());
-}
-EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_prepared_name(const Clip2cClip* c) {
-    return c->clip.preparedName.c_str();
+// The clip's summary (summarizeClip) and the block its buffer `index`
+// names; null past them.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_clip_summary(const Clip2cClip* c) { return c->summary.json.c_str(); }
+EMSCRIPTEN_KEEPALIVE const void* clip2c_clip_buffer(const Clip2cClip* c, std::uint32_t index) {
+    return bufferAt(c->summary, index);
 }
 EMSCRIPTEN_KEEPALIVE void clip2c_clip_free(Clip2cClip* c) { delete c; }
 
-// An empty bank called `name` ("sounds" when null), whose clips are all made with these
-// options: the numbers and flags of clip2c_make_clip (bit 2 aside: a bank
-// prepares every WAV file at `rate` unless it is 0; bit 3 encodes every
-// clip as IMA ADPCM).
+// An empty bank called `name` ("sounds" when null), whose clips are all
+// made with these options: those of clip2c_make_clip (but forcePrepare: a
+// bank prepares every WAV file at `rate` unless it is 0).
 // NOLINTBEGIN(bugprone-easily-swappable-parameters)
-EMSCRIPTEN_KEEPALIVE Clip2cBank* clip2c_bank_new(const char* name, int isSigned, int target,
-                                                 std::uint32_t rate, int flags) {
+EMSCRIPTEN_KEEPALIVE Clip2cBank* clip2c_bank_new(const char* name, int isSigned, const char* target,
+                                                 const char* encoding, std::uint32_t rate, int flags) {
     auto* b = new Clip2cBank;
     if (name != nullptr) b->request.name = name;
     b->request.target = targetOf(target);
     b->request.isSigned = isSigned != 0;
     b->request.rate = rate;
     b->request.options = optionsOf(flags);
-    b->request.encoding = encodingOf(flags);
+    b->request.encoding = encodingOf(encoding);
     return b;
 }
 
 // Adds the file `block` (from clip2c_alloc, the bank's from now on: the
 // script neither releases nor changes it) of `length` bytes, called
 // `fileName`, under `name`, or the file's own when `name` is null, as the
-// bank's last clip.
+// bank's last file.
 EMSCRIPTEN_KEEPALIVE void clip2c_bank_add(Clip2cBank* b, std::uint8_t* block, std::uint32_t length,
                                           const char* fileName, const char* name) {
     b->blocks.push_back(block);
+    b->decodedWaves.emplace_back();
     BankFile file;
     file.bytes = block;
     file.length = length;
@@ -268,87 +402,52 @@ EMSCRIPTEN_KEEPALIVE void clip2c_bank_add(Clip2cBank* b, std::uint8_t* block, st
     if (name != nullptr) file.name = name;
     b->request.files.push_back(std::move(file));
 }
+
+// The file at `index`, which only the browser decodes, replaced by the
+// WAV file of its sound: `channelCount` planar float channels of `frames`
+// samples each, decoded at `rate`, mixed to mono (neither normalized nor
+// trimmed: the bank does that, as for every clip) at 8 bits (mixToEightBit),
+// or at 16 bits for IMA ADPCM (mixToSixteen), so that the bank encodes it
+// from the samples a clip alone is made from; called `fileName`. 1 when
+// done; 0 for an index past the files or a sound too long for a WAV file.
+EMSCRIPTEN_KEEPALIVE int clip2c_bank_decoded(Clip2cBank* b, std::uint32_t index, const float* planar,
+                                             std::uint32_t channelCount, std::uint32_t frames,
+                                             std::uint32_t rate, const char* fileName) {
+    if (index >= b->request.files.size()) return 0;
+    std::vector<std::uint8_t> wave =
+        b->request.encoding == Encoding::ImaAdpcm
+            ? clip2c::sound::makeSixteenBitWaveFile(clip2c::sound::mixToSixteen(planar, channelCount, frames),
+                                                    rate)
+            : clip2c::sound::makeWaveFile(clip2c::sound::mixToEightBit(planar, channelCount, frames), rate);
+    if (wave.empty()) return 0;
+    std::vector<std::uint8_t>& held = b->decodedWaves[index];
+    held = std::move(wave);
+    BankFile& file = b->request.files[index];
+    file.bytes = held.data();
+    file.length = static_cast<std::uint32_t>(held.size());
+    file.fileName = fileName;
+    std::free(b->blocks[index]);
+    b->blocks[index] = nullptr;
+    return 1;
+}
 // NOLINTEND(bugprone-easily-swappable-parameters)
 
-// Makes the bank of the clips added (makeBank); the accessors below read it.
+// Makes the bank of the files added (makeBank) and its summary
+// (summarizeBank).
 EMSCRIPTEN_KEEPALIVE void clip2c_bank_make(Clip2cBank* b) {
     b->result = clip2c::board::makeBank(b->request);
-    b->decoded.clear();
-    for (const BoardClip& clip : b->result.clips) b->decoded.push_back(decodedOf(clip.result));
+    b->summary = summarizeBank(b->result, b->decodedWaves);
 }
 
-// 0 made, else why not (board::BankRefusal), the index of the clip it was
-// for and the sentence that says so, naming it.
-EMSCRIPTEN_KEEPALIVE int clip2c_bank_refusal(const Clip2cBank* b) {
-    return static_cast<int>(b->result.refusal);
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_refused_clip(const Clip2cBank* b) {
-    return static_cast<std::uint32_t>(b->result.refusedClip);
-}
-EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_refusal_text(const Clip2cBank* b) {
-    return b->result.refusalText.c_str();
-}
-// The bank's header; empty unless it was made.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_text(const Clip2cBank* b) { return b->result.text.data(); }
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_text_length(const Clip2cBank* b) {
-    return static_cast<std::uint32_t>(b->result.text.size());
-}
-// Every clip's notes, "<fileName>: <note>"; `index` below the count.
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_note_count(const Clip2cBank* b) {
-    return static_cast<std::uint32_t>(b->result.notes.size());
-}
-EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_note(const Clip2cBank* b, std::uint32_t index) {
-    return b->result.notes[index].c_str();
-}
-// The whole bank's fit (empty unless every clip was made).
-EMSCRIPTEN_KEEPALIVE int clip2c_bank_fits(const Clip2cBank* b) {
-    return static_cast<int>(b->result.fit.fits);
-}
-EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_fit_text(const Clip2cBank* b) {
-    return b->result.fit.text.c_str();
-}
-// The samples of the clips made, in all (decoded, for IMA ADPCM; at most
-// 2^32 - 1: no browser holds more).
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_sample_count(const Clip2cBank* b) {
-    return static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(b->result.sampleCount, std::numeric_limits<std::uint32_t>::max()));
-}
-// The clips made, in order: each one's name in the bank, its array's bytes
-// (its samples, for 8-bit PCM), its rate, its encoding (as
-// clip2c_clip_encoding) and its decoded samples (as clip2c_clip_adpcm_samples
-// and clip2c_clip_decoded);
-// `index` below the count.
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_count(const Clip2cBank* b) {
-    return static_cast<std::uint32_t>(b->result.clips.size());
-}
-EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_clip_name(const Clip2cBank* b, std::uint32_t index) {
-    return b->result.clips[index].name.c_str();
-}
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* clip2c_bank_clip_samples(const Clip2cBank* b, std::uint32_t index) {
-    return bankClip(b, index).samples.data();
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_sample_count(const Clip2cBank* b, std::uint32_t index) {
-    return static_cast<std::uint32_t>(bankClip(b, index).samples.size());
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_sample_rate(const Clip2cBank* b, std::uint32_t index) {
-    return bankClip(b, index).sampleRate;
-}
-EMSCRIPTEN_KEEPALIVE int clip2c_bank_clip_encoding(const Clip2cBank* b, std::uint32_t index) {
-    return static_cast<int>(bankClip(b, index).encoding);
-}
-EMSCRIPTEN_KEEPALIVE const std::int16_t* clip2c_bank_clip_decoded(const Clip2cBank* b, std::uint32_t index) {
-    return b->decoded[index].data();
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t clip2c_bank_clip_adpcm_samples(const Clip2cBank* b, std::uint32_t index) {
-    return bankClip(b, index).adpcmSamples;
+// The summary of the bank made and the block its buffer `index` names;
+// null past them.
+EMSCRIPTEN_KEEPALIVE const char* clip2c_bank_summary(const Clip2cBank* b) { return b->summary.json.c_str(); }
+EMSCRIPTEN_KEEPALIVE const void* clip2c_bank_buffer(const Clip2cBank* b, std::uint32_t index) {
+    return bufferAt(b->summary, index);
 }
 EMSCRIPTEN_KEEPALIVE void clip2c_bank_free(Clip2cBank* b) {
     for (void* block : b->blocks) std::free(block);
     delete b;
 }
-
-// The page's texts: the statuses and the notices as one JSON object
-// (textsJson), owned by the module.
-EMSCRIPTEN_KEEPALIVE const char* clip2c_texts() { return clip2c::board::textsJson().c_str(); }
 
 }  // extern "C"

@@ -18,6 +18,8 @@ const clipInput = $('clip'), nameInput = $('name'), nameShown = $('name-shown'),
 
 // Work that takes longer than this shows its progress and can be stopped.
 const PROGRESS_AFTER_MS = 300;
+// A clip's length at 0 Hz, in the words of the tool's text.
+const UNKNOWN_LENGTH = 'length unknown at 0 Hz';
 
 let worker = null;    // the worker, and its promise of readiness
 let ready = null;
@@ -351,8 +353,7 @@ function show(mine, result, startedAt) {
   const {count, bytes, rate} = result;
   arraySuffix.textContent = result.arrayName.slice(result.name.length);
   $('sample-count').textContent = formatNumber(count);
-  $('duration').textContent = rate ? (count / rate).toFixed(3) + ' s at ' + rate + ' Hz'
-                                   : 'unknown (the WAV says 0 Hz)';
+  $('duration').textContent = rate ? (count / rate).toFixed(3) + ' s at ' + rate + ' Hz' : UNKNOWN_LENGTH;
   $('flash').textContent = formatNumber(bytes) + ' bytes';
   fitLine.textContent = result.fitText;
   fitLine.dataset.fits = result.fits ? 'yes' : 'no';
@@ -429,7 +430,7 @@ function listClips(result) {
 
 function clipFigures(count, rate) {
   return formatNumber(count) + ' samples, ' + (rate ? (count / rate).toFixed(3) + ' s at ' + rate + ' Hz'
-                                                     : 'unknown length at 0 Hz');
+                                                     : UNKNOWN_LENGTH);
 }
 
 function showBank(mine, result, startedAt) {

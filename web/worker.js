@@ -2,15 +2,18 @@
 // The page's worker: it runs the WebAssembly core (clip2c-core.js, which the
 // page puts in front of this script in one blob: URL) off the main thread.
 // It hands the chosen file to the engine's one-clip flow (clip2c_make_clip),
-// which names, notes, converts and prepares it; the worker adds the
+// which names, notes, converts and prepares it, and reads the result as the
+// core's JSON summary and the blocks it names; the worker adds the
 // waveform's outline and hands back only what the page needs to show: the
 // text as a Blob, its beginning, the figures. A sound the engine does not read (MP3, OGG, FLAC,
 // a WAV file that is not PCM) needs the browser's decoder, which needs an
 // audio context, which only the page has; the worker asks for it.
 //
 // A bank (several files in one header) is the engine's too (clip2c_bank_*,
-// over makeBank); a file in it that only the browser decodes is decoded
-// first and enters the bank as the 8-bit mono WAV file its decoding gives.
+// over makeBank). When the engine meets a file in it that only the browser
+// decodes, that file and every later one the engine does not read are
+// decoded, the bank takes their decoded sound (clip2c_bank_decoded) and is
+// made once more.
 //
 // With the encoding 'ima-adpcm' the engine prepares every clip to 16 bits
 // and encodes it; the array's bytes are then no samples, so the waveform
@@ -27,13 +30,6 @@
 //               (a bank: one 'decode' for each file only the browser decodes, one at a time)
 'use strict';
 
-const TARGETS = {c: 0, firmware: 1, progmem: 2, flash: 3};
-// The flags of clip2c_make_clip and the outcomes of clip2c_clip_outcome.
-const NORMALIZE = 1, TRIM = 2, FORCE_PREPARE = 4, IMA_ADPCM = 8;
-const MADE = 0, NEEDS_DECODER = 2;
-// clip2c_bank_refusal: made, and a clip only a decoder reads.
-// The refusals from CLIP_REFUSED on are a clip's, whose index they give.
-const BANK_MADE = 0, BANK_CLIP_REFUSED = 3, BANK_NEEDS_DECODER = 4;
 // Texts longer than this are shown cut at a line end; the download always
 // holds the whole text.
 const SHOWN_BYTES = 256 * 1024;
@@ -43,6 +39,7 @@ const OUTLINE_COLUMNS = 4096;
 
 let core = null;
 let texts = null;
+let flags = null;  // the bits of a request's flags by name (clip2c_flags)
 let statusByKey = {};
 let current = null;  // {id, samples, rate} of the last run, for Play (Int16Array samples for IMA ADPCM)
 const waiting = new Map();  // id -> resolve, for a decode the page does
@@ -69,107 +66,100 @@ function withString(text, use) {
   return text === null ? use(0) : withBytes(encoder.encode(text + '\0'), use);
 }
 
-function heapBytes(ptr, length) {
-  ptr >>>= 0;
-  return core.HEAPU8.subarray(ptr, ptr + (length >>> 0));
-}
-
-// The engine's clip of the file (clip2c_make_clip) as a handle; null when
-// the module cannot hold the file.
-function makeClip(bytes, msg) {
-  const flags = (msg.normalize ? NORMALIZE : 0) | (msg.trim ? TRIM : 0) | (msg.forcePrepare ? FORCE_PREPARE : 0) |
-    encodingFlag(msg);
-  return withBytes(bytes, (data) => withString(msg.fileName, (file) => withString(msg.name, (name) =>
-    core._clip2c_make_clip(data, bytes.length, file, name, msg.signed ? 1 : 0, TARGETS[msg.target], msg.rate,
-        flags))));
-}
-
-function encodingFlag(msg) {
-  return msg.encoding === 'ima-adpcm' ? IMA_ADPCM : 0;
-}
-
-// A clip that needed a decoder finished from the decoded planar channels;
-// null when the module cannot hold them.
-function makeDecodedClip(first, channels) {
+// The same with decoded planar channels: use(ptr, channelCount, frames).
+function withPlanar(channels, use) {
   const frames = channels[0].length;
   const planar = core._clip2c_alloc(channels.length * frames * 4);
   if (!planar) return null;
   try {
     channels.forEach((data, c) => core.HEAPF32.set(data, (planar >>> 2) + c * frames));
-    return core._clip2c_make_decoded_clip(first, planar, channels.length, frames);
+    return use(planar, channels.length, frames);
   } finally {
     core._clip2c_release(planar);
   }
 }
 
-// The decoded planar channels as the engine's 16-bit mono WAV file at
-// `rate` (clip2c_sixteen_bit_wave); null when the module cannot hold it.
-function sixteenBitWave(channels, rate) {
-  const frames = channels[0].length;
-  const planar = core._clip2c_alloc(channels.length * frames * 4);
-  const length = core._clip2c_alloc(4);
-  let wave = 0;
-  try {
-    if (!planar || !length) return null;
-    channels.forEach((data, c) => core.HEAPF32.set(data, (planar >>> 2) + c * frames));
-    wave = core._clip2c_sixteen_bit_wave(planar, channels.length, frames, rate, length);
-    if (!wave) return null;
-    const size = new DataView(core.HEAPU8.buffer, length >>> 0, 4).getUint32(0, true);
-    return heapBytes(wave, size).slice();
-  } finally {
-    if (wave) core._clip2c_release(wave);
-    if (length) core._clip2c_release(length);
-    if (planar) core._clip2c_release(planar);
-  }
+function heapBytes(ptr, length) {
+  ptr >>>= 0;
+  return core.HEAPU8.subarray(ptr, ptr + length);
 }
 
-function notes(handle) {
-  const out = [];
-  const count = core._clip2c_clip_note_count(handle) >>> 0;
-  for (let i = 0; i < count; i++) out.push(core.UTF8ToString(core._clip2c_clip_note(handle, i)));
-  return out;
+// The block a summary's buffer `ref` ({buffer, length}) names, still in the
+// module's memory: `bufferOf` is clip2c_clip_buffer or clip2c_bank_buffer.
+function block(bufferOf, handle, ref) {
+  return heapBytes(bufferOf(handle, ref.buffer), ref.length);
 }
 
-// What the page shows of a made clip. The text comes back as a Blob of its
-// bytes and its beginning, cut at a line end, as a string to show.
-// `samples` are what the clip sounds as: its bytes for 8-bit PCM, the
-// decoded 16-bit samples for IMA ADPCM (`count` of them, `bytes` bytes).
-function madeClip(handle) {
-  const text = heapBytes(core._clip2c_clip_text(handle), core._clip2c_clip_text_length(handle));
-  let shown = text.length;
-  if (shown > SHOWN_BYTES) shown = text.lastIndexOf(10, SHOWN_BYTES - 1) + 1;
-  const r = {
-    text: new Blob([text], {type: 'text/plain'}),
-    head: decoder.decode(text.subarray(0, shown)),
-    headLength: shown,
-    outputName: core.UTF8ToString(core._clip2c_clip_output_name(handle)),
-    arrayName: core.UTF8ToString(core._clip2c_clip_array_name(handle)),
-    bytes: core._clip2c_clip_sample_count(handle) >>> 0,
-    samples: core._clip2c_clip_encoding(handle) === 0
-      ? heapBytes(core._clip2c_clip_samples(handle), core._clip2c_clip_sample_count(handle)).slice()
-      : new Int16Array(heapBytes(core._clip2c_clip_decoded(handle),
-          2 * core._clip2c_clip_adpcm_samples(handle)).slice().buffer),
-    rate: core._clip2c_clip_sample_rate(handle) >>> 0,
-    fits: core._clip2c_clip_fits(handle) === 1,
-    fitText: core.UTF8ToString(core._clip2c_clip_fit_text(handle)),
-    prepared: null,
-  };
-  const wave = heapBytes(core._clip2c_clip_prepared_wave(handle), core._clip2c_clip_prepared_wave_length(handle));
-  if (wave.length) {
-    r.prepared = {what: core.UTF8ToString(core._clip2c_clip_what(handle)),
-      wav: new Blob([wave], {type: 'audio/wav'}), name: core.UTF8ToString(core._clip2c_clip_prepared_name(handle))};
+// The samples a clip sounds as, copied out: its bytes for 8-bit PCM, the
+// decoded 16-bit samples for IMA ADPCM.
+function sound(bufferOf, handle, ref) {
+  const bytes = block(bufferOf, handle, ref).slice();
+  return ref.bits === 16 ? new Int16Array(bytes.buffer) : bytes;
+}
+
+// A text as a Blob of its bytes and its beginning, cut at a line end, as a
+// string to show.
+function shownText(bytes) {
+  let shown = bytes.length;
+  if (shown > SHOWN_BYTES) shown = bytes.lastIndexOf(10, SHOWN_BYTES - 1) + 1;
+  return {text: new Blob([bytes], {type: 'text/plain'}), head: decoder.decode(bytes.subarray(0, shown)),
+    headLength: shown};
+}
+
+function flagsOf(msg) {
+  return (msg.normalize ? flags.normalize : 0) | (msg.trim ? flags.trim : 0) |
+    (msg.forcePrepare ? flags.forcePrepare : 0);
+}
+
+// A clip handle and its summary: {handle, s}; null for no handle.
+function clipOf(handle) {
+  return handle ? {handle, s: JSON.parse(core.UTF8ToString(core._clip2c_clip_summary(handle)))} : null;
+}
+
+function freeClip(clip) {
+  if (clip) core._clip2c_clip_free(clip.handle);
+}
+
+// The engine's clip of the file (clip2c_make_clip); null when the module
+// cannot hold the file.
+function makeClip(bytes, msg) {
+  return clipOf(withBytes(bytes, (data) => withString(msg.fileName, (file) => withString(msg.name, (name) =>
+    withString(msg.target, (target) => withString(msg.encoding, (encoding) =>
+      core._clip2c_make_clip(data, bytes.length, file, name, msg.signed ? 1 : 0, target, encoding, msg.rate,
+          flagsOf(msg))))))));
+}
+
+// A clip that needed a decoder finished from the decoded planar channels;
+// null when the module cannot hold them.
+function makeDecodedClip(first, channels) {
+  return clipOf(withPlanar(channels, (planar, count, frames) =>
+    core._clip2c_make_decoded_clip(first.handle, planar, count, frames)));
+}
+
+// What the page shows of a made clip: its text (shownText), names and
+// figures; `samples` are what the clip sounds as (sound), `bytes` the
+// array's bytes.
+function madeClip({handle, s}) {
+  const bufferOf = core._clip2c_clip_buffer;
+  const r = Object.assign(shownText(block(bufferOf, handle, s.text)), {
+    outputName: s.outputName, arrayName: s.arrayName, bytes: s.bytes, samples: sound(bufferOf, handle, s.sound),
+    rate: s.rate, fits: s.fits, fitText: s.fitText, prepared: null,
+  });
+  if (s.preparedWave.length) {
+    r.prepared = {what: s.what, wav: new Blob([block(bufferOf, handle, s.preparedWave)], {type: 'audio/wav'}),
+      name: s.preparedName};
   }
   return r;
 }
 
-// The engine's bank (clip2c_bank_make) of `clips` ([{bytes, fileName,
-// name}]) with the options of `msg`, as a handle; null when the module
-// cannot hold the files. With msg.ownRates the bank's rate is 0: each WAV
-// file keeps its own rate and a raw clip plays at 8000 Hz.
-function makeBank(clips, msg) {
-  const flags = (msg.normalize ? NORMALIZE : 0) | (msg.trim ? TRIM : 0) | encodingFlag(msg);
-  const bank = withString(msg.bank, (name) =>
-    core._clip2c_bank_new(name, msg.signed ? 1 : 0, TARGETS[msg.target], msg.ownRates ? 0 : msg.rate, flags));
+// A new engine's bank (clip2c_bank_new) of `clips` ([{bytes, fileName,
+// name}]) with the options of `msg`, the files copied into it; null when
+// the module cannot hold them. With msg.ownRates the bank's rate is 0: each
+// WAV file keeps its own rate and a raw clip plays at 8000 Hz.
+function newBank(clips, msg) {
+  const bank = withString(msg.bank, (name) => withString(msg.target, (target) => withString(msg.encoding,
+    (encoding) => core._clip2c_bank_new(name, msg.signed ? 1 : 0, target, encoding, msg.ownRates ? 0 : msg.rate,
+        flagsOf({normalize: msg.normalize, trim: msg.trim})))));
   if (!bank) return null;
   for (const clip of clips) {
     // The block is the bank's from here on: clip2c_bank_free releases it.
@@ -182,137 +172,111 @@ function makeBank(clips, msg) {
     withString(clip.fileName, (file) => withString(clip.name, (name) =>
       core._clip2c_bank_add(bank, block, clip.bytes.length, file, name)));
   }
-  core._clip2c_bank_make(bank);
   return bank;
 }
 
-// The text of the bank handle `bank`, as madeClip gives a clip's.
-function bankText(bank) {
-  const text = heapBytes(core._clip2c_bank_text(bank), core._clip2c_bank_text_length(bank));
-  let shown = text.length;
-  if (shown > SHOWN_BYTES) shown = text.lastIndexOf(10, SHOWN_BYTES - 1) + 1;
-  return {text: new Blob([text], {type: 'text/plain'}), head: decoder.decode(text.subarray(0, shown)),
-    headLength: shown};
+// Makes the bank of its files as they are now (clip2c_bank_make); its summary.
+function makeBank(bank) {
+  core._clip2c_bank_make(bank);
+  return JSON.parse(core.UTF8ToString(core._clip2c_bank_summary(bank)));
 }
 
 // The clips the bank made, in order: each one's name in the bank, figures
-// and samples (as madeClip's: decoded for IMA ADPCM, and `bytes` the
-// array's bytes).
-function bankClips(bank) {
-  const out = [];
-  const count = core._clip2c_bank_clip_count(bank) >>> 0;
-  for (let i = 0; i < count; i++) {
-    const bytes = core._clip2c_bank_clip_sample_count(bank, i) >>> 0;
-    out.push({name: core.UTF8ToString(core._clip2c_bank_clip_name(bank, i)), bytes,
-      samples: core._clip2c_bank_clip_encoding(bank, i) === 0
-        ? heapBytes(core._clip2c_bank_clip_samples(bank, i), bytes)
-        : new Int16Array(heapBytes(core._clip2c_bank_clip_decoded(bank, i),
-            2 * core._clip2c_bank_clip_adpcm_samples(bank, i)).slice().buffer),
-      rate: core._clip2c_bank_clip_sample_rate(bank, i) >>> 0});
-  }
-  return out;
+// and samples (as madeClip's).
+function bankClips(bank, s) {
+  return s.clips.map((c) => ({name: c.name, bytes: c.bytes, rate: c.rate,
+    samples: sound(core._clip2c_bank_buffer, bank, c.sound)}));
 }
 
-function bankNotes(bank) {
-  const out = [];
-  const count = core._clip2c_bank_note_count(bank) >>> 0;
-  for (let i = 0; i < count; i++) out.push(core.UTF8ToString(core._clip2c_bank_note(bank, i)));
-  return out;
-}
-
-// The file of `clip` decoded by the page at `msg.rate` and made into the
-// engine's 8-bit mono WAV file, or for IMA ADPCM its 16-bit one, so that it
-// is encoded from 16 bits as a clip alone is (neither normalized nor
-// trimmed nor encoded: the bank does that, as for every clip):
-// {wav, fileName, what, notes}, or {refused: status, notes} when the
-// browser cannot decode it either.
-async function decodeForBank(id, clip, msg) {
+// The file `clip` at `index` in the bank, when the engine does not read it,
+// decoded by the page at `msg.rate` and handed to the bank
+// (clip2c_bank_decoded), which makes the engine's 8-bit mono WAV file of
+// it, or for IMA ADPCM its 16-bit one, as the clip alone is made:
+// {what, name, notes}, the name of that WAV file. Else why the bank cannot
+// take it, should the bank meet it: {refused: status, notes}.
+async function decodeForBank(id, bank, index, clip, msg) {
   const first = makeClip(clip.bytes, {fileName: clip.fileName, name: clip.name, signed: false, target: 'c',
     rate: msg.rate, normalize: false, trim: false, forcePrepare: true, encoding: msg.encoding});
   if (!first) return {refused: statusByKey['out-of-memory'], notes: []};
-  let handle = null;
+  let made = null;
   try {
-    const channels = await askToDecode(id, clip.bytes, core._clip2c_clip_prepare_rate(first) >>> 0);
-    if (!channels) {
-      const said = notes(first);
-      if (core._clip2c_clip_not_wave(first) === 1) said.push(texts.notices['not-wav']);
-      return {refused: core._clip2c_clip_status(first), notes: said};
+    const notes = first.s.notes.concat(first.s.notWave ? [texts.notices['not-wav']] : []);
+    if (first.s.outcome !== 'needs-decoder') return {refused: first.s.status, notes};
+    const channels = await askToDecode(id, clip.bytes, first.s.prepareRate);
+    if (!channels) return {refused: first.s.status, notes};
+    made = makeDecodedClip(first, channels);
+    if (!made || made.s.outcome !== 'made') {
+      return {refused: made ? made.s.status : statusByKey['out-of-memory'], notes: []};
     }
-    handle = makeDecodedClip(first, channels);
-    if (!handle || core._clip2c_clip_outcome(handle) !== MADE) {
-      return {refused: handle ? core._clip2c_clip_status(handle) : statusByKey['out-of-memory'], notes: []};
-    }
-    const wav = encodingFlag(msg) ? sixteenBitWave(channels, core._clip2c_clip_prepare_rate(first) >>> 0)
-      : heapBytes(core._clip2c_clip_prepared_wave(handle), core._clip2c_clip_prepared_wave_length(handle)).slice();
-    if (!wav) return {refused: statusByKey['out-of-memory'], notes: []};
-    return {wav, fileName: core.UTF8ToString(core._clip2c_clip_prepared_name(handle)),
-      what: core.UTF8ToString(core._clip2c_clip_what(handle)), notes: notes(first)};
+    const held = withPlanar(channels, (planar, count, frames) => withString(made.s.preparedName, (file) =>
+      core._clip2c_bank_decoded(bank, index, planar, count, frames, first.s.prepareRate, file)));
+    if (!held) return {refused: statusByKey['out-of-memory'], notes: []};
+    return {what: made.s.what, name: made.s.preparedName, notes: first.s.notes};
   } finally {
-    if (handle) core._clip2c_clip_free(handle);
-    core._clip2c_clip_free(first);
+    freeClip(made);
+    freeClip(first);
   }
 }
 
-// The bank the engine makes of the files; a file only the browser decodes
-// is decoded when the engine first meets it, and the bank made again.
+// The bank the engine makes of the files. When it meets a file only the
+// browser decodes, that file and every later one the engine does not read
+// either are decoded first, and the bank is made once more of them all.
 async function runBank(msg) {
   const {id} = msg;
-  const clips = msg.clips.map((c) => ({bytes: new Uint8Array(c.bytes), fileName: c.fileName, name: c.name,
-    decoded: null}));
-  for (;;) {
-    progress(id, 20, 'Converting');
-    const bank = makeBank(clips, msg);
-    if (!bank) return bankRefusal(id, {en: texts.statuses.find((s) => s.key === 'out-of-memory').en, clips: []});
-    let index = -1;
-    try {
-      const refusal = core._clip2c_bank_refusal(bank);
-      index = core._clip2c_bank_refused_clip(bank) >>> 0;
-      if (refusal !== BANK_NEEDS_DECODER || clips[index].decoded) {
-        return refusal === BANK_MADE ? finishBank(id, msg, bank, clips)
-                                     : bankRefusal(id, {en: core.UTF8ToString(core._clip2c_bank_refusal_text(bank)),
-                                       refusedClip: refusal >= BANK_CLIP_REFUSED ? index : -1, clips: bankClips(bank),
-                                       notes: bankNotes(bank)});
-      }
-    } finally {
-      core._clip2c_bank_free(bank);
+  const clips = msg.clips.map((c) => ({bytes: new Uint8Array(c.bytes), fileName: c.fileName, name: c.name}));
+  progress(id, 20, 'Converting');
+  const bank = newBank(clips, msg);
+  if (!bank) return bankRefusal(id, {en: texts.statuses.find((s) => s.key === 'out-of-memory').en, clips: []});
+  try {
+    let s = makeBank(bank);
+    const decoded = [];  // by index: what decodeForBank made of a file
+    if (s.refusal === 'needs-decoder') {
+      progress(id, 50, 'Decoding');
+      for (let i = s.refusedClip; i < clips.length; i++) decoded[i] = await decodeForBank(id, bank, i, clips[i], msg);
+      progress(id, 20, 'Converting');
+      s = makeBank(bank);
     }
-    progress(id, 50, 'Decoding');
-    const clip = clips[index], decoded = await decodeForBank(id, clip, msg);
-    if (decoded.refused !== undefined) {
-      const entry = texts.statuses.find((s) => s.status === decoded.refused);
+    const failed = s.refusal === 'needs-decoder' ? decoded[s.refusedClip] : undefined;
+    if (failed && failed.refused !== undefined) {
+      const clip = clips[s.refusedClip], entry = texts.statuses.find((t) => t.status === failed.refused);
       return bankRefusal(id, {en: clip.fileName + ': ' + (entry ? entry.en : 'not converted') +
-        ' Your browser cannot decode it as sound either.', refusedClip: index, clips: [],
-      notes: decoded.notes.map((n) => clip.fileName + ': ' + n)});
+        ' Your browser cannot decode it as sound either.', refusedClip: s.refusedClip, clips: [],
+      notes: failed.notes.map((n) => clip.fileName + ': ' + n)});
     }
-    clip.decoded = {what: decoded.what, name: decoded.fileName, notes: decoded.notes,
-      wav: new Blob([decoded.wav], {type: 'audio/wav'}), fileName: clip.fileName};
-    clip.bytes = decoded.wav;
-    clip.fileName = decoded.fileName;
+    if (s.refusal !== 'none') {
+      return bankRefusal(id, {en: s.refusalText, refusedClip: s.refusedClip, clips: bankClips(bank, s),
+        notes: s.notes});
+    }
+    return finishBank(id, msg, bank, s, clips, decoded);
+  } finally {
+    core._clip2c_bank_free(bank);
   }
 }
 
-function finishBank(id, msg, bank, clips) {
+function finishBank(id, msg, bank, s, clips, decoded) {
   current = null;
-  const made = bankClips(bank), text = bankText(bank);
+  const made = bankClips(bank, s), text = shownText(block(core._clip2c_bank_buffer, bank, s.text));
   // Every clip of a bank has the bank's encoding.
   const wide = made.some((c) => c.samples instanceof Int16Array);
   const all = new (wide ? Int16Array : Uint8Array)(made.reduce((n, c) => n + c.samples.length, 0));
   made.reduce((at, c) => { all.set(c.samples, at); return at + c.samples.length; }, 0);
   // A decoded clip's own notes come first: the bank's are of its WAV file.
+  const taken = (i) => decoded[i] && decoded[i].refused === undefined;
   const said = [];
-  clips.forEach((c) => {
-    if (!c.decoded) return;
-    said.push(...c.decoded.notes.map((n) => c.decoded.fileName + ': ' + n));
-    said.push(c.decoded.fileName + ': decoded by your browser (' + c.decoded.what + ') and made from ' +
-      c.decoded.name + ', which the page offers.');
+  clips.forEach((c, i) => {
+    if (!taken(i)) return;
+    said.push(...decoded[i].notes.map((n) => c.fileName + ': ' + n));
+    said.push(c.fileName + ': decoded by your browser (' + decoded[i].what + ') and made from ' +
+      decoded[i].name + ', which the page offers.');
   });
   postMessage({op: 'done', id, result: {
-    converted: true, bank: true, notices: said.concat(bankNotes(bank)),
+    converted: true, bank: true, notices: said.concat(s.notes),
     text: text.text, head: text.head, headLength: text.headLength, textSize: text.text.size,
     outputName: msg.bank + '.h', count: all.length, bytes: made.reduce((n, c) => n + c.bytes, 0), adpcm: wide,
-    fits: core._clip2c_bank_fits(bank) === 1, fitText: core.UTF8ToString(core._clip2c_bank_fit_text(bank)),
+    fits: s.fits, fitText: s.fitText,
     clips: made.map((c, i) => ({name: c.name, count: c.samples.length, rate: c.rate,
-      decoded: clips[i].decoded ? {name: clips[i].decoded.name, wav: clips[i].decoded.wav} : null})),
+      decoded: taken(i) ? {name: decoded[i].name, wav: new Blob([block(core._clip2c_bank_buffer, bank,
+        s.decodedWaves[i])], {type: 'audio/wav'})} : null})),
     outline: outline(all),
   }});
 }
@@ -367,28 +331,24 @@ async function run(msg) {
   progress(id, 20, 'Converting');
   const first = makeClip(bytes, msg);
   if (!first) return refusal(id, {name: msg.name || '', status: statusByKey['out-of-memory'], notices: []});
-  const name = core.UTF8ToString(core._clip2c_clip_name(first));
-  let handle = first;
+  const name = first.s.name;
+  let clip = first;
   try {
-    if (core._clip2c_clip_outcome(first) === NEEDS_DECODER) {
-      const channels = await askToDecode(id, bytes, core._clip2c_clip_prepare_rate(first) >>> 0);
+    if (first.s.outcome === 'needs-decoder') {
+      const channels = await askToDecode(id, bytes, first.s.prepareRate);
       if (!channels) {
-        const said = notes(first);
-        if (core._clip2c_clip_not_wave(first) === 1) said.push(texts.notices['not-wav']);
-        return refusal(id, {name, status: core._clip2c_clip_status(first), notices: said, undecodable: true});
+        const said = first.s.notes.concat(first.s.notWave ? [texts.notices['not-wav']] : []);
+        return refusal(id, {name, status: first.s.status, notices: said, undecodable: true});
       }
       progress(id, 70, 'Preparing');
-      handle = makeDecodedClip(first, channels);
-      if (!handle) return refusal(id, {name, status: statusByKey['out-of-memory'], notices: notes(first)});
+      clip = makeDecodedClip(first, channels);
+      if (!clip) return refusal(id, {name, status: statusByKey['out-of-memory'], notices: first.s.notes});
     }
-    if (core._clip2c_clip_outcome(handle) !== MADE) {
-      return refusal(id, {name, status: core._clip2c_clip_status(handle), notices: notes(handle)});
-    }
-    return finish(id, {name, result: madeClip(handle), notices: notes(handle),
-      offer: core._clip2c_clip_rate_offer(handle) === 1});
+    if (clip.s.outcome !== 'made') return refusal(id, {name, status: clip.s.status, notices: clip.s.notes});
+    return finish(id, {name, result: madeClip(clip), notices: clip.s.notes, offer: clip.s.rateOffer});
   } finally {
-    if (handle && handle !== first) core._clip2c_clip_free(handle);
-    core._clip2c_clip_free(first);
+    if (clip !== first) freeClip(clip);
+    freeClip(first);
   }
 }
 
@@ -446,6 +406,7 @@ onmessage = (event) => {
 createClip2cCore().then((module) => {
   core = module;
   texts = JSON.parse(core.UTF8ToString(core._clip2c_texts()));
+  flags = JSON.parse(core.UTF8ToString(core._clip2c_flags()));
   texts.statuses.forEach((s) => { statusByKey[s.key] = s.status; });
   postMessage({op: 'ready', texts});
 }, (error) => postMessage({op: 'failed', id: 0, error: String(error && error.message ? error.message : error)}));
