@@ -24,6 +24,7 @@ packages=(
   gcovr                           # scripts/coverage.sh
   shellcheck                      # scripts/lint.sh
   emscripten nodejs npm chromium  # the browser page (scripts/build-web.sh) and its test (scripts/test-web.sh)
+  firefox-esr                     # the same page test in Firefox
   espeak-ng sox libsox-fmt-mp3    # the browser test's spoken clips, and MP3 from sox
   ffmpeg                          # IMA ADPCM: its encoders measured against ours, its reading of our WAV
 )
