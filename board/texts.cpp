@@ -107,12 +107,12 @@ std::string buildTextsJson() {
 
 }  // namespace
 
-std::string fillNote(Notice key,
+std::string fillNote(Notice notice,
                      std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
-    const auto* notice = std::find_if(std::begin(kNotices), std::end(kNotices),
-                                      [&](const NoticeText& entry) { return entry.notice == key; });
-    if (notice == std::end(kNotices)) return {};
-    const std::string_view pattern = notice->text;
+    const auto* entry = std::find_if(std::begin(kNotices), std::end(kNotices),
+                                     [&](const NoticeText& text) { return text.notice == notice; });
+    if (entry == std::end(kNotices)) return {};
+    const std::string_view pattern = entry->text;
     std::string text;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const std::size_t close = pattern[i] == '{' ? pattern.find('}', i) : std::string_view::npos;
