@@ -94,7 +94,7 @@ std::string compressedRefusal(const std::string& fileName, std::span<const std::
 // Why a clip that needs a decoder is refused, and what to do.
 std::string decoderRefusal(const board::BoardClip& clip, const std::string& fileName,
                            std::span<const std::uint8_t> bytes) {
-    if (clip.asIs.isRiffWave) {
+    if (clip.source.isRiffWave) {
         const sound::PcmWave wave = waveOf(bytes);
         // The engine resamples from the file's own rate, and there is none
         // to resample from: only the file mended says it.
@@ -112,13 +112,14 @@ std::string decoderRefusal(const board::BoardClip& clip, const std::string& file
             return "a WAV file without a readable \"fmt \" chunk, so its sound cannot be read; " +
                    decodeHint(fileName);
         }
-        return "a WAV file whose PCM data cannot be read (" + clip.source + ", " +
+        return "a WAV file whose PCM data cannot be read (" + clip.source.description + ", " +
                board::decimal(wave.blockAlign) + " bytes a frame); " + decodeHint(fileName);
     }
-    const bool known = clip.source == "MP3" || clip.source == "OGG" || clip.source == "FLAC";
+    const std::string& container = clip.source.description;
+    const bool known = container == "MP3" || container == "OGG" || container == "FLAC";
     std::string holds = "; ";
-    if (known) holds = "; it holds " + clip.source + " data: ";
-    if (clip.notWave) return "not a WAV file" + holds + decodeHint(fileName);
+    if (known) holds = "; it holds " + container + " data: ";
+    if (clip.source.notWave) return "not a WAV file" + holds + decodeHint(fileName);
     return "clip2c-board reads WAV and raw files only" + holds + decodeHint(fileName);
 }
 
@@ -132,19 +133,19 @@ constexpr std::string_view kClipOutOfMemory = "out of memory: the clip or its te
 // prepare, "16-bit stereo 44100 Hz -> 8-bit mono 8000 Hz". A WAV file
 // converts as it is only when it is 8-bit mono.
 std::string whatWasDone(const board::BoardClip& clip) {
-    if (!clip.what.empty()) return clip.what;
-    const std::string_view format = clip.asIs.isRaw ? "raw 8-bit " : "8-bit mono ";
-    return std::string(format) + board::decimal(clip.asIs.sampleRate) + " Hz, converted as it is";
+    if (!clip.made.how.empty()) return clip.made.how;
+    const std::string_view format = clip.source.isRaw ? "raw 8-bit " : "8-bit mono ";
+    return std::string(format) + board::decimal(clip.made.sampleRate) + " Hz, converted as it is";
 }
 
 // "jump_wave, 4,800 samples, 0.600 s at 8000 Hz", or for IMA ADPCM
 // "jump_adpcm, 4,801 samples in 2,436 bytes, 0.600 s at 8000 Hz": the
 // samples decoded, the seconds rounded to the nearest millisecond, as the
 // board's text says them.
-std::string clipFigures(const board::ClipResult& result) {
+std::string clipFigures(const board::MadeClip& result) {
     const bool adpcm = result.encoding == board::Encoding::ImaAdpcm;
-    const std::uint64_t bytes = result.samples.size();
-    const std::uint64_t count = adpcm ? result.adpcmSamples : bytes;
+    const std::uint64_t bytes = result.bytes.size();
+    const std::uint64_t count = result.sampleCount;
     std::string text =
         result.arrayName + ", " + board::grouped(count) + (count == 1 ? " sample" : " samples");
     if (adpcm) text += " in " + board::grouped(bytes) + (bytes == 1 ? " byte" : " bytes");
@@ -227,8 +228,8 @@ BoardReport reportClip(const BoardCommandLine& line, std::span<const std::uint8_
         report.refusal = kClipOutOfMemory;
         return report;
     }
-    const board::ClipResult& result = clip.result;
-    const auto count = static_cast<std::uint32_t>(result.samples.size());
+    const board::MadeClip& result = clip.made;
+    const auto count = static_cast<std::uint32_t>(result.bytes.size());
     if (board::isAvrTarget(line.target) && count > board::kArrayLimit) {
         report.refusal = board::arrayLimitText(count, result.sampleRate, result.encoding);
         return report;
@@ -243,7 +244,7 @@ BoardReport reportClip(const BoardCommandLine& line, std::span<const std::uint8_
         report.output.text = result.text;
     } else {
         const board::ClipFacts facts = board::factsOf(clip, line.isSigned);
-        splitInto(report, board::clipHeader(line.target, facts, result.samples, true), {fileName});
+        splitInto(report, board::clipHeader(line.target, facts, result.bytes, true), {fileName});
         if (!report.refusal.empty()) return report;
     }
     report.lines.push_back(input + ": " + whatWasDone(clip));
@@ -291,8 +292,8 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
                     "the clip has no samples, and a bank holds no empty clip (C has no empty array)";
                 break;
             case board::BankRefusal::OverArray:
-                report.refusal = board::arrayLimitText(static_cast<std::uint32_t>(clip.result.samples.size()),
-                                                       clip.result.sampleRate, clip.result.encoding);
+                report.refusal = board::arrayLimitText(static_cast<std::uint32_t>(clip.made.bytes.size()),
+                                                       clip.made.sampleRate, clip.made.encoding);
                 break;
             default:
                 report.refusal = kClipOutOfMemory;
@@ -315,7 +316,7 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
     if (!report.refusal.empty()) return report;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const board::BoardClip& clip = bank.clips[i];
-        report.lines.push_back(inputs[i].path + ": " + whatWasDone(clip) + "; " + clipFigures(clip.result));
+        report.lines.push_back(inputs[i].path + ": " + whatWasDone(clip) + "; " + clipFigures(clip.made));
     }
     const std::size_t clips = bank.clips.size();
     report.lines.push_back("wrote " + report.output.path + ": " + board::grouped(clips) +

@@ -62,8 +62,8 @@ std::string renameNote(const BankRequest& request, const std::vector<std::string
 }
 
 // The samples a clip's array holds, decoded for IMA ADPCM.
-std::uint64_t samplesOf(const ClipResult& result) {
-    return result.encoding == Encoding::ImaAdpcm ? result.adpcmSamples : result.samples.size();
+std::uint64_t samplesOf(const MadeClip& made) {
+    return made.sampleCount;
 }
 
 // The bytes of a clip's array.
@@ -133,12 +133,12 @@ std::uint32_t fittingRate(const std::vector<ClipFacts>& facts, Encoding encoding
 
 // The table's entry of a clip: its array, its length (its bytes and
 // samples for IMA ADPCM) and its rate.
-std::string entryItem(const ClipResult& result, Target target) {
-    const std::string& array = result.arrayName;
-    const std::string bytes = decimal(result.samples.size());
-    if (result.encoding == Encoding::ImaAdpcm)
+std::string entryItem(const MadeClip& made, Target target) {
+    const std::string& array = made.arrayName;
+    const std::string bytes = decimal(made.bytes.size());
+    if (made.encoding == Encoding::ImaAdpcm)
         return "{" + array + ", " + bytes + ", " + array + "_samples, " + array + "_rate}";
-    const std::string rate = target == Target::C ? decimal(result.sampleRate) : array + "_rate";
+    const std::string rate = target == Target::C ? decimal(made.sampleRate) : array + "_rate";
     return "{" + array + ", " + bytes + ", " + rate + "}";
 }
 
@@ -307,7 +307,7 @@ BankResult makeBank(const BankRequest& request) {
         BoardClip clip = makeClip(file.bytes, file.length, clipRequest);
         if (std::string note = renameNote(request, names, i); !note.empty())
             clip.notes.insert(clip.notes.begin(), std::move(note));
-        const auto count = static_cast<std::uint32_t>(clip.result.samples.size());
+        const auto count = static_cast<std::uint32_t>(clip.made.bytes.size());
         if (clip.outcome == ClipOutcome::NeedsDecoder) {
             refuse(BankRefusal::NeedsDecoder, i, file.fileName,
                    "the engine does not read this sound; decode it to a PCM WAV file first");
@@ -321,9 +321,9 @@ BankResult makeBank(const BankRequest& request) {
             madeAll = false;
         } else if (isAvrTarget(request.target) && count > kArrayLimit) {
             refuse(BankRefusal::OverArray, i, file.fileName,
-                   arrayLimitText(count, clip.result.sampleRate, clip.result.encoding));
+                   arrayLimitText(count, clip.made.sampleRate, clip.made.encoding));
         }
-        if (clip.outcome == ClipOutcome::Made) bank.sampleCount += samplesOf(clip.result);
+        if (clip.outcome == ClipOutcome::Made) bank.sampleCount += samplesOf(clip.made);
         for (const std::string& note : clip.notes) bank.notes.push_back(file.fileName + ": " + note);
         bank.clips.push_back(std::move(clip));
     }
@@ -358,9 +358,9 @@ Header bankHeader(const BankRequest& request, const BankResult& bank) {
     BankPart part;
     part.structName = name + "_clip";
     for (const BoardClip& clip : bank.clips) {
-        header.clips.push_back(clipPart(target, factsOf(clip, request.isSigned), clip.result.samples));
+        header.clips.push_back(clipPart(target, factsOf(clip, request.isSigned), clip.made.bytes));
         part.enumerators.push_back(upperBank + "_" + upperAscii(clip.name));
-        part.table.items.push_back(entryItem(clip.result, target));
+        part.table.items.push_back(entryItem(clip.made, target));
     }
     part.enumerators.push_back(upperBank + "_COUNT");
     part.fields = {samplePointerType(target, request.isSigned && !adpcm) + "data"};

@@ -2,6 +2,8 @@
 #include "board/make_clip.h"
 
 #include <algorithm>
+#include <optional>
+#include <variant>
 
 #include "board/clip_header.h"
 #include "board/header.h"
@@ -23,9 +25,8 @@ std::string channelWord(std::uint32_t channels) {
 }
 
 // A WAV file's format as the chunk walk reads it, e.g. "16-bit stereo 44100 Hz".
-std::string describeWave(const ClipResult& r) {
-    return decimal(r.sourceBits) + "-bit " + channelWord(r.sourceChannels) + " " + decimal(r.sourceRate) +
-           " Hz";
+std::string describeWave(const SourceFacts& source) {
+    return decimal(source.bits) + "-bit " + channelWord(source.channels) + " " + decimal(source.rate) + " Hz";
 }
 
 bool startsWith(const std::uint8_t* bytes, std::uint32_t length, std::string_view id) {
@@ -54,130 +55,87 @@ std::string containerName(const std::uint8_t* bytes, std::uint32_t length, const
     return extension;
 }
 
-// Names what a prepare did, after what the sound was.
-void describePrepare(BoardClip& clip, const ClipRequest& request, std::string_view made) {
-    clip.what = clip.source + " \xE2\x86\x92 " + std::string(made) + " " + decimal(clip.prepareRate) + " Hz";
-    if (request.options.normalize) clip.what += ", normalized";
-    if (request.options.trim) clip.what += ", trimmed";
+// The facts of the file that the tool's conversion as it is read.
+SourceFacts sourceOf(const ClipResult& asIs) {
+    SourceFacts source;
+    source.isRaw = asIs.isRaw;
+    source.isRiffWave = asIs.isRiffWave;
+    source.channels = asIs.sourceChannels;
+    source.bits = asIs.sourceBits;
+    source.rate = asIs.sourceRate;
+    source.toolRate = asIs.sampleRate;
+    source.dataPromised = asIs.dataPromised;
+    source.dataHeld = asIs.dataHeld;
+    source.outputName = asIs.outputName;
+    return source;
 }
 
-// Makes the prepared 8-bit samples into `clip` at clip.prepareRate, as the
-// tool converts them held in a WAV file called "<name>.wav" (the
-// download, preparedWave, which the tool turns into this very text).
-void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std::uint8_t> samples) {
-    clip.preparedName = clip.name + ".wav";
-    ClipResult& result = clip.result;
-    result = ClipResult{};
-    result.target = request.target;
-    // No file is made of a clip too long for a WAV file's 32-bit sizes,
-    // which no memory would hold as text either.
-    clip.preparedWave = sound::makeWaveFile(samples, clip.prepareRate);
-    if (!clip.preparedWave.empty()) {
-        const auto count = static_cast<std::uint32_t>(samples.size());
-        result.isRiffWave = true;
-        result.sourceChannels = 1;
-        result.sourceBits = 8;
-        result.sourceRate = clip.prepareRate;
-        result.sampleRate = clip.prepareRate;
-        result.dataPromised = count;
-        result.dataHeld = count;
-        result.outputName = deriveOutputPath(clip.preparedName, ".wav");
-        result.arrayName = deriveArrayName(clip.preparedName, ".wav") + "_wave";
-        const ClipFacts facts{result.arrayName, result.sampleRate, request.isSigned, count};
-        result.text = render(clipHeader(request.target, facts, samples));
-        result.samples = std::move(samples);
-        result.fit = fitFor(request.target, count, result.sampleRate);
+// The samples a prepare gives, at the width the encoding takes.
+using Samples = std::variant<std::vector<std::uint8_t>, std::vector<std::int16_t>>;
+
+// Makes `samples`, at clip.prepareRate, into the clip `made` holds, in
+// the request's encoding and for its target: the one step from samples to
+// a clip. 8-bit samples are named and made as the tool converts them held
+// in a WAV file called "<name>.wav" (the download, which the tool turns
+// into this very text); 16-bit ones are encoded in IMA ADPCM.
+void finish(BoardClip& clip, const ClipRequest& request, Samples samples, std::string_view outputName) {
+    MadeClip& made = clip.made;
+    made = MadeClip{};
+    made.preparedName = clip.name + ".wav";
+    made.sampleRate = clip.prepareRate;
+    std::uint64_t count = 0;
+    if (auto* eight = std::get_if<std::vector<std::uint8_t>>(&samples)) {
+        count = eight->size();
+        made.outputName = deriveOutputPath(made.preparedName, ".wav");
+        made.arrayName = deriveArrayName(made.preparedName, ".wav") + "_wave";
+        // No file is made of a clip too long for a WAV file's 32-bit sizes,
+        // which no memory would hold as text either.
+        made.preparedWave = sound::makeWaveFile(*eight, made.sampleRate);
+        if (!made.preparedWave.empty()) {
+            made.sampleCount = static_cast<std::uint32_t>(count);
+            made.bytes = std::move(*eight);
+        }
+    } else {
+        const auto& sixteen = std::get<std::vector<std::int16_t>>(samples);
+        count = sixteen.size();
+        made.encoding = Encoding::ImaAdpcm;
+        made.outputName = outputName.empty() ? clip.name + ".h" : std::string(outputName);
+        made.arrayName = clip.name + "_adpcm";
+        // Past what a WAV file's sizes hold, no text is made either.
+        if (sound::adpcmBytes(count) <= sound::kWaveDataLimit) {
+            made.bytes = sound::encodeAdpcm(sixteen.data(), count);
+            made.sampleCount = static_cast<std::uint32_t>(sound::adpcmSampleCount(count));
+            made.preparedWave = sound::makeAdpcmWaveFile(made.bytes, made.sampleCount, made.sampleRate);
+        }
     }
-    result.status = result.text.empty() ? ClipStatus::OutOfMemory : ClipStatus::Converted;
-    if (result.status == ClipStatus::OutOfMemory) result.arrayName.clear();
-    clip.status = result.status;
-    if (clip.status != ClipStatus::Converted) {
+    if (!made.preparedWave.empty()) {
+        const ClipFacts facts = factsOf(clip, request.isSigned);
+        made.text = render(clipHeader(request.target, facts, made.bytes));
+        made.fit = fitFor(request.target, static_cast<std::uint32_t>(made.bytes.size()), made.sampleRate,
+                          made.encoding);
+    }
+    if (made.text.empty()) {
         clip.outcome = ClipOutcome::Refused;
+        clip.status = ClipStatus::OutOfMemory;
+        made.arrayName.clear();
         return;
     }
     clip.outcome = ClipOutcome::Made;
-    if (request.options.trim && clip.result.samples.empty())
-        clip.notes.push_back(fillNote(Notice::TrimmedToNothing));
-    describePrepare(clip, request, "8-bit mono");
+    clip.status = ClipStatus::Converted;
+    if (request.options.trim && count == 0) clip.notes.push_back(fillNote(Notice::TrimmedToNothing));
+    made.how = clip.source.description + " \xE2\x86\x92 " +
+               (made.encoding == Encoding::ImaAdpcm ? "IMA ADPCM mono " : "8-bit mono ") +
+               decimal(clip.prepareRate) + " Hz";
+    if (request.options.normalize) made.how += ", normalized";
+    if (request.options.trim) made.how += ", trimmed";
 }
 
 // Leaves `clip` to a decoder: the engine does not read its sound.
 void handOver(BoardClip& clip, const ClipRequest& request, const std::uint8_t* bytes, std::uint32_t length) {
-    const ClipResult& asIs = clip.asIs;
     clip.outcome = ClipOutcome::NeedsDecoder;
-    clip.source =
-        asIs.sourceChannels != 0 ? describeWave(asIs) : containerName(bytes, length, request.fileName);
-    clip.notWave = asIs.status != ClipStatus::NotRawOrWav && !asIs.isRiffWave;
-}
-
-// Encodes the prepared 16-bit samples into `clip` as IMA ADPCM.
-void finishAdpcm(BoardClip& clip, const ClipRequest& request, const std::vector<std::int16_t>& samples) {
-    clip.preparedName = clip.name + ".wav";
-    ClipResult& result = clip.result;
-    result = ClipResult{};
-    result.target = request.target;
-    result.encoding = Encoding::ImaAdpcm;
-    result.isRaw = clip.asIs.isRaw;
-    result.isRiffWave = clip.asIs.isRiffWave;
-    result.outputName = clip.asIs.outputName.empty() ? clip.name + ".h" : clip.asIs.outputName;
-    result.arrayName = clip.name + "_adpcm";
-    result.sampleRate = clip.prepareRate;
-    // Past what a WAV file's sizes hold, no text is made either.
-    if (sound::adpcmBytes(samples.size()) > UINT32_MAX - 64) {
-        result.status = ClipStatus::OutOfMemory;
-    } else {
-        result.samples = sound::encodeAdpcm(samples.data(), samples.size());
-        result.adpcmSamples = static_cast<std::uint32_t>(sound::adpcmSampleCount(samples.size()));
-        const auto bytes = static_cast<std::uint32_t>(result.samples.size());
-        const ClipFacts facts{result.arrayName,    result.sampleRate,  false,
-                              result.adpcmSamples, Encoding::ImaAdpcm, bytes};
-        result.text = render(clipHeader(request.target, facts, result.samples));
-        result.status = result.text.empty() ? ClipStatus::OutOfMemory : ClipStatus::Converted;
-        result.fit = fitFor(request.target, bytes, result.sampleRate, Encoding::ImaAdpcm);
-        clip.preparedWave = sound::makeAdpcmWaveFile(result.samples, result.adpcmSamples, result.sampleRate);
-    }
-    clip.status = result.status;
-    if (clip.status != ClipStatus::Converted) {
-        clip.outcome = ClipOutcome::Refused;
-        return;
-    }
-    clip.outcome = ClipOutcome::Made;
-    if (request.options.trim && samples.empty()) clip.notes.push_back(fillNote(Notice::TrimmedToNothing));
-    describePrepare(clip, request, "IMA ADPCM mono");
-}
-
-// Makes an IMA ADPCM clip of the file once the tool's conversion as it is
-// (clip.asIs) has been judged preparable.
-// A raw clip plays at `rawRate`.
-void makeAdpcmClip(BoardClip& clip, const ClipRequest& request, std::uint32_t rawRate,
-                   const std::uint8_t* bytes, std::uint32_t length) {
-    const ClipResult& asIs = clip.asIs;
-    if (asIs.isRaw) {
-        clip.prepareRate = rawRate;
-        clip.source = "raw 8-bit";
-        finishAdpcm(clip, request, sound::prepareRawSixteen(bytes, length, request.options));
-        return;
-    }
-    // A WAV file the tool converts as it is keeps its own rate unless one
-    // is forced, as its 8-bit clip would.
-    const bool otherRate = request.rate != 0 && asIs.sampleRate != request.rate;
-    const bool keepsOwn = asIs.status == ClipStatus::Converted && !(request.forcePrepare && otherRate);
-    if (keepsOwn && otherRate) {
-        clip.notes.push_back(fillNote(
-            Notice::RateKept, {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
-        clip.rateOffer = true;
-        clip.rateKept = asIs.sampleRate;
-    }
-    clip.prepareRate = keepsOwn ? asIs.sampleRate : request.rate != 0 ? request.rate : asIs.sourceRate;
-    std::optional<std::vector<std::int16_t>> samples;
-    if (clip.prepareRate != 0)
-        samples = sound::prepareWaveSixteen(bytes, length, clip.prepareRate, request.options);
-    if (samples) {
-        clip.source = describeWave(asIs);
-        finishAdpcm(clip, request, *samples);
-        return;
-    }
-    handOver(clip, request, bytes, length);
+    clip.source.notWave = clip.status != ClipStatus::NotRawOrWav && !clip.source.isRiffWave;
+    clip.source.description = clip.source.channels != 0 ? describeWave(clip.source)
+                                                         : containerName(bytes, length, request.fileName);
 }
 
 // Sets clip.name as makeClip's step 1 says, with its note, which names the
@@ -200,72 +158,96 @@ void chooseName(BoardClip& clip, const ClipRequest& request) {
     }
 }
 
+// Whether a WAV file the tool converts as it is keeps its own rate, which
+// it does unless another is forced; an 8-bit clip only while no option asks
+// it to be prepared, an IMA ADPCM clip, always prepared, whatever the
+// options. A rate so kept, which is not the chosen one, is noted.
+bool keepsOwnRate(BoardClip& clip, const ClipRequest& request, const ClipResult& asIs) {
+    const bool otherRate = !asIs.isRaw && request.rate != 0 && asIs.sampleRate != request.rate;
+    const bool asksMore = request.options.normalize || request.options.trim;
+    const bool keeps = asIs.status == ClipStatus::Converted && !asIs.isRaw && !(request.forcePrepare && otherRate) &&
+                       (request.encoding == Encoding::ImaAdpcm || !asksMore);
+    if (keeps && otherRate) {
+        clip.notes.push_back(fillNote(Notice::RateKept,
+                                      {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
+        clip.rateKept = asIs.sampleRate;
+    }
+    return keeps;
+}
+
+// The clip of the file converted as it is (`asIs`, which gives up its text
+// and samples, so that a long clip is held once).
+void madeAsIs(BoardClip& clip, ClipResult& asIs) {
+    clip.outcome = ClipOutcome::Made;
+    clip.status = ClipStatus::Converted;
+    MadeClip& made = clip.made;
+    made.arrayName = asIs.arrayName;
+    made.outputName = asIs.outputName;
+    made.sampleRate = asIs.sampleRate;
+    made.sampleCount = static_cast<std::uint32_t>(asIs.samples.size());
+    made.bytes = std::move(asIs.samples);
+    made.text = std::move(asIs.text);
+    made.fit = asIs.fit;
+}
+
 }  // namespace
 
 BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRequest& request) {
     BoardClip clip;
     chooseName(clip, request);
     const std::uint32_t rawRate = request.rate != 0 ? request.rate : kDefaultRate;
-    clip.asIs = convertClip(bytes, length, convertName(request.fileName, clip.name), request.isSigned,
-                            request.target, rawRate);
-    const ClipResult& asIs = clip.asIs;
+    ClipResult asIs = convertClip(bytes, length, convertName(request.fileName, clip.name), request.isSigned,
+                                  request.target, rawRate);
+    clip.source = sourceOf(asIs);
+    clip.status = asIs.status;
     if (asIs.dataHeld < asIs.dataPromised) {
         clip.notes.push_back(fillNote(
             Notice::CutShort, {{"held", grouped(asIs.dataHeld)}, {"promised", grouped(asIs.dataPromised)}}));
     }
     const bool preparable = asIs.status == ClipStatus::Converted || asIs.status == ClipStatus::NotRawOrWav ||
                             asIs.status == ClipStatus::NotMono || asIs.status == ClipStatus::NotEightBit;
-    if (request.encoding == Encoding::ImaAdpcm && preparable) {
-        clip.status = asIs.status;
-        makeAdpcmClip(clip, request, rawRate, bytes, length);
+    const bool adpcm = request.encoding == Encoding::ImaAdpcm;
+    const bool asksMore = request.options.normalize || request.options.trim;
+    const bool keepsOwn = keepsOwnRate(clip, request, asIs);
+    if (!adpcm && keepsOwn) {
+        madeAsIs(clip, asIs);
         return clip;
     }
-    const bool asksMore = request.options.normalize || request.options.trim;
-    const bool otherRate = !asIs.isRaw && request.rate != 0 && asIs.sampleRate != request.rate;
-    if (asIs.status == ClipStatus::Converted && !asksMore && !(request.forcePrepare && otherRate)) {
-        if (otherRate) {
-            clip.notes.push_back(fillNote(
-                Notice::RateKept, {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
-            clip.rateOffer = true;
-            clip.rateKept = asIs.sampleRate;
-        }
-        clip.outcome = ClipOutcome::Made;
-        clip.status = ClipStatus::Converted;
-        // The text and the samples move, so that a long clip is held once.
-        std::string text = std::move(clip.asIs.text);
-        std::vector<std::uint8_t> samples = std::move(clip.asIs.samples);
-        clip.result = clip.asIs;
-        clip.result.text = std::move(text);
-        clip.result.samples = std::move(samples);
+    // A raw clip that asks for nothing more is the tool's own too.
+    if (!adpcm && asIs.isRaw && asIs.status == ClipStatus::Converted && !asksMore) {
+        madeAsIs(clip, asIs);
         return clip;
     }
     if (!preparable) {
         if (asIs.status == ClipStatus::Unreadable) clip.notes.push_back(fillNote(Notice::Empty));
-        clip.outcome = ClipOutcome::Refused;
-        clip.status = asIs.status;
         return clip;
     }
-    if (asIs.status == ClipStatus::Converted && asksMore)
+    if (!adpcm && asIs.status == ClipStatus::Converted && asksMore)
         clip.notes.push_back(fillNote(Notice::PreparedOnRequest));
 
     // A raw clip or a PCM WAV file is the engine's alone, exact at every
     // width and resampled by it at any rate; everything else needs a decoder.
-    clip.status = asIs.status;
     if (asIs.isRaw) {
         clip.prepareRate = rawRate;
-        clip.source = "raw 8-bit";
-        finishPrepared(clip, request, sound::prepareRawEight(bytes, length, request.options));
+        clip.source.description = "raw 8-bit";
+        Samples samples = sound::prepareRawEight(bytes, length, request.options);
+        if (adpcm) samples = sound::prepareRawSixteen(bytes, length, request.options);
+        finish(clip, request, std::move(samples), asIs.outputName);
         return clip;
     }
-    clip.prepareRate = request.rate != 0 ? request.rate : asIs.sourceRate;
-    std::optional<std::vector<std::uint8_t>> samples;
-    if (clip.prepareRate != 0)
-        samples = sound::prepareWaveEight(bytes, length, clip.prepareRate, request.options);
-    // A clip too long for a WAV file is left to the decoder, which says so.
-    if (samples && samples->size() > sound::kWaveDataLimit) samples.reset();
+    clip.prepareRate = keepsOwn ? asIs.sampleRate : request.rate != 0 ? request.rate : asIs.sourceRate;
+    std::optional<Samples> samples;
+    if (clip.prepareRate != 0 && adpcm) {
+        if (auto sixteen = sound::prepareWaveSixteen(bytes, length, clip.prepareRate, request.options))
+            samples = std::move(*sixteen);
+    } else if (clip.prepareRate != 0) {
+        auto eight = sound::prepareWaveEight(bytes, length, clip.prepareRate, request.options);
+        // A clip too long for a WAV file is left to the decoder, which says so.
+        if (eight && eight->size() <= sound::kWaveDataLimit) samples = std::move(*eight);
+    }
     if (samples) {
-        clip.source = describeWave(asIs);
-        finishPrepared(clip, request, std::move(*samples));
+        clip.source.description = describeWave(clip.source);
+        finish(clip, request, std::move(*samples), asIs.outputName);
         return clip;
     }
     handOver(clip, request, bytes, length);
@@ -277,21 +259,23 @@ BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, co
     BoardClip clip = first;
     // The chunk walk's reading of a WAV's format stands; for anything else
     // the decoder tells the channels.
-    if (first.asIs.sourceChannels == 0) clip.source = first.source + " " + channelWord(channelCount);
+    if (first.source.channels == 0) clip.source.description = first.source.description + " " + channelWord(channelCount);
+    Samples samples = std::vector<std::uint8_t>{};
     if (request.encoding == Encoding::ImaAdpcm) {
-        finishAdpcm(clip, request, sound::mixToSixteen(planar, channelCount, frames, request.options));
-        return clip;
+        samples = sound::mixToSixteen(planar, channelCount, frames, request.options);
+    } else {
+        samples = sound::mixToEightBit(planar, channelCount, frames, request.options);
     }
-    finishPrepared(clip, request, sound::mixToEightBit(planar, channelCount, frames, request.options));
+    finish(clip, request, std::move(samples), first.source.outputName);
     return clip;
 }
 
 ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
-    const ClipResult& result = clip.result;
-    const auto bytes = static_cast<std::uint32_t>(result.samples.size());
-    if (result.encoding == Encoding::ImaAdpcm)
-        return {result.arrayName, result.sampleRate, false, result.adpcmSamples, Encoding::ImaAdpcm, bytes};
-    return {result.arrayName, result.sampleRate, isSigned, bytes};
+    const MadeClip& made = clip.made;
+    const auto bytes = static_cast<std::uint32_t>(made.bytes.size());
+    if (made.encoding == Encoding::ImaAdpcm)
+        return {made.arrayName, made.sampleRate, false, made.sampleCount, Encoding::ImaAdpcm, bytes};
+    return {made.arrayName, made.sampleRate, isSigned, bytes};
 }
 
 }  // namespace clip2c::board

@@ -38,9 +38,56 @@ struct ClipRequest {
 };
 
 enum class ClipOutcome {
-    Made,          // `result` holds the text
+    Made,          // `made` holds the clip
     Refused,       // `status` says why
     NeedsDecoder,  // the engine does not read the sound: only a decoder can (makeDecodedClip)
+};
+
+// What the file is, as the engine read it.
+struct SourceFacts {
+    // What the sound was, e.g. "16-bit stereo 44100 Hz" or "raw 8-bit"; for
+    // a file only a decoder reads, the container its first bytes name
+    // ("MP3", "OGG", "FLAC", "WAV", else the file's extension, else
+    // "decoded"). Empty for a file converted as it is or refused.
+    std::string description;
+    bool isRaw = false;       // the name classified it as raw
+    bool isRiffWave = false;  // its bytes begin "RIFF" and hold "WAVE" at offset 8
+    // The name classified it as WAV but its bytes are no RIFF WAVE, which is
+    // worth saying when no decoder reads them either.
+    bool notWave = false;
+    // The chunk walk's reading of its "fmt " chunk, whatever the name (0
+    // when it reads none), and the rate the tool converts it at: the
+    // chunk's for a WAV file, the raw rate for raw.
+    std::uint32_t channels = 0;
+    std::uint32_t bits = 0;
+    std::uint32_t rate = 0;
+    std::uint32_t toolRate = 0;
+    // For WAV input, the size that the data chunk the walk takes declares,
+    // and the bytes of it that the file holds (fewer when it is cut short).
+    std::uint32_t dataPromised = 0;
+    std::uint32_t dataHeld = 0;
+    std::string outputName;  // the tool's default output path for the file's name, when it classifies
+};
+
+// The clip made: its array, its text and, when prepared, its WAV file.
+struct MadeClip {
+    Encoding encoding = Encoding::Pcm8;
+    std::string arrayName;            // "<name>_wave" ("<name>_adpcm")
+    std::string outputName;           // the tool's default output path for the clip
+    std::vector<std::uint8_t> bytes;  // the array's bytes
+    std::uint32_t sampleCount = 0;    // the samples they decode to (for 8 bits, one a byte)
+    std::uint32_t sampleRate = 0;     // the rate the clip plays at
+    std::string text;                 // the target's header
+    Fit fit;                          // the clip's fit for the target (fitFor)
+    // When prepared: "<source> → 8-bit mono <rate> Hz" ("→ IMA ADPCM mono
+    // <rate> Hz"), then ", normalized" and ", trimmed" as done; empty when
+    // converted as it is.
+    std::string how;
+    // When prepared: the 8-bit mono WAV file the text is of, which the tool
+    // converts into it under `preparedName` ("<name>.wav"); for IMA ADPCM,
+    // the IMA ADPCM WAV file whose data chunk is the array.
+    std::vector<std::uint8_t> preparedWave;
+    std::string preparedName;
 };
 
 struct BoardClip {
@@ -48,32 +95,13 @@ struct BoardClip {
     // Made: Converted. Otherwise the tool's status for the file as it is
     // (Unreadable for an empty file), or OutOfMemory.
     ClipStatus status = ClipStatus::Unreadable;
-    std::string name;                // the name the array is made from: "<name>_wave"
+    std::string name;  // the name the array is made from: "<name>_wave"
+    SourceFacts source;
+    MadeClip made;                   // Made: the clip
     std::vector<std::string> notes;  // English, one sentence each, in the order they arose
-    // A WAV file kept its own rate (rateKept), which is not the chosen one:
-    // the page offers to prepare it at the chosen rate.
-    bool rateOffer = false;
+    // A WAV file kept its own rate, which is not the chosen one: the page
+    // offers to prepare it at the chosen rate. 0 when none was kept so.
     std::uint32_t rateKept = 0;
-    // The file converted as it is, for the facts it gives; without its text
-    // and samples, which are `result`'s when it is the clip.
-    ClipResult asIs;
-    ClipResult result;  // Made: the clip's conversion (asIs when not prepared)
-    // What the sound was, e.g. "16-bit stereo 44100 Hz" or "raw 8-bit"; for
-    // a file only a decoder reads, the container its first bytes name
-    // ("MP3", "OGG", "FLAC", "WAV", else the file's extension, else
-    // "decoded").
-    std::string source;
-    // When prepared: "<source> → 8-bit mono <rate> Hz" ("→ IMA ADPCM mono
-    // <rate> Hz"), then ", normalized" and ", trimmed" as done; empty when
-    // converted as it is.
-    std::string what;
-    // When prepared: the 8-bit mono WAV file the text is of; for IMA ADPCM,
-    // the IMA ADPCM WAV file whose data chunk is the array.
-    std::vector<std::uint8_t> preparedWave;
-    std::string preparedName;  // its name, "<name>.wav", under which it was converted
-    // NeedsDecoder: the name classified the input as WAV but the bytes are
-    // no RIFF WAVE, which is worth saying when no decoder reads them either.
-    bool notWave = false;
     std::uint32_t prepareRate = 0;  // the rate a prepare makes the clip at
 };
 

@@ -43,6 +43,7 @@
 using clip2c::board::BoardClip;
 using clip2c::board::ClipOutcome;
 using clip2c::board::ClipResult;
+using clip2c::board::MadeClip;
 using clip2c::board::ClipStatus;
 using clip2c::fuzz::require;
 
@@ -84,8 +85,7 @@ void checkBank(const std::uint8_t* file, std::uint32_t length, const clip2c::boa
     require(bank.clips.size() == 2 && bank.clips[0].name != bank.clips[1].name,
             "a bank's clips share a name");
     const auto samplesOf = [](const BoardClip& clip) -> std::uint64_t {
-        return clip.result.encoding == clip2c::board::Encoding::ImaAdpcm ? clip.result.adpcmSamples
-                                                                         : clip.result.samples.size();
+        return clip.made.sampleCount;
     };
     require(bank.sampleCount == samplesOf(bank.clips[0]) + samplesOf(bank.clips[1]),
             "a bank's samples are not its clips'");
@@ -98,23 +98,23 @@ void checkBank(const std::uint8_t* file, std::uint32_t length, const clip2c::boa
 // as many as its samples take, decoding to exactly its count, and the data
 // chunk of its WAV file.
 void checkAdpcm(const BoardClip& clip, std::uint32_t fileLength, std::uint64_t most) {
-    const ClipResult& result = clip.result;
+    const MadeClip& result = clip.made;
     require(result.encoding == clip2c::board::Encoding::ImaAdpcm, "an IMA ADPCM clip made as another");
-    const std::uint64_t count = result.adpcmSamples;
-    require(result.samples.size() == clip2c::sound::adpcmBytes(count) &&
+    const std::uint64_t count = result.sampleCount;
+    require(result.bytes.size() == clip2c::sound::adpcmBytes(count) &&
                 clip2c::sound::adpcmSampleCount(count) == count,
             "an IMA ADPCM clip's bytes are not as many as its samples take");
-    require(count <= clip2c::sound::adpcmSampleCount(clip.asIs.isRaw ? fileLength : most),
+    require(count <= clip2c::sound::adpcmSampleCount(clip.source.isRaw ? fileLength : most),
             "an IMA ADPCM clip longer than its sound");
-    const std::unique_ptr<std::uint8_t[]> data = exactCopy(result.samples.data(), result.samples.size());
+    const std::unique_ptr<std::uint8_t[]> data = exactCopy(result.bytes.data(), result.bytes.size());
     const std::vector<std::int16_t> decoded =
-        clip2c::sound::decodeAdpcm(data.get(), result.samples.size(), SIZE_MAX);
+        clip2c::sound::decodeAdpcm(data.get(), result.bytes.size(), SIZE_MAX);
     require(decoded.size() == count, "an IMA ADPCM clip does not decode to its count of samples");
-    const std::vector<std::uint8_t>& file = clip.preparedWave;
-    require(file.size() >= result.samples.size() + 8 &&
-                std::equal(result.samples.begin(), result.samples.end(),
-                           file.end() - static_cast<std::ptrdiff_t>(result.samples.size() +
-                                                                    (result.samples.size() & 1))),
+    const std::vector<std::uint8_t>& file = result.preparedWave;
+    require(file.size() >= result.bytes.size() + 8 &&
+                std::equal(result.bytes.begin(), result.bytes.end(),
+                           file.end() - static_cast<std::ptrdiff_t>(result.bytes.size() +
+                                                                    (result.bytes.size() & 1))),
             "the IMA ADPCM WAV file's data chunk is not the array's bytes");
 }
 
@@ -152,45 +152,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     require(clip.outcome != ClipOutcome::Made || clip.status == ClipStatus::Converted,
             "a made clip whose status is not Converted");
     if (clip.outcome != ClipOutcome::Made) {
-        require(clip.preparedWave.empty() || clip.status != ClipStatus::Converted, "a refusal with a clip");
+        require(clip.made.preparedWave.empty() || clip.status != ClipStatus::Converted, "a refusal with a clip");
         return 0;
     }
-    const ClipResult& result = clip.result;
+    const MadeClip& result = clip.made;
     require(!result.text.empty(), "a made clip without a text");
     require(result.fit.text.size() > 0, "a made clip without its fit");
     if (adpcm) {
         checkAdpcm(clip, length, wave.readable ? std::max<std::uint64_t>(*resampled, wave.frames) : length);
         return 0;
     }
-    if (clip.preparedWave.empty()) {
-        require(result.samples.size() <= length, "more samples than the file has bytes");
+    if (result.preparedWave.empty()) {
+        require(result.bytes.size() <= length, "more samples than the file has bytes");
         require(!request.options.normalize && !request.options.trim, "an option asked for and not done");
-        if (wave.readable && wave.channels == 1 && wave.blockAlign == 1 && !result.isRaw) {
-            require(result.samples.size() == wave.frames &&
-                        std::memcmp(result.samples.data(), wave.data, wave.frames) == 0,
+        if (wave.readable && wave.channels == 1 && wave.blockAlign == 1 && !clip.source.isRaw) {
+            require(result.bytes.size() == wave.frames &&
+                        std::memcmp(result.bytes.data(), wave.data, wave.frames) == 0,
                     "an 8-bit mono file did not come back sample for sample");
         }
         return 0;
     }
 
     // A prepared clip: the file that the text is of.
-    const auto preparedLength = static_cast<std::uint32_t>(clip.preparedWave.size());
-    const std::unique_ptr<std::uint8_t[]> preparedCopy = exactCopy(clip.preparedWave.data(), preparedLength);
-    const ClipResult again = clip2c::board::convertClip(preparedCopy.get(), preparedLength, clip.preparedName,
+    const auto preparedLength = static_cast<std::uint32_t>(result.preparedWave.size());
+    const std::unique_ptr<std::uint8_t[]> preparedCopy = exactCopy(result.preparedWave.data(), preparedLength);
+    const ClipResult again = clip2c::board::convertClip(preparedCopy.get(), preparedLength, result.preparedName,
                                                         request.isSigned, request.target, clip.prepareRate);
     require(again.status == ClipStatus::Converted && again.text == result.text,
             "the prepared file does not convert to the clip's text");
     require(again.sourceChannels == 1 && again.sourceBits == 8 && again.sourceRate == clip.prepareRate,
             "the prepared file is not 8-bit mono at the rate it was prepared at");
-    require(clip.preparedWave == clip2c::sound::makeWaveFile(result.samples, clip.prepareRate),
+    require(result.preparedWave == clip2c::sound::makeWaveFile(result.bytes, clip.prepareRate),
             "the prepared file is not the canonical file of its samples");
-    const std::size_t count = result.samples.size();
-    const std::size_t expected = clip.asIs.isRaw || !wave.readable ? length : *resampled;
+    const std::size_t count = result.bytes.size();
+    const std::size_t expected = clip.source.isRaw || !wave.readable ? length : *resampled;
     require(request.options.trim ? count <= expected : count == expected,
             "the prepared samples are not the file's frames at the new rate");
     const auto silent = [](std::uint8_t v) { return v >= 126 && v <= 130; };
     require(!request.options.trim || count == 0 ||
-                (!silent(result.samples.front()) && !silent(result.samples.back())),
+                (!silent(result.bytes.front()) && !silent(result.bytes.back())),
             "a trimmed clip begins or ends in silence");
     return 0;
 }

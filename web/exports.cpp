@@ -197,24 +197,24 @@ Clip2cSummary summarizeClip(const BoardClip& clip) {
     json.key("notes").open('[');
     for (const std::string& note : clip.notes) json.string(note);
     json.close(']');
-    json.key("rateOffer").boolean(clip.rateOffer);
-    json.key("notWave").boolean(clip.notWave);
+    json.key("rateOffer").boolean(clip.rateKept != 0);
+    json.key("notWave").boolean(clip.source.notWave);
     json.key("prepareRate").number(clip.prepareRate);
-    const clip2c::board::ClipResult& made = clip.result;
+    const clip2c::board::MadeClip& made = clip.made;
     json.key("text");
     buffer(json, summary, made.text.data(), made.text.size());
     json.key("outputName").string(made.outputName);
     json.key("arrayName").string(made.arrayName);
-    json.key("bytes").number(static_cast<std::int64_t>(made.samples.size()));
+    json.key("bytes").number(static_cast<std::int64_t>(made.bytes.size()));
     json.key("sound");
-    sound(json, summary, made.samples, made.encoding, made.adpcmSamples);
+    sound(json, summary, made.bytes, made.encoding, made.sampleCount);
     json.key("rate").number(made.sampleRate);
     json.key("fits").boolean(made.fit.fits);
     json.key("fitText").string(made.fit.text);
-    json.key("what").string(clip.what);
+    json.key("what").string(made.how);
     json.key("preparedWave");
-    buffer(json, summary, clip.preparedWave.data(), clip.preparedWave.size());
-    json.key("preparedName").string(clip.preparedName);
+    buffer(json, summary, made.preparedWave.data(), made.preparedWave.size());
+    json.key("preparedName").string(made.preparedName);
     json.close('}');
     summary.json = json.take();
     return summary;
@@ -249,11 +249,11 @@ Clip2cSummary summarizeBank(const BankResult& bank,
     json.key("sampleCount").number(static_cast<std::int64_t>(bank.sampleCount));
     json.key("clips").open('[');
     for (const BoardClip& clip : bank.clips) {
-        const clip2c::board::ClipResult& made = clip.result;
+        const clip2c::board::MadeClip& made = clip.made;
         json.open('{').key("name").string(clip.name);
-        json.key("bytes").number(static_cast<std::int64_t>(made.samples.size()));
+        json.key("bytes").number(static_cast<std::int64_t>(made.bytes.size()));
         json.key("sound");
-        sound(json, summary, made.samples, made.encoding, made.adpcmSamples);
+        sound(json, summary, made.bytes, made.encoding, made.sampleCount);
         json.key("rate").number(made.sampleRate).close('}');
     }
     json.close(']');

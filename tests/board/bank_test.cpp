@@ -183,27 +183,27 @@ TEST(MakeBank, InImaAdpcmHoldsTheDecoderOnceAndEntriesOfBytesAndSamples) {
         EXPECT_NE(text.find(decoder), std::string::npos) << row.name;
         std::uint64_t bytes = 0;
         for (const BoardClip& clip : bank.clips) {
-            const ClipResult& result = clip.result;
+            const MadeClip& result = clip.made;
             const ClipFacts facts{
                 result.arrayName,    result.sampleRate,  false,
-                result.adpcmSamples, Encoding::ImaAdpcm, static_cast<std::uint32_t>(result.samples.size())};
+                result.sampleCount, Encoding::ImaAdpcm, static_cast<std::uint32_t>(result.bytes.size())};
             std::string body("\n");
             Header alone;
-            alone.clips = {clipPart(row.target, facts, result.samples)};
+            alone.clips = {clipPart(row.target, facts, result.bytes)};
             body.append(render(alone)).append("\n");
             EXPECT_NE(text.find(body), std::string::npos) << row.name;
             std::string comment("\n   ");
             comment.append(factsLine(facts));
             EXPECT_NE(text.find(comment), std::string::npos) << row.name;
             std::string entry("\t{");
-            entry.append(result.arrayName).append(", ").append(std::to_string(result.samples.size()));
+            entry.append(result.arrayName).append(", ").append(std::to_string(result.bytes.size()));
             entry.append(", ").append(result.arrayName).append("_samples, ").append(result.arrayName);
             EXPECT_NE(text.find(entry.append("_rate},\n")), std::string::npos) << row.name;
-            bytes += result.samples.size();
+            bytes += result.bytes.size();
         }
-        EXPECT_EQ(bank.sampleCount, bank.clips[0].result.adpcmSamples + bank.clips[1].result.adpcmSamples)
+        EXPECT_EQ(bank.sampleCount, bank.clips[0].made.sampleCount + bank.clips[1].made.sampleCount)
             << row.name;
-        EXPECT_EQ(bank.clips[1].result.adpcmSamples, 602u) << row.name;  // 505, then 1 + 96
+        EXPECT_EQ(bank.clips[1].made.sampleCount, 602u) << row.name;  // 505, then 1 + 96
         EXPECT_NE(
             text.find("\n\t" + row.pointer +
                       "\n\tunsigned long bytes;\n\tunsigned long samples;\n\tunsigned long rate;\n};\n"),

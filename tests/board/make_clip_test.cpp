@@ -257,13 +257,13 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
             makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
         EXPECT_EQ(clip.outcome, row.outcome) << row.name;
         EXPECT_EQ(clip.status, row.status) << row.name;
-        EXPECT_EQ(clip.result.arrayName, row.arrayName) << row.name;
-        EXPECT_EQ(clip.what, row.what) << row.name;
-        EXPECT_EQ(clip.result.samples, row.samples) << row.name;
+        EXPECT_EQ(clip.made.arrayName, row.arrayName) << row.name;
+        EXPECT_EQ(clip.made.how, row.what) << row.name;
+        EXPECT_EQ(clip.made.bytes, row.samples) << row.name;
         EXPECT_EQ(clip.notes, row.notes) << row.name;
-        EXPECT_EQ(clip.preparedWave.empty(), row.what.empty()) << row.name;
-        if (!clip.preparedWave.empty()) {
-            EXPECT_EQ(clip.preparedWave, sound::makeWaveFile(row.samples, clip.prepareRate)) << row.name;
+        EXPECT_EQ(clip.made.preparedWave.empty(), row.what.empty()) << row.name;
+        if (!clip.made.preparedWave.empty()) {
+            EXPECT_EQ(clip.made.preparedWave, sound::makeWaveFile(row.samples, clip.prepareRate)) << row.name;
         }
     }
 }
@@ -277,21 +277,21 @@ TEST(MakeDecodedClip, FinishesFromTheDecodersChannels) {
     request.rate = 11025;
     const BoardClip first = makeClip(mp3.data(), static_cast<std::uint32_t>(mp3.size()), request);
     ASSERT_EQ(first.outcome, ClipOutcome::NeedsDecoder);
-    EXPECT_EQ(first.source, "MP3");
-    EXPECT_FALSE(first.notWave);
+    EXPECT_EQ(first.source.description, "MP3");
+    EXPECT_FALSE(first.source.notWave);
     const std::vector<float> planar = {0.5f, -1.0f, 0.5f, 1.0f};  // left 0.5, -1; right 0.5, 1
     const BoardClip clip = makeDecodedClip(first, request, planar.data(), 2, 2);
     EXPECT_EQ(clip.outcome, ClipOutcome::Made);
-    EXPECT_EQ(clip.result.samples, (Bytes{192, 128}));
-    EXPECT_EQ(clip.result.arrayName, "clip_2_songs_wave");
-    EXPECT_EQ(clip.result.sampleRate, 11025u);
-    EXPECT_EQ(clip.what, "MP3 stereo \xE2\x86\x92 8-bit mono 11025 Hz");
+    EXPECT_EQ(clip.made.bytes, (Bytes{192, 128}));
+    EXPECT_EQ(clip.made.arrayName, "clip_2_songs_wave");
+    EXPECT_EQ(clip.made.sampleRate, 11025u);
+    EXPECT_EQ(clip.made.how, "MP3 stereo \xE2\x86\x92 8-bit mono 11025 Hz");
     EXPECT_EQ(clip.notes, first.notes);
-    EXPECT_EQ(clip.preparedName, "clip_2_songs.wav");
+    EXPECT_EQ(clip.made.preparedName, "clip_2_songs.wav");
 
     const Bytes notRiff(16, 7);
     request.fileName = "x.wav";
-    EXPECT_TRUE(makeClip(notRiff.data(), 16, request).notWave);
+    EXPECT_TRUE(makeClip(notRiff.data(), 16, request).source.notWave);
 }
 
 // With IMA ADPCM every file the engine reads is prepared to 16 bits and
@@ -396,21 +396,21 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
         EXPECT_EQ(clip.outcome, row.outcome) << row.name;
         EXPECT_EQ(clip.notes, row.notes) << row.name;
         if (row.outcome != ClipOutcome::Made) continue;
-        const ClipResult& result = clip.result;
+        const MadeClip& result = clip.made;
         const Bytes bytes = sound::encodeAdpcm(row.samples.data(), row.samples.size());
-        EXPECT_EQ(result.samples, bytes) << row.name;
+        EXPECT_EQ(result.bytes, bytes) << row.name;
         EXPECT_EQ(result.encoding, Encoding::ImaAdpcm) << row.name;
-        EXPECT_EQ(result.adpcmSamples, sound::adpcmSampleCount(row.samples.size())) << row.name;
+        EXPECT_EQ(result.sampleCount, sound::adpcmSampleCount(row.samples.size())) << row.name;
         EXPECT_EQ(result.sampleRate, row.clipRate) << row.name;
         EXPECT_EQ(result.arrayName, clip.name + "_adpcm") << row.name;
-        EXPECT_EQ(clip.what, row.what) << row.name;
+        EXPECT_EQ(clip.made.how, row.what) << row.name;
         const ClipFacts facts{
             result.arrayName,    row.clipRate,       false,
-            result.adpcmSamples, Encoding::ImaAdpcm, static_cast<std::uint32_t>(bytes.size())};
+            result.sampleCount, Encoding::ImaAdpcm, static_cast<std::uint32_t>(bytes.size())};
         EXPECT_EQ(result.text, render(clipHeader(Target::Progmem, facts, bytes))) << row.name;
-        EXPECT_EQ(clip.preparedWave, sound::makeAdpcmWaveFile(bytes, result.adpcmSamples, row.clipRate))
+        EXPECT_EQ(clip.made.preparedWave, sound::makeAdpcmWaveFile(bytes, result.sampleCount, row.clipRate))
             << row.name;
-        EXPECT_EQ(clip.preparedName, clip.name + ".wav") << row.name;
+        EXPECT_EQ(clip.made.preparedName, clip.name + ".wav") << row.name;
     }
 
     // A decoder's channels are mixed to 16 bits and encoded the same way.
@@ -424,8 +424,8 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
     const std::vector<float> planar = {0.5f, -1.0f, 0.5f, 1.0f};
     const BoardClip clip = makeDecodedClip(first, request, planar.data(), 2, 2);
     const std::vector<std::int16_t> mixed = {16384, 0};
-    EXPECT_EQ(clip.result.samples, sound::encodeAdpcm(mixed.data(), mixed.size()));
-    EXPECT_EQ(clip.what, "MP3 stereo \xE2\x86\x92 IMA ADPCM mono 8000 Hz");
+    EXPECT_EQ(clip.made.bytes, sound::encodeAdpcm(mixed.data(), mixed.size()));
+    EXPECT_EQ(clip.made.how, "MP3 stereo \xE2\x86\x92 IMA ADPCM mono 8000 Hz");
 }
 
 // A file only a decoder reads is named for its container, by its first
@@ -458,14 +458,14 @@ TEST(MakeClip, NamesWhatADecoderMustRead) {
         const BoardClip clip =
             makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
         EXPECT_EQ(clip.outcome, ClipOutcome::NeedsDecoder) << row.name;
-        EXPECT_EQ(clip.source, row.source) << row.name;
+        EXPECT_EQ(clip.source.description, row.source) << row.name;
     }
     ClipRequest request;
     request.fileName = "six.ogg";
     request.rate = 8000;
     const Bytes ogg = {'O', 'g', 'g', 'S'};
     const std::vector<float> planar(6, 0.0f);
-    EXPECT_EQ(makeDecodedClip(makeClip(ogg.data(), 4, request), request, planar.data(), 6, 1).what,
+    EXPECT_EQ(makeDecodedClip(makeClip(ogg.data(), 4, request), request, planar.data(), 6, 1).made.how,
               "OGG 6-channel \xE2\x86\x92 8-bit mono 8000 Hz");
 }
 

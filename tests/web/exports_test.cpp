@@ -54,18 +54,18 @@ std::vector<std::string> textsOf(const Json& list) {
 // The sound a clip's summary gives: its array's bytes, or the samples
 // they decode to as the core's decoder gives them.
 template <typename Handle>
-void expectSound(const Handle* handle, const Json& ref, const ClipResult& want,
+void expectSound(const Handle* handle, const Json& ref, const MadeClip& want,
                  const void* (*buffer)(const Handle*, std::uint32_t)) {
     const Bytes got = blockOf(handle, ref, buffer);
     if (want.encoding == Encoding::Pcm8) {
         EXPECT_EQ(ref["bits"].number, 8);
-        EXPECT_EQ(got, want.samples);
+        EXPECT_EQ(got, want.bytes);
         return;
     }
     EXPECT_EQ(ref["bits"].number, 16);
     std::vector<std::int16_t> decoded(got.size() / 2);
     std::memcpy(decoded.data(), got.data(), got.size());
-    EXPECT_EQ(decoded, sound::decodeAdpcm(want.samples.data(), want.samples.size(), want.adpcmSamples));
+    EXPECT_EQ(decoded, sound::decodeAdpcm(want.bytes.data(), want.bytes.size(), want.sampleCount));
 }
 
 // The summary of `c` against the clip the engine made itself.
@@ -78,21 +78,21 @@ void expectClip(const Clip2cClip* c, const BoardClip& want, const std::string& r
     EXPECT_EQ(s["status"].number, static_cast<int>(want.status));
     EXPECT_EQ(s["name"].text, want.name);
     EXPECT_EQ(textsOf(s["notes"]), want.notes);
-    EXPECT_EQ(s["rateOffer"].flag, want.rateOffer);
-    EXPECT_EQ(s["notWave"].flag, want.notWave);
+    EXPECT_EQ(s["rateOffer"].flag, want.rateKept != 0);
+    EXPECT_EQ(s["notWave"].flag, want.source.notWave);
     EXPECT_EQ(s["prepareRate"].number, want.prepareRate);
     EXPECT_EQ(blockOf(c, s["text"], clip2c_clip_buffer),
-              Bytes(want.result.text.begin(), want.result.text.end()));
-    EXPECT_EQ(s["outputName"].text, want.result.outputName);
-    EXPECT_EQ(s["arrayName"].text, want.result.arrayName);
-    EXPECT_EQ(s["bytes"].number, want.result.samples.size());
-    expectSound(c, s["sound"], want.result, clip2c_clip_buffer);
-    EXPECT_EQ(s["rate"].number, want.result.sampleRate);
-    EXPECT_EQ(s["fits"].flag, want.result.fit.fits);
-    EXPECT_EQ(s["fitText"].text, want.result.fit.text);
-    EXPECT_EQ(s["what"].text, want.what);
-    EXPECT_EQ(blockOf(c, s["preparedWave"], clip2c_clip_buffer), want.preparedWave);
-    EXPECT_EQ(s["preparedName"].text, want.preparedName);
+              Bytes(want.made.text.begin(), want.made.text.end()));
+    EXPECT_EQ(s["outputName"].text, want.made.outputName);
+    EXPECT_EQ(s["arrayName"].text, want.made.arrayName);
+    EXPECT_EQ(s["bytes"].number, want.made.bytes.size());
+    expectSound(c, s["sound"], want.made, clip2c_clip_buffer);
+    EXPECT_EQ(s["rate"].number, want.made.sampleRate);
+    EXPECT_EQ(s["fits"].flag, want.made.fit.fits);
+    EXPECT_EQ(s["fitText"].text, want.made.fit.text);
+    EXPECT_EQ(s["what"].text, want.made.how);
+    EXPECT_EQ(blockOf(c, s["preparedWave"], clip2c_clip_buffer), want.made.preparedWave);
+    EXPECT_EQ(s["preparedName"].text, want.made.preparedName);
 }
 
 // Every row for every target and encoding: the page's call, and the
@@ -256,9 +256,9 @@ void expectBank(const Clip2cBank* b, const BankResult& want, const std::string& 
         SCOPED_TRACE(i);
         const Json& clip = s["clips"].items[i];
         EXPECT_EQ(clip["name"].text, want.clips[i].name);
-        EXPECT_EQ(clip["bytes"].number, want.clips[i].result.samples.size());
-        expectSound(b, clip["sound"], want.clips[i].result, clip2c_bank_buffer);
-        EXPECT_EQ(clip["rate"].number, want.clips[i].result.sampleRate);
+        EXPECT_EQ(clip["bytes"].number, want.clips[i].made.bytes.size());
+        expectSound(b, clip["sound"], want.clips[i].made, clip2c_bank_buffer);
+        EXPECT_EQ(clip["rate"].number, want.clips[i].made.sampleRate);
     }
 }
 
@@ -417,7 +417,7 @@ TEST(PageExports, ADecodedFileEntersTheBankAsItsWave) {
             makeClip(kVoice.bytes.data(), static_cast<std::uint32_t>(kVoice.bytes.size()), alone);
         ASSERT_EQ(first.outcome, ClipOutcome::NeedsDecoder);
         const Bytes wave = encoding == Encoding::Pcm8
-                               ? makeDecodedClip(first, alone, planar, 2, 3).preparedWave
+                               ? makeDecodedClip(first, alone, planar, 2, 3).made.preparedWave
                                : sound::makeSixteenBitWaveFile(sound::mixToSixteen(planar, 2, 3), 11025);
         const std::vector<File> files = {kVoice, kJump};
         Clip2cBank* got = pageBank(files, "sfx", 0, "progmem", encodingWord, 11025, 0);
