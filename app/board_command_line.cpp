@@ -73,7 +73,7 @@ bool setValue(std::string_view option, std::string value, BoardParse& parse) {
         line.rate = *rate;
     } else {
         if (value.empty()) return failWith(parse, BoardUsageError::EmptyOutput);
-        line.output = std::move(value);
+        (option == "--source" ? line.source : line.output) = std::move(value);
     }
     return true;
 }
@@ -100,7 +100,7 @@ bool takeOption(std::string_view option, const std::optional<std::string_view>& 
     }
     const bool takesValue = option == "--target" || option == "--encoding" || option == "--name" ||
                             option == "--rate" || option == "--bank" || option == "--output" ||
-                            option == "-o";
+                            option == "-o" || option == "--source";
     if (!takesValue) return failWith(parse, BoardUsageError::UnknownOption);
     std::string value;
     if (!source.take(attached, value)) return failWith(parse, BoardUsageError::MissingValue);

@@ -24,6 +24,9 @@ struct BoardCommandLine {
     // With --bank, every input is a clip of the bank of this name.
     std::optional<std::string> bank;
     std::string output;               // empty: "<name>.h" in the input's folder; "<bank>.h" here for a bank
+    // Not empty: the definitions go into this source file, and the header
+    // (`output`) declares them.
+    std::string source;
     std::optional<std::string> name;  // none: proposed from the input's name
     std::uint32_t rate = 0;           // 0: not given
     board::Target target = board::Target::C;
@@ -44,7 +47,7 @@ enum class BoardUsageError {
     BadRate,          // `value` is no whole number from 1 to kBoardMaxRate
     BadName,          // `value` gives no C identifier (board::givesIdentifier)
     BadBankName,      // --bank's `value` gives no C identifier
-    EmptyOutput,      // -o was given an empty name
+    EmptyOutput,      // -o or --source was given an empty name
     EmptyInput,       // an empty argument where the input goes
     NoInput,          // no input file
     SecondInput,      // `value` is a second input file after `option`, the first, without --bank
@@ -59,7 +62,7 @@ struct BoardParse {
 };
 
 // Reads argv[1..argc-1], GNU-style:
-//   --target T, --encoding E, --name N, --rate HZ, --bank NAME, -o/--output FILE take a
+//   --target T, --encoding E, --name N, --rate HZ, --bank NAME, -o/--output FILE, --source FILE take a
 //     value, as the next argument or after "=" ("--rate=8000"); -o also as
 //     "-oFILE";
 //   --normalize, --trim, --signed, --help and --version take none;

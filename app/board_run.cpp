@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "app/board_version.h"
-#include "app/selection.h"
+#include "csource/conversion.h"
 #include "board/bank.h"
+#include "board/clip_header.h"
+#include "board/header.h"
 #include "board/make_clip.h"
 #include "board/names.h"
 #include "board/numbers.h"
@@ -22,7 +24,7 @@ namespace {
 constexpr std::string_view kProgram = "clip2c-board: ";
 constexpr std::string_view kUsage =
     "usage: clip2c-board [--target c|firmware|progmem|flash] [--encoding pcm8|ima-adpcm] [--name NAME] "
-    "[--rate HZ] [--normalize] [--trim] [--signed] [-o OUTPUT] INPUT";
+    "[--rate HZ] [--normalize] [--trim] [--signed] [-o OUTPUT] [--source FILE] INPUT";
 constexpr std::string_view kBankUsage = "       clip2c-board --bank NAME [options] INPUT...";
 
 constexpr std::uint32_t kPcmTag = 1;
@@ -212,13 +214,9 @@ std::string loadRefusal(LoadFailure failure) {
     return "cannot read it; check that it exists, is a file and may be read";
 }
 
-// Writes the report's text to its output path whole or not at all: into a
-// new file beside it, which then replaces the output in one rename. On
-// failure the output is as it was and the new file is gone. Returns
-// whether the output now holds the text.
-bool writeAllOrNothing(const BoardReport& report) {
-    const std::string& path = report.outputPath;
-    const std::string& text = report.text;
+// Writes `text` into a new file beside `path`, flushed to disk; returns
+// its name, empty when it cannot be written whole (and is then gone).
+std::string writeTemporary(const std::string& path, const std::string& text) {
     // A name of its own for each run: another run writing the same output
     // at the same time takes the next one.
     constexpr int kAttempts = 16;
@@ -237,12 +235,75 @@ bool writeAllOrNothing(const BoardReport& report) {
         }
         bool written = done == text.size() && platform::flushToDisk(file);
         written = platform::closeFile(file) && written;
-        if (written && platform::replaceFile(temporary, path)) return true;
+        if (written) return temporary;
         // Nothing more can be done about a temporary that will not go.
         static_cast<void>(platform::removeFile(temporary));
-        return false;
+        return {};
     }
-    return false;
+    return {};
+}
+
+// Writes the report's text to its output path (and with --source its
+// source text to its source path) whole or not at all: into new files
+// beside them, which then replace the outputs, each in one rename. On
+// failure the outputs are as they were and the new files are gone, but
+// when the header's rename fails after the source's. Returns the path
+// that could not be written; empty when every one was.
+std::string writeAllOrNothing(const BoardReport& report) {
+    std::string sourceTemporary;
+    if (!report.sourcePath.empty()) {
+        sourceTemporary = writeTemporary(report.sourcePath, report.sourceText);
+        if (sourceTemporary.empty()) return report.sourcePath;
+    }
+    const std::string temporary = writeTemporary(report.outputPath, report.text);
+    if (temporary.empty()) {
+        if (!sourceTemporary.empty()) static_cast<void>(platform::removeFile(sourceTemporary));
+        return report.outputPath;
+    }
+    if (!sourceTemporary.empty() && !platform::replaceFile(sourceTemporary, report.sourcePath)) {
+        static_cast<void>(platform::removeFile(sourceTemporary));
+        static_cast<void>(platform::removeFile(temporary));
+        return report.sourcePath;
+    }
+    if (platform::replaceFile(temporary, report.outputPath)) return {};
+    static_cast<void>(platform::removeFile(temporary));
+    return report.outputPath;
+}
+
+// The include guard of a header split from its source: "CLIP2C_" and the
+// header's file name in capitals, every byte but a letter or digit as "_".
+std::string guardOf(std::string_view headerName) {
+    std::string guard = "CLIP2C_";
+    for (const char c : headerName) {
+        const bool digit = c >= '0' && c <= '9';
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        guard += letter ? static_cast<char>(c >= 'a' ? c - 'a' + 'A' : c) : digit ? c : '_';
+    }
+    return guard;
+}
+
+// Splits `header` into the report's declarations (its text) and the
+// definitions for its source path, made from the inputs `madeFrom`.
+void splitInto(BoardReport& report, const board::Header& header, const std::string& madeFrom) {
+    const std::string headerName = report.outputPath.substr(platform::fileNameOffset(report.outputPath));
+    const std::string sourceName = report.sourcePath.substr(platform::fileNameOffset(report.sourcePath));
+    board::SplitHeader split =
+        board::renderSplit(header, headerName, sourceName, madeFrom, guardOf(headerName));
+    report.text = std::move(split.declarations);
+    report.sourceText = std::move(split.definitions);
+}
+
+// Why the outputs cannot be written where they are asked for: over an
+// input, or one over the other; empty when they can.
+std::string outputClash(const BoardReport& report, const std::string& input) {
+    if (report.outputPath == input)
+        return "the header would replace the input file itself; name another with -o OUTPUT";
+    if (report.sourcePath.empty()) return {};
+    if (report.sourcePath == input)
+        return "the source file would replace the input file itself; name another with --source FILE";
+    if (report.sourcePath == report.outputPath)
+        return "the source file and the header would be one file; name another with --source FILE";
+    return {};
 }
 
 void printError(std::string_view text) { platform::writeErrorLine(consoleAscii(text)); }
@@ -259,8 +320,8 @@ int finishReport(const BoardReport& report, const std::string& input) {
         for (const std::string& text : report.lines) printError(std::string(kProgram).append(text));
         return kBoardExitRefused;
     }
-    if (!writeAllOrNothing(report)) {
-        printRefusal(report.outputPath, "cannot write it; check that its folder exists and may be written");
+    if (const std::string failed = writeAllOrNothing(report); !failed.empty()) {
+        printRefusal(failed, "cannot write it; check that its folder exists and may be written");
         return kBoardExitRefused;
     }
     for (const std::string& text : report.lines) printError(std::string(kProgram).append(text));
@@ -345,13 +406,18 @@ BoardReport reportClip(const BoardCommandLine& line, const std::uint8_t* bytes, 
     report.outputPath = line.output;
     if (report.outputPath.empty())
         report.outputPath = input.substr(0, input.size() - fileName.size()) + clip.name + ".h";
-    if (report.outputPath == input) {
-        report.refusal = "the header would replace the input file itself; name another with -o OUTPUT";
-        return report;
+    report.sourcePath = line.source;
+    report.refusal = outputClash(report, input);
+    if (!report.refusal.empty()) return report;
+    if (line.source.empty()) {
+        report.text = result.text;
+    } else {
+        splitInto(report, board::clipHeader(line.target, board::factsOf(clip, line.isSigned), result.samples, true),
+                  fileName);
     }
-    report.text = result.text;
     report.lines.push_back(input + ": " + whatWasDone(clip));
     report.lines.push_back("wrote " + report.outputPath + ": " + clipFigures(result));
+    if (!line.source.empty()) report.lines.push_back("wrote " + report.sourcePath + ": the definitions");
     report.lines.push_back(result.fit.text);
     for (const std::string& note : clip.notes) report.lines.push_back("note: " + note);
     return report;
@@ -406,13 +472,20 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
         return report;
     }
     report.outputPath = line.output.empty() ? request.name + ".h" : line.output;
+    report.sourcePath = line.source;
     for (const BankInput& input : inputs) {
-        if (report.outputPath != input.path) continue;
+        report.refusal = outputClash(report, input.path);
+        if (report.refusal.empty()) continue;
         report.refusedInput = input.path;
-        report.refusal = "the header would replace the input file itself; name another with -o OUTPUT";
         return report;
     }
-    report.text = bank.text;
+    if (line.source.empty()) {
+        report.text = bank.text;
+    } else {
+        std::string madeFrom;
+        for (const std::string& fileName : fileNames) madeFrom += (madeFrom.empty() ? "" : ", ") + fileName;
+        splitInto(report, board::bankHeader(request, bank), madeFrom);
+    }
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const board::BoardClip& clip = bank.clips[i];
         report.lines.push_back(inputs[i].path + ": " + whatWasDone(clip) + "; " + clipFigures(clip.result));
@@ -421,6 +494,7 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
     report.lines.push_back("wrote " + report.outputPath + ": " + board::grouped(clips) +
                            (clips == 1 ? " clip, " : " clips, ") + board::grouped(bank.sampleCount) +
                            (bank.sampleCount == 1 ? " sample in all" : " samples in all"));
+    if (!line.source.empty()) report.lines.push_back("wrote " + report.sourcePath + ": the definitions");
     report.lines.push_back(bank.fit.text);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         for (const std::string& note : bank.clips[i].notes)
@@ -513,6 +587,8 @@ std::string boardHelpText() {
            "  -o, --output OUTPUT\n"
            "                  write to OUTPUT (default: NAME.h in INPUT's folder; for a bank,\n"
            "                  NAME.h in the current folder)\n"
+           "  --source FILE   write the arrays' definitions into FILE, a C source that\n"
+           "                  includes OUTPUT, and only their declarations into OUTPUT\n"
            "  --help          show this text\n"
            "  --version       show the version\n"
            "\n"

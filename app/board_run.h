@@ -24,6 +24,10 @@ struct BoardReport {
     std::string refusedInput;  // the input the refusal is about: a bank's clip, the output over it
     std::string outputPath;    // when made: where the text goes
     std::string text;          // when made: the clip's text
+    // When made with --source: the source file of the definitions, which
+    // `text` (then the declarations) goes with.
+    std::string sourcePath;
+    std::string sourceText;
     // When made: what was done, each said once written (UTF-8). When a
     // bank is refused: what more there is to say, after the refusal.
     std::vector<std::string> lines;

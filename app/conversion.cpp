@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/console_texts.h"
 #include "csource/array_source.h"
+#include "csource/conversion.h"
 #include "csource/output_file.h"
 #include "input/file_load.h"
 #include "platform/platform.h"
@@ -24,22 +25,23 @@ void printWithTitle(std::string_view before, std::string_view after) {
 
 void printBanner() { printWithTitle("", std::string(kVersionWord).append(kVersionNumber).append("\n")); }
 
+// Prints the tool's message for a refusal, if it has one; returns the
+// failure status.
+int refuse(ClipStatus status) {
+    if (const std::optional<ConsoleText> text = statusText(status)) print(*text);
+    return kExitFailure;
+}
+
 int convert(const CommandLine& line) {
-    if (line.inputPath.empty()) {
-        print(kNoInputPath);
-        return kExitFailure;
-    }
-    const std::optional<std::string_view> extension = classifyInput(line.inputPath);
-    if (!extension) {
-        print(kNotRawOrWav);
-        return kExitFailure;
-    }
+    // The name alone may refuse the file before it is read.
+    const Conversion named = convertBytes(line.inputPath, nullptr, 0);
+    if (named.status == ClipStatus::NoInputPath || named.status == ClipStatus::NotRawOrWav)
+        return refuse(named.status);
     // The name alone tells raw from WAV, and the flag word carries it to
-    // the load.
+    // the load, whose chunk walk convertBytes makes.
     RunFlags flags = line.flags;
-    if (*extension == ".wav") flags.set(RunFlags::WaveInput);
-    const std::string outputPath =
-        line.outputPath.empty() ? deriveOutputPath(line.inputPath, *extension) : line.outputPath;
+    if (named.extension == ".wav") flags.set(RunFlags::WaveInput);
+    const std::string outputPath = line.outputPath.empty() ? named.outputName : line.outputPath;
 
     const std::uint32_t fileSize = queryFileSize(line.inputPath);
     // The file image: null when memory runs out, which ends the run like a
@@ -47,20 +49,12 @@ int convert(const CommandLine& line) {
     const platform::LargeBlock image(fileSize);
     if (!image || readWholeFile(line.inputPath, image.bytes(), fileSize) == 0) return kExitFailure;
 
-    const SampleSelection selection = selectSamples(image.bytes(), fileSize, flags.has(RunFlags::WaveInput));
-    if (selection.check == SampleCheck::NotMono) {
-        print(kMonoOnly);
-        return kExitFailure;
-    }
-    if (selection.check == SampleCheck::NotEightBit) {
-        print(kEightBitOnly);
-        return kExitFailure;
-    }
     // The samples are read where the file image holds them: the image lives
     // until the text is written, and nothing changes it.
-    const std::string name = deriveArrayName(line.inputPath, *extension);
-    const SourceText text =
-        emitArraySource(name, selection.start, selection.count, flags.has(RunFlags::Signed));
+    const Conversion conversion = convertBytes(line.inputPath, image.bytes(), fileSize);
+    if (conversion.status != ClipStatus::Converted) return refuse(conversion.status);
+    const SourceText text = emitArraySource(conversion.arrayName, conversion.start, conversion.count,
+                                            flags.has(RunFlags::Signed));
     if (!text.bytes) return kExitFailure;
     if (!writeWholeFile(outputPath, text.bytes.chars(), text.length)) return kExitFailure;
     return kExitSuccess;

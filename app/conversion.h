@@ -2,8 +2,6 @@
 // The one conversion run, from argument vector to exit status.
 #pragma once
 
-#include "app/selection.h"
-
 namespace clip2c {
 
 inline constexpr int kExitSuccess = 0;

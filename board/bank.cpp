@@ -6,7 +6,7 @@
 #include <set>
 #include <string_view>
 
-#include "board/adpcm_text.h"
+#include "board/clip_header.h"
 #include "board/names.h"
 #include "board/numbers.h"
 #include "board/texts.h"
@@ -59,14 +59,6 @@ std::string renameNote(const BankRequest& request, const std::vector<std::string
     if (*holder == wanted) return "two clips are named " + wanted + ": the second is " + names[index];
     return *holder + " and " + wanted + " are one name in the enum (" + constant + "): the second is " +
            names[index];
-}
-
-ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
-    const ClipResult& result = clip.result;
-    const auto bytes = static_cast<std::uint32_t>(result.samples.size());
-    if (result.encoding == Encoding::ImaAdpcm)
-        return {result.arrayName, result.sampleRate, false, result.adpcmSamples, Encoding::ImaAdpcm, bytes};
-    return {result.arrayName, result.sampleRate, isSigned, bytes};
 }
 
 // The samples a clip's array holds, decoded for IMA ADPCM.
@@ -141,13 +133,13 @@ std::uint32_t fittingRate(const std::vector<ClipFacts>& facts, Encoding encoding
 
 // The table's entry of a clip: its array, its length (its bytes and
 // samples for IMA ADPCM) and its rate.
-std::string entryLine(const ClipResult& result, Target target) {
+std::string entryItem(const ClipResult& result, Target target) {
     const std::string& array = result.arrayName;
     const std::string bytes = decimal(result.samples.size());
     if (result.encoding == Encoding::ImaAdpcm)
-        return "\t{" + array + ", " + bytes + ", " + array + "_samples, " + array + "_rate},\n";
+        return "{" + array + ", " + bytes + ", " + array + "_samples, " + array + "_rate}";
     const std::string rate = target == Target::C ? decimal(result.sampleRate) : array + "_rate";
-    return "\t{" + array + ", " + bytes + ", " + rate + "},\n";
+    return "{" + array + ", " + bytes + ", " + rate + "}";
 }
 
 // How the accessor's comment says an entry's samples are read.
@@ -171,50 +163,22 @@ std::string_view samplesRead(Target target, Encoding encoding) {
     return "; its samples are data[0] to data[length - 1]. */\n";
 }
 
-std::string bankText(const BankRequest& request, const std::vector<BoardClip>& clips, std::uint64_t samples) {
+// The accessor of the bank's table, with its comment.
+std::string accessorText(const BankRequest& request) {
     const Target target = request.target;
     const std::string& bank = request.name;
-    const std::string upperBank = upperAscii(bank);
-    std::string text = "/* " + bank + ": " + grouped(clips.size()) +
-                       (clips.size() == 1 ? " clip, " : " clips, ") + grouped(samples) +
-                       (samples == 1 ? " sample in all" : " samples in all");
-    for (const BoardClip& clip : clips) text += "\n   " + factsLine(factsOf(clip, request.isSigned));
-    text += " */\n#ifndef " + upperBank + "_BANK_H\n#define " + upperBank + "_BANK_H\n";
-    if (target == Target::Progmem) text += "#include <avr/pgmspace.h>\n";
-    const bool adpcm = request.encoding == Encoding::ImaAdpcm;
-    if (adpcm) text += adpcmDecoderText(target);
-    text += "\n";
-    for (const BoardClip& clip : clips) {
-        const ClipFacts facts = factsOf(clip, request.isSigned);
-        text += adpcm ? adpcmBody(target, facts, clip.result.samples)
-                      : targetBody(target, clip.result.text, facts);
-        text += "\n";
-    }
-    text += "enum { ";
-    for (const BoardClip& clip : clips) text += upperBank + "_" + upperAscii(clip.name) + ", ";
-    const std::string count = upperBank + "_COUNT";
+    const std::string count = upperAscii(bank) + "_COUNT";
     const std::string entry = bank + "_clip";
     const std::string table = bank + "_clips";
-    text +=
-        count + " };\n\nstruct " + entry + " {\n\t" + samplePointerType(target, request.isSigned && !adpcm);
-    text += adpcm ? "data;\n\tunsigned long bytes;\n\tunsigned long samples;\n\tunsigned long rate;\n};\n\n"
-                  : "data;\n\tunsigned long length;\n\tunsigned long rate;\n};\n\n";
-    text += target == Target::Progmem ? "const PROGMEM struct "
-            : target == Target::Flash ? "const __flash struct "
-                                      : "const struct ";
-    text += entry + " " + table + "[" + count + "] = {\n";
-    for (const BoardClip& clip : clips) text += entryLine(clip.result, target);
-    text += "};\n\n/* Entry `index` of " + table + " (below " + count + ")";
+    std::string text = "/* Entry `index` of " + table + " (below " + count + ")";
     text += samplesRead(target, request.encoding);
     text += "static inline struct " + entry + " " + bank + "_at(unsigned index)\n{\n";
     if (target == Target::Progmem) {
-        text += "\tstruct " + entry + " clip;\n\tmemcpy_P(&clip, &" + table +
-                "[index], sizeof clip);\n\treturn clip;\n";
+        text += "\tstruct " + entry + " clip;\n\tmemcpy_P(&clip, &" + table + "[index], sizeof clip);\n\treturn clip;\n";
     } else {
         text += "\treturn " + table + "[index];\n";
     }
-    text += "}\n\n#endif\n";
-    return text;
+    return text + "}\n";
 }
 
 }  // namespace
@@ -367,8 +331,50 @@ BankResult makeBank(const BankRequest& request) {
     facts.reserve(bank.clips.size());
     for (const BoardClip& clip : bank.clips) facts.push_back(factsOf(clip, request.isSigned));
     bank.fit = bankFit(request.target, facts);
-    if (bank.refusal == BankRefusal::None) bank.text = bankText(request, bank.clips, bank.sampleCount);
+    if (bank.refusal == BankRefusal::None) {
+        bank.text = render(bankHeader(request, bank));
+        if (bank.text.empty()) refuse(BankRefusal::ClipRefused, 0, request.files.front().fileName,
+                                      refusalText(static_cast<int>(ClipStatus::OutOfMemory)));
+    }
     return bank;
+}
+
+Header bankHeader(const BankRequest& request, const BankResult& bank) {
+    const Target target = request.target;
+    const std::string& name = request.name;
+    const std::string upperBank = upperAscii(name);
+    const bool adpcm = request.encoding == Encoding::ImaAdpcm;
+    Header header;
+    header.comment = {name + ": " + grouped(bank.clips.size()) + (bank.clips.size() == 1 ? " clip, " : " clips, ") +
+                      grouped(bank.sampleCount) + (bank.sampleCount == 1 ? " sample in all" : " samples in all")};
+    for (const BoardClip& clip : bank.clips) header.comment.push_back(factsLine(factsOf(clip, request.isSigned)));
+    header.guard = upperBank + "_BANK_H";
+    if (target == Target::Progmem) header.includes = {"<avr/pgmspace.h>"};
+    if (adpcm) header.decoder = adpcmDecoderText(target);
+    BankPart part;
+    part.structName = name + "_clip";
+    for (const BoardClip& clip : bank.clips) {
+        header.clips.push_back(clipPart(target, factsOf(clip, request.isSigned), clip.result.samples));
+        part.enumerators.push_back(upperBank + "_" + upperAscii(clip.name));
+        part.table.items.push_back(entryItem(clip.result, target));
+    }
+    part.enumerators.push_back(upperBank + "_COUNT");
+    part.fields = {samplePointerType(target, request.isSigned && !adpcm) + "data"};
+    if (adpcm) {
+        part.fields.insert(part.fields.end(), {"unsigned long bytes", "unsigned long samples", "unsigned long rate"});
+    } else {
+        part.fields.insert(part.fields.end(), {"unsigned long length", "unsigned long rate"});
+    }
+    part.table.storage = storageWords(target);
+    part.table.type = "struct " + part.structName;
+    part.table.name = name + "_clips";
+    part.table.length = part.enumerators.back();
+    part.table.perLine = 1;
+    part.table.commaAfterLast = true;
+    part.table.braceOnOwnLine = false;
+    part.accessor = accessorText(request);
+    header.bank = std::move(part);
+    return header;
 }
 
 }  // namespace clip2c::board

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "board/board_text.h"
+#include "board/header.h"
 #include "board/make_clip.h"
 #include "sound/prepare.h"
 
@@ -104,5 +105,13 @@ BankFit bankFit(Target target, const std::vector<ClipFacts>& facts);
 // no identifier, or a clip is refused, needs a decoder, has no samples or,
 // on Progmem and Flash, is over one array; the first such clip is named.
 BankResult makeBank(const BankRequest& request);
+
+// The model of the header of the bank `bank` made for `request` (every
+// clip made): the clips' comment, an include guard, the pgmspace include on
+// Progmem, the decoder once for IMA ADPCM, each clip's part as it would
+// have it alone, then the enum, the struct with the target's pointer type,
+// the table where the target keeps arrays and the accessor <bank>_at.
+// Its arrays are the clips' samples, held by `bank`.
+Header bankHeader(const BankRequest& request, const BankResult& bank);
 
 }  // namespace clip2c::board

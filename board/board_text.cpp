@@ -25,52 +25,6 @@ std::string percentText(double percent) {
     return text + "." + std::string(static_cast<std::size_t>(decimals) - fraction.size(), '0') + fraction;
 }
 
-std::string_view storageWords(Target target) {
-    switch (target) {
-        case Target::Progmem:
-            return " PROGMEM";
-        case Target::Flash:
-            return " __flash";
-        case Target::C:
-        case Target::Firmware:
-            break;
-    }
-    return "";
-}
-
-// The facts line with "*/" inside the name written "* /", so that it
-// cannot end the comment it stands in.
-std::string factsLineOf(const ClipFacts& facts) {
-    std::string name;
-    for (std::size_t i = 0; i < facts.arrayName.size(); ++i) {
-        name += facts.arrayName[i];
-        if (facts.arrayName[i] == '*' && i + 1 < facts.arrayName.size() && facts.arrayName[i + 1] == '/') {
-            name += ' ';
-        }
-    }
-    std::string line = name + ": " + grouped(facts.sampleCount) + " samples, ";
-    const std::string rate = decimal(facts.sampleRate);
-    if (facts.sampleRate == 0) {
-        line += "length unknown at 0 Hz";
-    } else {
-        // Milliseconds rounded half up, in integers: the same digits everywhere.
-        const std::uint64_t millis = (std::uint64_t{facts.sampleCount} * 2000 + facts.sampleRate) /
-                                     (std::uint64_t{facts.sampleRate} * 2);
-        line += withThreeDecimals(millis) + " s at " + rate + " Hz";
-    }
-    if (facts.encoding == Encoding::ImaAdpcm) {
-        line += ", IMA ADPCM in " + grouped(facts.byteCount) + (facts.byteCount == 1 ? " byte" : " bytes");
-    } else {
-        line += facts.isSigned ? ", signed 8-bit (silence 0)" : ", unsigned 8-bit (silence 128)";
-    }
-    return line;
-}
-
-// The comment line that names the clip: its length, rate and sample type.
-std::string factsComment(const ClipFacts& facts) { return "/* " + factsLineOf(facts) + " */\n"; }
-
-constexpr std::string_view kPgmspaceInclude = "#include <avr/pgmspace.h>\n";
-
 }  // namespace
 
 std::optional<Encoding> encodingNamed(std::string_view word) {
@@ -88,43 +42,6 @@ std::optional<Target> targetNamed(std::string_view word) {
         if (word == name) return target;
     }
     return std::nullopt;
-}
-
-std::string targetText(Target target, std::string_view toolText, const ClipFacts& facts) {
-    if (target == Target::C) return std::string(toolText);
-    std::string head = factsComment(facts);
-    if (target == Target::Progmem) head += kPgmspaceInclude;
-    head += "#define " + std::string(facts.arrayName) + "_rate " + decimal(facts.sampleRate) + "\n";
-    // The words go right after the text's leading "const" (it always has
-    // one; a text without it is kept whole). The tool's signed text declares
-    // plain char, which is unsigned on ARM and most other targets but AVR
-    // and x86: there the values read back wrong (-1 as 255) and C++ rejects
-    // the negative ones as narrowing. A board's text says signed char.
-    constexpr std::string_view kConst = "const";
-    if (toolText.substr(0, kConst.size()) != kConst) return head + std::string(toolText);
-    const std::string_view rest = toolText.substr(kConst.size());
-    std::string words(storageWords(target));
-    if (rest.substr(0, 6) == " char ") words += " signed";
-    std::string text;
-    text.reserve(head.size() + kConst.size() + words.size() + rest.size());
-    text.append(head).append(kConst).append(words).append(rest);
-    return text;
-}
-
-std::string factsLine(const ClipFacts& facts) { return factsLineOf(facts); }
-
-std::string_view targetBody(Target target, std::string_view text, const ClipFacts& facts) {
-    if (target == Target::C) return text;
-    std::string head = factsComment(facts);
-    if (target == Target::Progmem) head += kPgmspaceInclude;
-    if (text.substr(0, head.size()) != head) return text;
-    return text.substr(head.size());
-}
-
-std::string samplePointerType(Target target, bool isSigned) {
-    std::string type = target == Target::Flash ? "const __flash " : "const ";
-    if (!isSigned) return type + "unsigned char *";
-    return type + (target == Target::C ? "char *" : "signed char *");
 }
 
 // The count and the rate come off the conversion's result, named at the

@@ -42,37 +42,6 @@ struct ClipFacts {
     std::uint32_t byteCount = 0;  // ImaAdpcm: the array's bytes
 };
 
-// The text for `target` made from the tool's text `toolText` (which begins
-// with "const"). C gives `toolText` unchanged. Every other target gives,
-// each line ending "\n":
-//   /* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, unsigned 8-bit (silence 128) */
-//   #include <avr/pgmspace.h>          (Progmem only)
-//   #define beep_wave_rate 8000
-// then `toolText` with " PROGMEM" (Progmem) or " __flash" (Flash) put right
-// after its leading "const", and, for signed samples ("const char"), the
-// word " signed" after those: plain char is unsigned on ARM, where the
-// values would read back wrong and C++ rejects the negative ones. The
-// seconds are the count over the rate, rounded to the nearest millisecond
-// (halves up); a rate of 0 gives "length unknown at 0 Hz" in their place.
-// Signed samples say "signed 8-bit (silence 0)"; IMA ADPCM says "IMA ADPCM
-// in 2,432 bytes". A "*/" inside the name is written "* /" in the comment.
-std::string targetText(Target target, std::string_view toolText, const ClipFacts& facts);
-
-// The facts that targetText's comment states, without its "/* " and " */":
-// "beep_wave: 4,800 samples, 0.600 s at 8000 Hz, unsigned 8-bit (silence 128)".
-std::string factsLine(const ClipFacts& facts);
-
-// `text`, made by targetText for `target` and `facts`, without the lines a
-// bank states once for all its clips: the comment line and, for Progmem,
-// the #include line. C's text, which has neither, is `text` whole.
-std::string_view targetBody(Target target, std::string_view text, const ClipFacts& facts);
-
-// The type of a pointer to the samples of the array the target's text
-// declares: "const unsigned char *"; "const signed char *" for signed
-// samples on a board's target, "const char *" on C (the tool's own type);
-// with "__flash " after "const" for Flash.
-std::string samplePointerType(Target target, bool isSigned);
-
 // The figures behind the fit of a clip in an Arduino Uno (ATmega328P):
 // avr-gcc takes at most kArrayLimit bytes in one array; the board has
 // kBoardFlash bytes of flash beside its bootloader, of which the player

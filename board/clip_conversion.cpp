@@ -2,11 +2,9 @@
 #include "board/clip_conversion.h"
 
 #include <algorithm>
-#include <optional>
 
-#include "app/console_texts.h"
-#include "app/selection.h"
-#include "csource/array_source.h"
+#include "board/clip_header.h"
+#include "board/header.h"
 #include "input/byte_order.h"
 #include "input/wave.h"
 
@@ -30,24 +28,15 @@ ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const st
     // What the bytes are, read before any check, so that every outcome can
     // say it.
     result.isRiffWave = startsWith(bytes, length, 0, "RIFF") && startsWith(bytes, length, 8, "WAVE");
-    WaveInfo info{};
-    parseWave(bytes, length, info);
+    const Conversion conversion = convertBytes(name, bytes, length);
+    const WaveInfo& info = conversion.wave;
     result.sourceChannels = info.channels;
     result.sourceBits = info.bitsPerSample;
     result.sourceRate = info.sampleRate;
-    // The run's checks, in its order: a path, a classifying name, a file
-    // that reads (an empty one does not), then the format of a WAV.
-    if (name.empty()) {
-        result.status = ClipStatus::NoInputPath;
-        return result;
-    }
-    const std::optional<std::string_view> extension = classifyInput(name);
-    if (!extension) {
-        result.status = ClipStatus::NotRawOrWav;
-        return result;
-    }
-    result.isRaw = *extension == ".raw";
-    const bool isWave = *extension == ".wav";
+    result.status = conversion.status;
+    if (!conversion.extension) return result;
+    result.isRaw = *conversion.extension == ".raw";
+    const bool isWave = !result.isRaw;
     result.sampleRate = isWave ? info.sampleRate : chosenRate;
     if (isWave) {
         std::uint64_t available = 0;
@@ -56,52 +45,25 @@ ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const st
             result.dataHeld = info.dataSize;
         }
     }
-    result.outputName = deriveOutputPath(name, *extension);
-    if (length == 0) {
-        result.status = ClipStatus::Unreadable;
-        return result;
-    }
-    const SampleSelection selection = selectSamples(bytes, length, isWave);
-    if (selection.check == SampleCheck::NotMono) {
-        result.status = ClipStatus::NotMono;
-        return result;
-    }
-    if (selection.check == SampleCheck::NotEightBit) {
-        result.status = ClipStatus::NotEightBit;
-        return result;
-    }
-    const std::string arrayName = deriveArrayName(name, *extension);
-    const SourceText text = emitArraySource(arrayName, selection.start, selection.count, isSigned);
-    if (!text.bytes) {
+    result.outputName = conversion.outputName;
+    if (conversion.status != ClipStatus::Converted) return result;
+    result.arrayName = conversion.arrayName + "_wave";
+    const ClipFacts facts{result.arrayName, result.sampleRate, isSigned, conversion.count};
+    const std::span<const std::uint8_t> samples(conversion.start, conversion.count);
+    result.text = render(clipHeader(target, facts, samples));
+    if (result.text.empty()) {
         result.status = ClipStatus::OutOfMemory;
+        result.arrayName.clear();
         return result;
     }
-    result.status = ClipStatus::Converted;
-    result.arrayName = arrayName + "_wave";
-    const std::string& waveName = result.arrayName;
-    const ClipFacts facts{waveName, result.sampleRate, isSigned, selection.count};
-    result.text = targetText(target, std::string_view(text.bytes.chars(), text.length), facts);
-    result.samples.assign(selection.start, selection.start + selection.count);
-    result.fit = fitFor(target, selection.count, result.sampleRate);
+    result.samples.assign(samples.begin(), samples.end());
+    result.fit = fitFor(target, conversion.count, result.sampleRate);
     return result;
 }
 
 std::string_view statusMessage(ClipStatus status) {
-    switch (status) {
-        case ClipStatus::NoInputPath:
-            return kNoInputPath.utf8;
-        case ClipStatus::NotRawOrWav:
-            return kNotRawOrWav.utf8;
-        case ClipStatus::NotMono:
-            return kMonoOnly.utf8;
-        case ClipStatus::NotEightBit:
-            return kEightBitOnly.utf8;
-        case ClipStatus::Converted:
-        case ClipStatus::Unreadable:
-        case ClipStatus::OutOfMemory:
-            break;
-    }
-    return "";
+    const std::optional<ConsoleText> text = statusText(status);
+    return text ? text->utf8 : std::string_view();
 }
 
 }  // namespace clip2c::board

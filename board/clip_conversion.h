@@ -9,20 +9,12 @@
 #include <vector>
 
 #include "board/board_text.h"
+#include "csource/conversion.h"
 
 namespace clip2c::board {
 
-// Which of the tool's outcomes a conversion had. The numbers are what the
-// page's script sees; keep them.
-enum class ClipStatus : int {
-    Converted = 0,    // the text is there
-    NoInputPath = 1,  // an empty name: the tool's "no input path" message
-    NotRawOrWav = 2,  // a name holding neither ".raw" nor ".wav"
-    NotMono = 3,      // a WAV whose chunk walk finds other than one channel
-    NotEightBit = 4,  // a WAV whose chunk walk finds other than 8 bits
-    Unreadable = 5,   // an empty file: the tool prints nothing but its banner
-    OutOfMemory = 6,  // the text could not be allocated
-};
+// Which of the tool's outcomes a conversion had.
+using ClipStatus = clip2c::ClipStatus;
 
 struct ClipResult {
     ClipStatus status = ClipStatus::Unreadable;

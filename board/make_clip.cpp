@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "board/adpcm_text.h"
+#include "board/clip_header.h"
+#include "board/header.h"
 #include "board/names.h"
 #include "board/numbers.h"
 #include "board/texts.h"
@@ -111,7 +112,7 @@ void finishAdpcm(BoardClip& clip, const ClipRequest& request, const std::vector<
         const auto bytes = static_cast<std::uint32_t>(result.samples.size());
         const ClipFacts facts{result.arrayName,    result.sampleRate,  false,
                               result.adpcmSamples, Encoding::ImaAdpcm, bytes};
-        result.text = adpcmText(request.target, facts, result.samples);
+        result.text = render(clipHeader(request.target, facts, result.samples));
         result.status = result.text.empty() ? ClipStatus::OutOfMemory : ClipStatus::Converted;
         result.fit = fitFor(request.target, bytes, result.sampleRate, Encoding::ImaAdpcm);
         clip.preparedWave = sound::makeAdpcmWaveFile(result.samples, result.adpcmSamples, result.sampleRate);
@@ -264,6 +265,14 @@ BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, co
         sound::mixToEightBit(planar, channelCount, frames, request.options);
     finishPrepared(clip, request, sound::makeWaveFile(samples, clip.prepareRate));
     return clip;
+}
+
+ClipFacts factsOf(const BoardClip& clip, bool isSigned) {
+    const ClipResult& result = clip.result;
+    const auto bytes = static_cast<std::uint32_t>(result.samples.size());
+    if (result.encoding == Encoding::ImaAdpcm)
+        return {result.arrayName, result.sampleRate, false, result.adpcmSamples, Encoding::ImaAdpcm, bytes};
+    return {result.arrayName, result.sampleRate, isSigned, bytes};
 }
 
 }  // namespace clip2c::board

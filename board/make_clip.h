@@ -94,7 +94,7 @@ struct BoardClip {
 // would convert as it is, with its rate-kept note) and the refusals, and
 // step 3 is taken for every file the tool or the engine reads: prepared to
 // 16 bits (prepareRawSixteen, prepareWaveSixteen), encoded (encodeAdpcm),
-// the text made by adpcmText for "<name>_adpcm" and the WAV file by
+// the text rendered from clipHeader for "<name>_adpcm" and the WAV file by
 // makeAdpcmWaveFile.
 BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRequest& request);
 
@@ -105,5 +105,9 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
 // (mixToSixteen) and encoded. Keeps first's notes, then adds its own.
 BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, const float* planar,
                           std::uint32_t channelCount, std::uint32_t frames);
+
+// The facts of a clip made (Made), whose samples are signed as `isSigned`
+// says (IMA ADPCM's never are).
+ClipFacts factsOf(const BoardClip& clip, bool isSigned);
 
 }  // namespace clip2c::board

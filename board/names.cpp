@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/selection.h"
+#include "csource/conversion.h"
 #include "csource/array_source.h"
 
 namespace clip2c::board {

@@ -76,11 +76,32 @@ char* putFullLine(char* out, const std::uint8_t* line, const ValueTable& values,
 }
 
 constexpr std::string_view kOpening = " =\n{\n";
+constexpr std::string_view kSameLine = " = {\n";
 constexpr std::string_view kClosing = "};\n";
 
 char* append(char* out, std::string_view piece) {
     std::memcpy(out, piece.data(), piece.size());
     return out + piece.size();
+}
+
+// The definition of an array of `items`, after its `head`.
+SourceText renderItems(const std::string& head, const CArray& array) {
+    std::string text = head;
+    const std::size_t perLine = array.perLine == 0 ? 1 : array.perLine;
+    for (std::size_t i = 0; i < array.items.size(); ++i) {
+        const bool last = i + 1 == array.items.size();
+        const bool lineEnds = last || (i + 1) % perLine == 0;
+        if (i % perLine == 0) text += '\t';
+        text += array.items[i];
+        if (!last || array.commaAfterLast) text += lineEnds ? ",\n" : ", ";
+        if (last && !array.commaAfterLast) text += '\n';
+    }
+    text += kClosing;
+    SourceText source{platform::LargeBlock(text.size())};
+    if (!source.bytes) return source;
+    std::memcpy(source.bytes.chars(), text.data(), text.size());
+    source.length = text.size();
+    return source;
 }
 
 }  // namespace
@@ -98,14 +119,25 @@ std::string deriveArrayName(const std::string& inputPath, std::string_view exten
     return name;
 }
 
-SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, std::uint32_t count,
-                           bool isSigned, std::string_view suffix) {
-    const std::string_view type = isSigned ? "const char " : "const unsigned char ";
-    const ValueTable& values = isSigned ? kSignedValues : kUnsignedValues;
+std::string declarationOf(const CArray& array) {
+    std::string text = array.isStatic ? "static const" : "const";
+    text.append(array.storage).append(" ").append(array.type).append(" ").append(array.name).append("[");
+    if (array.length.empty()) {
+        const std::size_t count = array.bytes.empty() ? array.items.size() : array.bytes.size();
+        char digits[24];
+        const auto converted = std::to_chars(digits, digits + sizeof digits, count);
+        text.append(digits, converted.ptr);
+    } else {
+        text.append(array.length);
+    }
+    return text + "]";
+}
 
-    char countText[16];
-    const auto converted = std::to_chars(countText, countText + sizeof countText, count);
-    const std::string_view countDigits(countText, static_cast<std::size_t>(converted.ptr - countText));
+SourceText renderArray(const CArray& array) {
+    const std::string head = declarationOf(array) + std::string(array.braceOnOwnLine ? kOpening : kSameLine);
+    if (array.bytes.empty()) return renderItems(head, array);
+    const ValueTable& values = array.minus128 ? kSignedValues : kUnsignedValues;
+    const std::size_t count = array.bytes.size();
 
     // The text is allocated once, for the longest it can be: every value at
     // the widest entry of its table. Measuring each value first would cost a
@@ -113,31 +145,22 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, s
     // touched, so they take address space but no memory (beyond the rest of
     // the last huge page written). Each line adds its tab; its ", " endings
     // only ever shrink.
-    const std::size_t fixedLength = type.size() + name.size() + suffix.size() +
-                                    std::string_view("[]").size() + countDigits.size() + kOpening.size() +
-                                    kClosing.size();
-    const std::size_t widest = std::string_view(isSigned ? "-128, " : "255, ").size();
-    const std::size_t lines = (std::size_t{count} + kValuesPerLine - 1) / kValuesPerLine;
+    const std::size_t fixedLength = head.size() + kClosing.size();
+    const std::size_t widest = std::string_view(array.minus128 ? "-128, " : "255, ").size();
+    const std::size_t lines = (count + kValuesPerLine - 1) / kValuesPerLine;
     // A count whose text could not even be addressed is memory running out.
     const std::size_t valueLimit = (SIZE_MAX - fixedLength - kCopySlack - lines) / widest;
     if (count > valueLimit) return SourceText{};
-    const std::size_t capacity = fixedLength + lines + std::size_t{count} * widest + kCopySlack;
+    const std::size_t capacity = fixedLength + lines + count * widest + kCopySlack;
 
     SourceText source{platform::LargeBlock(capacity)};
     if (!source.bytes) return source;
 
-    char* out = source.bytes.chars();
-    out = append(out, type);
-    out = append(out, name);
-    out = append(out, suffix);
-    out = append(out, "[");
-    out = append(out, countDigits);
-    out = append(out, "]");
-    out = append(out, kOpening);
-
+    char* out = append(source.bytes.chars(), head);
     // Full lines, then the last, shorter one. Each line's last ", " becomes
     // ",\n".
-    const std::uint32_t partial = count % kValuesPerLine;
+    const std::uint8_t* const samples = array.bytes.data();
+    const std::size_t partial = count % kValuesPerLine;
     const std::uint8_t* in = samples;
     for (const std::uint8_t* const fullEnd = samples + (count - partial); in != fullEnd;
          in += kValuesPerLine) {
@@ -147,10 +170,10 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, s
     }
     if (partial != 0) {
         *out++ = '\t';
-        for (std::uint32_t i = 0; i < partial; ++i) out = putValue(out, values, in[i]);
+        for (std::size_t i = 0; i < partial; ++i) out = putValue(out, values, in[i]);
         out[-1] = '\n';
     }
-    if (count != 0) {
+    if (count != 0 && !array.commaAfterLast) {
         // The last value ends with "\n" alone.
         out[-2] = '\n';
         --out;
@@ -158,6 +181,16 @@ SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, s
     out = append(out, kClosing);
     source.length = static_cast<std::size_t>(out - source.bytes.chars());
     return source;
+}
+
+SourceText emitArraySource(std::string_view name, const std::uint8_t* samples, std::uint32_t count,
+                           bool isSigned, std::string_view suffix) {
+    CArray array;
+    array.type = isSigned ? "char" : "unsigned char";
+    array.name = std::string(name).append(suffix);
+    array.bytes = std::span<const std::uint8_t>(samples, count);
+    array.minus128 = isSigned;
+    return renderArray(array);
 }
 
 }  // namespace clip2c

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -31,7 +33,36 @@ struct SourceText {
     std::size_t length = 0;
 };
 
-// Builds the declaration of `name`_wave (`name` then `suffix`) holding
+// One C array as a text defines it:
+//   [static ]const<storage> <type> <name>[<length>] =\n{\n\tV, V, ... V,\n ... \tV\n};\n
+// or, with `braceOnOwnLine` false, " = {\n" after the declarator. The values
+// are `bytes` written as decimals (each minus 128 when `minus128`),
+// sixteen a line; or, when `bytes` is empty, `items` as they are,
+// `perLine` a line. Values are separated by ", "; a line ends with "," but
+// the last, which ends bare unless `commaAfterLast`.
+struct CArray {
+    bool isStatic = false;
+    std::string storage;  // words right after "const", each after a space: " PROGMEM"
+    std::string type;     // "unsigned char", "signed char", "struct sounds_clip"
+    std::string name;
+    std::string length;  // the length as written; empty: the number of values
+    std::span<const std::uint8_t> bytes;
+    bool minus128 = false;
+    std::vector<std::string> items;
+    std::size_t perLine = 16;
+    bool commaAfterLast = false;
+    bool braceOnOwnLine = true;
+};
+
+// The array's declarator with its words and no initializer:
+// "const PROGMEM unsigned char beep_wave[4800]".
+std::string declarationOf(const CArray& array);
+
+// The array's whole definition (see CArray). Returns a text with null
+// `bytes` when memory runs out.
+SourceText renderArray(const CArray& array);
+
+// The tool's declaration of `name`_wave (`name` then `suffix`) holding
 // `count` samples:
 //   const unsigned char NAME_wave[N] =\n{\n\tV, V, ... V,\n ... \tV\n};\n
 // sixteen values a line. Signed output declares "const char" and writes each

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/conversion.h"
+#include "csource/conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "board/adpcm_text.h"
+#include "board/clip_header.h"
 #include "board/texts.h"
 #include "riff_builder.h"
 
@@ -188,7 +188,9 @@ TEST(MakeBank, InImaAdpcmHoldsTheDecoderOnceAndEntriesOfBytesAndSamples) {
                 result.arrayName,    result.sampleRate,  false,
                 result.adpcmSamples, Encoding::ImaAdpcm, static_cast<std::uint32_t>(result.samples.size())};
             std::string body("\n");
-            body.append(adpcmBody(row.target, facts, result.samples)).append("\n");
+            Header alone;
+            alone.clips = {clipPart(row.target, facts, result.samples)};
+            body.append(render(alone)).append("\n");
             EXPECT_NE(text.find(body), std::string::npos) << row.name;
             std::string comment("\n   ");
             comment.append(factsLine(facts));

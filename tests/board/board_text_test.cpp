@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/console_texts.h"
+#include "board/clip_header.h"
+#include "csource/refusals.h"
 #include "board/clip_conversion.h"
 #include "board/names.h"
 #include "board/texts.h"
@@ -70,60 +71,57 @@ TEST(ClipName, IsTheToolsArrayNameElseThePreparedClips) {
     for (const auto& row : rows) EXPECT_EQ(clipName(row.fileName), row.expected) << row.fileName;
 }
 
-// The whole text of each target, from a stand-in for the tool's text.
-TEST(TargetText, PutsTheFactsRateAndStorageWordsAroundTheToolsText) {
-    const std::string tool = "const unsigned char beep_wave[4800] =\n{\n\t128\n};\n";
-    const std::string signedTool = "const char beep_wave[4800] =\n{\n\t0\n};\n";
+// The whole header of one 8-bit clip for each target.
+TEST(ClipHeader, PutsTheFactsRateAndStorageWordsAroundTheArray) {
+    const std::uint8_t one[] = {128};
+    const std::string tool = "const unsigned char beep_wave[1] =\n{\n\t128\n};\n";
+    const std::string signedTool = "const char beep_wave[1] =\n{\n\t0\n};\n";
     const std::string comment =
         "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, unsigned 8-bit (silence 128) */\n";
     const std::string define = "#define beep_wave_rate 8000\n";
+    const std::string x = "const unsigned char s_wave[1] =\n{\n\t128\n};\n";
     const ClipFacts beep{"beep_wave", 8000, false, 4800};
     const struct {
         const char* name;
         Target target;
-        std::string toolText;
         ClipFacts facts;
         std::string expected;
     } rows[] = {
-        {"C", Target::C, tool, beep, tool},
-        {"firmware", Target::Firmware, tool, beep, comment + define + tool},
-        {"PROGMEM", Target::Progmem, tool, beep,
+        {"C", Target::C, beep, tool},
+        {"firmware", Target::Firmware, beep, comment + define + tool},
+        {"PROGMEM", Target::Progmem, beep,
          comment + "#include <avr/pgmspace.h>\n" + define +
-             "const PROGMEM unsigned char beep_wave[4800] =\n{\n\t128\n};\n"},
-        {"__flash", Target::Flash, tool, beep,
-         comment + define + "const __flash unsigned char beep_wave[4800] =\n{\n\t128\n};\n"},
-        {"signed __flash", Target::Flash, signedTool, ClipFacts{"beep_wave", 8000, true, 4800},
+             "const PROGMEM unsigned char beep_wave[1] =\n{\n\t128\n};\n"},
+        {"__flash", Target::Flash, beep, comment + define + "const __flash unsigned char beep_wave[1] =\n{\n\t128\n};\n"},
+        {"signed __flash", Target::Flash, ClipFacts{"beep_wave", 8000, true, 4800},
          "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, signed 8-bit (silence 0) */\n" + define +
-             "const __flash signed char beep_wave[4800] =\n{\n\t0\n};\n"},
-        {"signed firmware", Target::Firmware, signedTool, ClipFacts{"beep_wave", 8000, true, 4800},
+             "const __flash signed char beep_wave[1] =\n{\n\t0\n};\n"},
+        {"signed firmware", Target::Firmware, ClipFacts{"beep_wave", 8000, true, 4800},
          "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, signed 8-bit (silence 0) */\n" + define +
-             "const signed char beep_wave[4800] =\n{\n\t0\n};\n"},
-        {"signed C", Target::C, signedTool, ClipFacts{"beep_wave", 8000, true, 4800}, signedTool},
-        {"0 Hz", Target::Firmware, tool, ClipFacts{"beep_wave", 0, false, 4800},
+             "const signed char beep_wave[1] =\n{\n\t0\n};\n"},
+        {"signed C", Target::C, ClipFacts{"beep_wave", 8000, true, 4800}, signedTool},
+        {"0 Hz", Target::Firmware, ClipFacts{"beep_wave", 0, false, 4800},
          "/* beep_wave: 4,800 samples, length unknown at 0 Hz, unsigned 8-bit (silence 128) */\n"
          "#define beep_wave_rate 0\n" +
              tool},
-        {"seconds rounded half up", Target::Firmware, "const x", ClipFacts{"s_wave", 2000, false, 1},
+        {"seconds rounded half up", Target::Firmware, ClipFacts{"s_wave", 2000, false, 1},
          "/* s_wave: 1 samples, 0.001 s at 2000 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define s_wave_rate 2000\nconst x"},
-        {"seconds rounded down", Target::Firmware, "const x", ClipFacts{"s_wave", 3, false, 1},
+         "#define s_wave_rate 2000\n" + x},
+        {"seconds rounded down", Target::Firmware, ClipFacts{"s_wave", 3, false, 1},
          "/* s_wave: 1 samples, 0.333 s at 3 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define s_wave_rate 3\nconst x"},
-        {"a long clip", Target::Firmware, "const x", ClipFacts{"s_wave", 44100, false, 1234567},
+         "#define s_wave_rate 3\n" + x},
+        {"a long clip", Target::Firmware, ClipFacts{"s_wave", 44100, false, 1234567},
          "/* s_wave: 1,234,567 samples, 27.995 s at 44100 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define s_wave_rate 44100\nconst x"},
-        {"the longest clip", Target::Firmware, "const x", ClipFacts{"s_wave", 1, false, 4294967295u},
+         "#define s_wave_rate 44100\n" + x},
+        {"the longest clip", Target::Firmware, ClipFacts{"s_wave", 1, false, 4294967295u},
          "/* s_wave: 4,294,967,295 samples, 4294967295.000 s at 1 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define s_wave_rate 1\nconst x"},
-        {"comment end in the name", Target::Firmware, "const x", ClipFacts{"a*/b*//c_wave", 1, false, 1},
+         "#define s_wave_rate 1\n" + x},
+        {"comment end in the name", Target::Firmware, ClipFacts{"a*/b*//c_wave", 1, false, 1},
          "/* a* /b* //c_wave: 1 samples, 1.000 s at 1 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define a*/b*//c_wave_rate 1\nconst x"},
-        {"no leading const", Target::Progmem, "int x;", ClipFacts{"s_wave", 1, false, 1},
-         "/* s_wave: 1 samples, 1.000 s at 1 Hz, unsigned 8-bit (silence 128) */\n"
-         "#include <avr/pgmspace.h>\n#define s_wave_rate 1\nint x;"},
+         "#define a*/b*//c_wave_rate 1\nconst unsigned char a*/b*//c_wave[1] =\n{\n\t128\n};\n"},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(targetText(row.target, row.toolText, row.facts), row.expected) << row.name;
+        EXPECT_EQ(render(clipHeader(row.target, row.facts, one)), row.expected) << row.name;
 }
 
 // The conversion hands out the target's text for the clip it converted, at

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "board/adpcm_text.h"
+#include "board/clip_header.h"
 #include "board/texts.h"
 #include "riff_builder.h"
 #include "sound/ima_adpcm.h"
@@ -407,7 +407,7 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
         const ClipFacts facts{
             result.arrayName,    row.clipRate,       false,
             result.adpcmSamples, Encoding::ImaAdpcm, static_cast<std::uint32_t>(bytes.size())};
-        EXPECT_EQ(result.text, adpcmText(Target::Progmem, facts, bytes)) << row.name;
+        EXPECT_EQ(result.text, render(clipHeader(Target::Progmem, facts, bytes))) << row.name;
         EXPECT_EQ(clip.preparedWave, sound::makeAdpcmWaveFile(bytes, result.adpcmSamples, row.clipRate))
             << row.name;
         EXPECT_EQ(clip.preparedName, clip.name + ".wav") << row.name;

@@ -40,7 +40,7 @@ from cliptest import Tally, c_array, chunk, fmt, pattern, pcm8, riff, wave_modul
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 P = "clip2c-board: "
 USAGE = ("usage: clip2c-board [--target c|firmware|progmem|flash] [--encoding pcm8|ima-adpcm] [--name NAME] "
-         "[--rate HZ] [--normalize] [--trim] [--signed] [-o OUTPUT] INPUT\n"
+         "[--rate HZ] [--normalize] [--trim] [--signed] [-o OUTPUT] [--source FILE] INPUT\n"
          "       clip2c-board --bank NAME [options] INPUT...")
 REFUSED, BAD_USAGE = 1, 2
 

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "board/adpcm_text.h"
-
-#include <string_view>
+#include "board/clip_header.h"
 
 #include "board/numbers.h"
-#include "csource/array_source.h"
 #include "sound/ima_adpcm.h"
 
 namespace clip2c::board {
@@ -128,14 +125,6 @@ static inline int16_t clip2c_adpcm_next(struct clip2c_adpcm *d)
 }
 )";
 
-constexpr std::string_view kSteps =
-    "\t7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 19, 21, 23, 25, 28, 31,\n"
-    "\t34, 37, 41, 45, 50, 55, 60, 66, 73, 80, 88, 97, 107, 118, 130, 143,\n"
-    "\t157, 173, 190, 209, 230, 253, 279, 307, 337, 371, 408, 449, 494, 544, 598, 658,\n"
-    "\t724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552, 1707, 1878, 2066, 2272, 2499, 2749, 3024,\n"
-    "\t3327, 3660, 4026, 4428, 4871, 5358, 5894, 6484, 7132, 7845, 8630, 9493, 10442, 11487, 12635, 13899,\n"
-    "\t15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767\n";
-
 }  // namespace
 
 std::string adpcmDecoderText(Target target) {
@@ -159,8 +148,16 @@ std::string adpcmDecoderText(Target target) {
     text.append("#define CLIP2C_ADPCM_POINTER ").append(reader.pointer).append("\n");
     text.append("#define CLIP2C_ADPCM_BYTE(p) ").append(reader.byteAt).append("\n");
     text.append("#define CLIP2C_ADPCM_STEP(i) ").append(reader.stepAt).append("\n");
-    text.append("static const").append(reader.storage).append(" uint16_t clip2c_adpcm_steps[89] = {\n");
-    text.append(kSteps).append("};\n\n").append(kDecoder);
+    CArray steps;
+    steps.isStatic = true;
+    steps.storage = reader.storage;
+    steps.type = "uint16_t";
+    steps.name = "clip2c_adpcm_steps";
+    steps.braceOnOwnLine = false;
+    for (const std::uint16_t step : sound::kAdpcmSteps) steps.items.push_back(decimal(step));
+    const SourceText table = renderArray(steps);
+    if (!table.bytes) return {};
+    text.append(table.bytes.chars(), table.length).append("\n").append(kDecoder);
     text.append("#elif CLIP2C_ADPCM_DECODER != ").append(reader.kind).append("\n");
     text +=
         "#error \"clip2c: ADPCM headers made for different targets share one decoder: make them for one "
@@ -168,27 +165,66 @@ std::string adpcmDecoderText(Target target) {
     return text;
 }
 
-std::string adpcmBody(Target target, const ClipFacts& facts, const std::vector<std::uint8_t>& bytes) {
-    const std::string name(facts.arrayName);
-    std::string text = "#define " + name + "_rate " + decimal(facts.sampleRate) + "\n";
-    text += "#define " + name + "_samples " + decimal(facts.sampleCount) + "\n";
-    text += "#define " + name + "_block_bytes " + decimal(sound::kAdpcmBlockBytes) + "\n";
-    const SourceText array =
-        emitArraySource(name, bytes.data(), static_cast<std::uint32_t>(bytes.size()), false, "");
-    if (!array.bytes) return {};
-    // The array's text begins "const": the target's words go right after it.
-    constexpr std::string_view kConst = "const";
-    const std::string_view declaration(array.bytes.chars(), array.length);
-    text.append(kConst).append(readerFor(target).storage).append(declaration.substr(kConst.size()));
-    return text;
+std::string_view storageWords(Target target) { return readerFor(target).storage; }
+
+std::string factsLine(const ClipFacts& facts) {
+    std::string name;
+    for (std::size_t i = 0; i < facts.arrayName.size(); ++i) {
+        name += facts.arrayName[i];
+        if (facts.arrayName[i] == '*' && i + 1 < facts.arrayName.size() && facts.arrayName[i + 1] == '/') {
+            name += ' ';
+        }
+    }
+    std::string line = name + ": " + grouped(facts.sampleCount) + " samples, ";
+    if (facts.sampleRate == 0) {
+        line += "length unknown at 0 Hz";
+    } else {
+        // Milliseconds rounded half up, in integers: the same digits everywhere.
+        const std::uint64_t millis = (std::uint64_t{facts.sampleCount} * 2000 + facts.sampleRate) /
+                                     (std::uint64_t{facts.sampleRate} * 2);
+        line += withThreeDecimals(millis) + " s at " + decimal(facts.sampleRate) + " Hz";
+    }
+    if (facts.encoding == Encoding::ImaAdpcm) {
+        line += ", IMA ADPCM in " + grouped(facts.byteCount) + (facts.byteCount == 1 ? " byte" : " bytes");
+    } else {
+        line += facts.isSigned ? ", signed 8-bit (silence 0)" : ", unsigned 8-bit (silence 128)";
+    }
+    return line;
 }
 
-std::string adpcmText(Target target, const ClipFacts& facts, const std::vector<std::uint8_t>& bytes) {
-    std::string body = adpcmBody(target, facts, bytes);
-    if (body.empty()) return {};
-    std::string text = "/* " + factsLine(facts) + " */\n";
-    if (target == Target::Progmem) text += "#include <avr/pgmspace.h>\n";
-    return text + adpcmDecoderText(target) + "\n" + body;
+std::string samplePointerType(Target target, bool isSigned) {
+    std::string type = "const" + std::string(target == Target::Flash ? storageWords(target) : "") + " ";
+    if (!isSigned) return type + "unsigned char *";
+    return type + (target == Target::C ? "char *" : "signed char *");
+}
+
+ClipPart clipPart(Target target, const ClipFacts& facts, std::span<const std::uint8_t> bytes, bool withRate) {
+    ClipPart part;
+    const std::string name(facts.arrayName);
+    part.array.storage = storageWords(target);
+    part.array.name = name;
+    part.array.bytes = bytes;
+    part.array.type = "unsigned char";
+    if (facts.encoding == Encoding::ImaAdpcm) {
+        part.defines = {{name + "_rate", decimal(facts.sampleRate)},
+                        {name + "_samples", decimal(facts.sampleCount)},
+                        {name + "_block_bytes", decimal(sound::kAdpcmBlockBytes)}};
+        return part;
+    }
+    if (target != Target::C || withRate) part.defines = {{name + "_rate", decimal(facts.sampleRate)}};
+    part.array.minus128 = facts.isSigned;
+    if (facts.isSigned) part.array.type = target == Target::C ? "char" : "signed char";
+    return part;
+}
+
+Header clipHeader(Target target, const ClipFacts& facts, std::span<const std::uint8_t> bytes, bool withRate) {
+    Header header;
+    const bool adpcm = facts.encoding == Encoding::ImaAdpcm;
+    if (target != Target::C || adpcm) header.comment = {factsLine(facts)};
+    if (target == Target::Progmem) header.includes = {"<avr/pgmspace.h>"};
+    if (adpcm) header.decoder = adpcmDecoderText(target);
+    header.clips = {clipPart(target, facts, bytes, withRate)};
+    return header;
 }
 
 }  // namespace clip2c::board
