@@ -174,7 +174,9 @@ function(_clip2c_generate target function name stem comment)
 endfunction()
 
 function(clip2c_add_clip target clip)
-  _clip2c_parse(clip2c_add_clip 2 clip)
+  # The clip as a list of one, whatever it holds.
+  string(REPLACE ";" "\\;" clip_list "${clip}")
+  _clip2c_parse(clip2c_add_clip 2 clip_list)
   # clip2c-board is always given the name, so that the files' names never
   # depend on the one it would propose. The clip's file name alone tells a
   # raw clip from a WAV file, as in the tools.
