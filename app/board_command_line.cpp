@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "app/board_command_line.h"
 
-#include <algorithm>
-#include <iterator>
+#include <optional>
 #include <string_view>
 #include <utility>
 
-#include "board/names.h"
+#include "app/board_options.h"
 
 namespace clip2c {
 namespace {
@@ -28,83 +27,28 @@ struct ValueSource {
     }
 };
 
-// `text` as a rate: decimal digits only, from 1 to kBoardMaxRate.
-std::optional<std::uint32_t> rateFrom(std::string_view text) {
-    if (text.empty()) return std::nullopt;
-    std::uint64_t rate = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        rate = rate * 10 + static_cast<std::uint64_t>(c - '0');
-        if (rate > kBoardMaxRate) return std::nullopt;
-    }
-    if (rate == 0) return std::nullopt;
-    return static_cast<std::uint32_t>(rate);
-}
-
 bool failWith(BoardParse& parse, BoardUsageError error, std::string value = {}) {
     parse.error = error;
     parse.value = std::move(value);
     return false;
 }
 
-// Sets the option `option`, one that takes a value, to `value`; returns
-// false, with the error set, when the value is wrong.
-bool setValue(std::string_view option, std::string value, BoardParse& parse) {
-    BoardCommandLine& line = parse.line;
-    if (option == "--target") {
-        const std::optional<board::Target> target = board::targetNamed(value);
-        if (!target) return failWith(parse, BoardUsageError::BadTarget, std::move(value));
-        line.target = *target;
-    } else if (option == "--encoding") {
-        const std::optional<board::Encoding> encoding = board::encodingNamed(value);
-        if (!encoding) return failWith(parse, BoardUsageError::BadEncoding, std::move(value));
-        line.encoding = *encoding;
-    } else if (option == "--name") {
-        if (!board::givesIdentifier(value))
-            return failWith(parse, BoardUsageError::BadName, std::move(value));
-        line.name = std::move(value);
-    } else if (option == "--bank") {
-        if (!board::givesIdentifier(value))
-            return failWith(parse, BoardUsageError::BadBankName, std::move(value));
-        line.bank = std::move(value);
-    } else if (option == "--rate") {
-        const std::optional<std::uint32_t> rate = rateFrom(value);
-        if (!rate) return failWith(parse, BoardUsageError::BadRate, std::move(value));
-        line.rate = *rate;
-    } else {
-        if (value.empty()) return failWith(parse, BoardUsageError::EmptyOutput);
-        (option == "--source" ? line.source : line.output) = std::move(value);
-    }
-    return true;
-}
-
 // Takes the option `option` with its value, if any; returns false, with
 // the error set, when it is wrong.
 bool takeOption(std::string_view option, const std::optional<std::string_view>& attached,
                 const ValueSource& source, BoardParse& parse) {
-    BoardCommandLine& line = parse.line;
     parse.option = std::string(option);
-    const std::pair<std::string_view, bool*> flags[] = {
-        {"--normalize", &line.normalize}, {"--trim", &line.trim}, {"--signed", &line.isSigned}};
-    const auto* flag = std::find_if(std::begin(flags), std::end(flags),
-                                    [option](const auto& entry) { return entry.first == option; });
-    const bool asksOnly = option == "--help" || option == "--version";
-    if (flag != std::end(flags) || asksOnly) {
-        if (attached) return failWith(parse, BoardUsageError::UnexpectedValue, std::string(*attached));
-        if (asksOnly) {
-            line.request = option == "--help" ? BoardRequest::Help : BoardRequest::Version;
-        } else {
-            *flag->second = true;
-        }
-        return true;
-    }
-    const bool takesValue = option == "--target" || option == "--encoding" || option == "--name" ||
-                            option == "--rate" || option == "--bank" || option == "--output" ||
-                            option == "-o" || option == "--source";
-    if (!takesValue) return failWith(parse, BoardUsageError::UnknownOption);
+    const BoardOption* known = boardOptionNamed(option);
+    if (known == nullptr) return failWith(parse, BoardUsageError::UnknownOption);
     std::string value;
-    if (!source.take(attached, value)) return failWith(parse, BoardUsageError::MissingValue);
-    return setValue(option, std::move(value), parse);
+    if (known->placeholder.empty()) {
+        if (attached) return failWith(parse, BoardUsageError::UnexpectedValue, std::string(*attached));
+    } else if (!source.take(attached, value)) {
+        return failWith(parse, BoardUsageError::MissingValue);
+    }
+    const BoardUsageError error = known->set(parse.line, value);
+    if (error != BoardUsageError::None) return failWith(parse, error, std::move(value));
+    return true;
 }
 
 // `parse` as reading stopped. A second input is wrong only if no --bank
@@ -149,11 +93,12 @@ BoardParse parseBoardCommandLine(int argc, const char* const* argv) {
                 option = arg.substr(0, equals);
                 attached = arg.substr(equals + 1);
             }
-        } else if (arg.size() > 2 && arg.substr(0, 2) == "-o") {
+        } else if (arg.size() > 2 && boardOptionNamed(arg.substr(0, 2)) != nullptr) {
+            // A short form with its value attached: "-oFILE".
             option = arg.substr(0, 2);
             attached = arg.substr(2);
         }
-        bankGiven = bankGiven || option == "--bank";
+        bankGiven = bankGiven || option == kBankOption;
         const ValueSource source{argc, argv, i};
         if (!takeOption(option, attached, source, parse)) return stop();
         if (parse.line.request != BoardRequest::Run) return stop();

@@ -20,20 +20,22 @@ enum class BoardRequest { Run, Help, Version };
 
 struct BoardCommandLine {
     BoardRequest request = BoardRequest::Run;
-    std::vector<std::string> inputs;  // one without --bank; one or more with it
+    std::vector<std::string> inputs{};  // one without --bank; one or more with it
     // With --bank, every input is a clip of the bank of this name.
-    std::optional<std::string> bank;
-    std::string output;               // empty: "<name>.h" in the input's folder; "<bank>.h" here for a bank
+    std::optional<std::string> bank{};
+    std::string output{};  // empty: "<name>.h" in the input's folder; "<bank>.h" here for a bank
     // Not empty: the definitions go into this source file, and the header
     // (`output`) declares them.
-    std::string source;
-    std::optional<std::string> name;  // none: proposed from the input's name
-    std::uint32_t rate = 0;           // 0: not given
+    std::string source{};
+    std::optional<std::string> name{};  // none: proposed from the input's name
+    std::uint32_t rate = 0;             // 0: not given
     board::Target target = board::Target::C;
     board::Encoding encoding = board::Encoding::Pcm8;
     bool normalize = false;
     bool trim = false;
     bool isSigned = false;
+
+    bool operator==(const BoardCommandLine&) const = default;
 };
 
 // What is wrong with a command line; None for a good one.
@@ -42,12 +44,10 @@ enum class BoardUsageError {
     UnknownOption,    // `option` is no option of the tool
     MissingValue,     // `option` takes a value and is the last argument
     UnexpectedValue,  // `option` takes none, but was given `value` with "="
-    BadTarget,        // `value` names no target
-    BadEncoding,      // `value` names no encoding
+    BadChoice,        // `value` is none of the words `option` takes (--target, --encoding)
     BadRate,          // `value` is no whole number from 1 to kBoardMaxRate
-    BadName,          // `value` gives no C identifier (board::givesIdentifier)
-    BadBankName,      // --bank's `value` gives no C identifier
-    EmptyOutput,      // -o or --source was given an empty name
+    BadIdentifier,    // `value` gives `option` (--name, --bank) no C identifier (board::givesIdentifier)
+    EmptyOutput,      // -o was given an empty name
     EmptyInput,       // an empty argument where the input goes
     NoInput,          // no input file
     SecondInput,      // `value` is a second input file after `option`, the first, without --bank
@@ -61,11 +61,10 @@ struct BoardParse {
     std::string value;   // the value (or the second input) the error is about
 };
 
-// Reads argv[1..argc-1], GNU-style:
-//   --target T, --encoding E, --name N, --rate HZ, --bank NAME, -o/--output FILE, --source FILE take a
-//     value, as the next argument or after "=" ("--rate=8000"); -o also as
-//     "-oFILE";
-//   --normalize, --trim, --signed, --help and --version take none;
+// Reads argv[1..argc-1], GNU-style, by the options of app/board_options.h:
+//   an option that takes a value takes it as the next argument or after "="
+//     ("--rate=8000"); one with a short form also as "-oFILE";
+//   an option given by its whole name only, no abbreviation;
 //   "--" ends the options; "-" and every argument not beginning with "-"
 //   are the inputs: exactly one, or with --bank (anywhere on the line) one
 //   or more.

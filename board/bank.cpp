@@ -174,7 +174,8 @@ std::string accessorText(const BankRequest& request) {
     text += samplesRead(target, request.encoding);
     text += "static inline struct " + entry + " " + bank + "_at(unsigned index)\n{\n";
     if (target == Target::Progmem) {
-        text += "\tstruct " + entry + " clip;\n\tmemcpy_P(&clip, &" + table + "[index], sizeof clip);\n\treturn clip;\n";
+        text += "\tstruct " + entry + " clip;\n\tmemcpy_P(&clip, &" + table +
+                "[index], sizeof clip);\n\treturn clip;\n";
     } else {
         text += "\treturn " + table + "[index];\n";
     }
@@ -333,8 +334,9 @@ BankResult makeBank(const BankRequest& request) {
     bank.fit = bankFit(request.target, facts);
     if (bank.refusal == BankRefusal::None) {
         bank.text = render(bankHeader(request, bank));
-        if (bank.text.empty()) refuse(BankRefusal::ClipRefused, 0, request.files.front().fileName,
-                                      refusalText(static_cast<int>(ClipStatus::OutOfMemory)));
+        if (bank.text.empty())
+            refuse(BankRefusal::ClipRefused, 0, request.files.front().fileName,
+                   refusalText(static_cast<int>(ClipStatus::OutOfMemory)));
     }
     return bank;
 }
@@ -345,9 +347,11 @@ Header bankHeader(const BankRequest& request, const BankResult& bank) {
     const std::string upperBank = upperAscii(name);
     const bool adpcm = request.encoding == Encoding::ImaAdpcm;
     Header header;
-    header.comment = {name + ": " + grouped(bank.clips.size()) + (bank.clips.size() == 1 ? " clip, " : " clips, ") +
-                      grouped(bank.sampleCount) + (bank.sampleCount == 1 ? " sample in all" : " samples in all")};
-    for (const BoardClip& clip : bank.clips) header.comment.push_back(factsLine(factsOf(clip, request.isSigned)));
+    header.comment = {name + ": " + grouped(bank.clips.size()) +
+                      (bank.clips.size() == 1 ? " clip, " : " clips, ") + grouped(bank.sampleCount) +
+                      (bank.sampleCount == 1 ? " sample in all" : " samples in all")};
+    for (const BoardClip& clip : bank.clips)
+        header.comment.push_back(factsLine(factsOf(clip, request.isSigned)));
     header.guard = upperBank + "_BANK_H";
     if (target == Target::Progmem) header.includes = {"<avr/pgmspace.h>"};
     if (adpcm) header.decoder = adpcmDecoderText(target);
@@ -361,7 +365,8 @@ Header bankHeader(const BankRequest& request, const BankResult& bank) {
     part.enumerators.push_back(upperBank + "_COUNT");
     part.fields = {samplePointerType(target, request.isSigned && !adpcm) + "data"};
     if (adpcm) {
-        part.fields.insert(part.fields.end(), {"unsigned long bytes", "unsigned long samples", "unsigned long rate"});
+        part.fields.insert(part.fields.end(),
+                           {"unsigned long bytes", "unsigned long samples", "unsigned long rate"});
     } else {
         part.fields.insert(part.fields.end(), {"unsigned long length", "unsigned long rate"});
     }

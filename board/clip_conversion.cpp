@@ -1,33 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "board/clip_conversion.h"
 
-#include <algorithm>
-
 #include "board/clip_header.h"
 #include "board/header.h"
-#include "input/byte_order.h"
+#include "input/riff.h"
 #include "input/wave.h"
 
 namespace clip2c::board {
-namespace {
-
-bool startsWith(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t offset, std::string_view id) {
-    return length >= offset + id.size() && std::equal(id.begin(), id.end(), bytes + offset);
-}
-
-}  // namespace
-
 // The target and the rate come as each door passes them, named at the one
 // call.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const std::string& name,
                        bool isSigned, Target target, std::uint32_t chosenRate) {
-    constexpr std::uint32_t kDataId = 0x61746164;  // "data"
     ClipResult result;
     result.target = target;
     // What the bytes are, read before any check, so that every outcome can
     // say it.
-    result.isRiffWave = startsWith(bytes, length, 0, "RIFF") && startsWith(bytes, length, 8, "WAVE");
+    result.isRiffWave = riff::isRiffWave(bytes, length);
     const Conversion conversion = convertBytes(name, bytes, length);
     const WaveInfo& info = conversion.wave;
     result.sourceChannels = info.channels;
@@ -40,8 +29,8 @@ ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const st
     result.sampleRate = isWave ? info.sampleRate : chosenRate;
     if (isWave) {
         std::uint64_t available = 0;
-        if (const std::uint8_t* data = findLastChunk(kDataId, bytes, length, available)) {
-            result.dataPromised = readU32le(data + 4);
+        if (const std::uint8_t* data = findLastChunk(riff::kDataId, bytes, length, available)) {
+            result.dataPromised = riff::readU32le(data + 4);
             result.dataHeld = info.dataSize;
         }
     }

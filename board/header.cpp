@@ -72,14 +72,16 @@ std::string render(const Header& header) {
     return text;
 }
 
-SplitHeader renderSplit(const Header& header, std::string_view headerName, std::string_view sourceName,
-                        std::string_view madeFrom, std::string_view fallbackGuard) {
+SplitHeader renderSplit(const Header& header, const SplitNames& names) {
+    const std::string& headerName = names.headerName;
+    const std::string& sourceName = names.sourceName;
+    const std::string& madeFrom = names.madeFrom;
     SplitHeader split;
     std::string& h = split.declarations;
     h = "/* Made by clip2c-board from ";
     h.append(madeFrom).append(": the declarations of what ").append(sourceName).append(" defines. */\n");
     h += commentText(header.comment);
-    h += guardOpening(header.guard.empty() ? fallbackGuard : std::string_view(header.guard));
+    h += guardOpening(header.guard.empty() ? names.guard : header.guard);
     h += includesText(header);
     h += header.decoder;
     h += "\n";

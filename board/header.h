@@ -52,17 +52,24 @@ struct Header {
 // part in a bank. Empty when memory runs out.
 std::string render(const Header& header);
 
+// The names a split header's two files give each other.
+struct SplitNames {
+    std::string headerName;  // the header's file name, as the source includes it
+    std::string sourceName;  // the source's file name
+    std::string madeFrom;    // the input files, as the comments name them
+    std::string guard;       // the include guard when the header has none of its own
+};
+
 // The header split in two: `declarations`, the header proper, which keeps
 // all but the definitions and declares every array `extern` with its length
 // (so that sizeof works as with the whole header) with C linkage in C++, in
-// an include guard (the header's own, else `fallbackGuard`); and
-// `definitions`, a source file that includes the header as `headerName`
-// and defines the arrays. Both begin with a comment naming `madeFrom`.
+// an include guard; and `definitions`, a source file that includes the
+// header and defines the arrays. Both begin with a comment naming the
+// inputs. Empty when memory runs out.
 struct SplitHeader {
     std::string declarations;
     std::string definitions;
 };
-SplitHeader renderSplit(const Header& header, std::string_view headerName, std::string_view sourceName,
-                        std::string_view madeFrom, std::string_view fallbackGuard);
+SplitHeader renderSplit(const Header& header, const SplitNames& names);
 
 }  // namespace clip2c::board

@@ -8,6 +8,9 @@
 #include "board/names.h"
 #include "board/numbers.h"
 #include "board/texts.h"
+#include "csource/array_source.h"
+#include "csource/conversion.h"
+#include "input/riff.h"
 #include "sound/ima_adpcm.h"
 
 namespace clip2c::board {
@@ -37,7 +40,7 @@ std::string containerName(const std::uint8_t* bytes, std::uint32_t length, const
     if (startsWith(bytes, length, "ID3") || (length >= 2 && bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0)) {
         return "MP3";
     }
-    if (startsWith(bytes, length, "RIFF")) return "WAV";
+    if (length >= 4 && riff::readU32le(bytes) == riff::kRiffId) return "WAV";
     const std::size_t dot = fileName.rfind('.');
     std::string extension = dot == std::string::npos ? "" : fileName.substr(dot + 1);
     const bool plain = !extension.empty() && extension.size() <= 5 &&
@@ -58,27 +61,43 @@ void describePrepare(BoardClip& clip, const ClipRequest& request, std::string_vi
     if (request.options.trim) clip.what += ", trimmed";
 }
 
-// Converts the prepared WAV file `wave` into `clip` under "<name>.wav", so
-// that the tool, given that file, writes this very text.
-void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std::uint8_t> wave) {
+// Makes the prepared 8-bit samples into `clip` at clip.prepareRate, as the
+// tool converts them held in a WAV file called "<name>.wav" (the
+// download, preparedWave, which the tool turns into this very text).
+void finishPrepared(BoardClip& clip, const ClipRequest& request, std::vector<std::uint8_t> samples) {
     clip.preparedName = clip.name + ".wav";
+    ClipResult& result = clip.result;
+    result = ClipResult{};
+    result.target = request.target;
     // No file is made of a clip too long for a WAV file's 32-bit sizes,
     // which no memory would hold as text either.
-    if (wave.empty()) {
-        clip.result.status = ClipStatus::OutOfMemory;
-    } else {
-        clip.result = convertClip(wave.data(), static_cast<std::uint32_t>(wave.size()), clip.preparedName,
-                                  request.isSigned, request.target, clip.prepareRate);
+    clip.preparedWave = sound::makeWaveFile(samples, clip.prepareRate);
+    if (!clip.preparedWave.empty()) {
+        const auto count = static_cast<std::uint32_t>(samples.size());
+        result.isRiffWave = true;
+        result.sourceChannels = 1;
+        result.sourceBits = 8;
+        result.sourceRate = clip.prepareRate;
+        result.sampleRate = clip.prepareRate;
+        result.dataPromised = count;
+        result.dataHeld = count;
+        result.outputName = deriveOutputPath(clip.preparedName, ".wav");
+        result.arrayName = deriveArrayName(clip.preparedName, ".wav") + "_wave";
+        const ClipFacts facts{result.arrayName, result.sampleRate, request.isSigned, count};
+        result.text = render(clipHeader(request.target, facts, samples));
+        result.samples = std::move(samples);
+        result.fit = fitFor(request.target, count, result.sampleRate);
     }
-    clip.preparedWave = std::move(wave);
-    clip.status = clip.result.status;
+    result.status = result.text.empty() ? ClipStatus::OutOfMemory : ClipStatus::Converted;
+    if (result.status == ClipStatus::OutOfMemory) result.arrayName.clear();
+    clip.status = result.status;
     if (clip.status != ClipStatus::Converted) {
         clip.outcome = ClipOutcome::Refused;
         return;
     }
     clip.outcome = ClipOutcome::Made;
     if (request.options.trim && clip.result.samples.empty())
-        clip.notes.push_back(fillNote("trimmed-to-nothing"));
+        clip.notes.push_back(fillNote(Notice::TrimmedToNothing));
     describePrepare(clip, request, "8-bit mono");
 }
 
@@ -123,7 +142,7 @@ void finishAdpcm(BoardClip& clip, const ClipRequest& request, const std::vector<
         return;
     }
     clip.outcome = ClipOutcome::Made;
-    if (request.options.trim && samples.empty()) clip.notes.push_back(fillNote("trimmed-to-nothing"));
+    if (request.options.trim && samples.empty()) clip.notes.push_back(fillNote(Notice::TrimmedToNothing));
     describePrepare(clip, request, "IMA ADPCM mono");
 }
 
@@ -144,8 +163,8 @@ void makeAdpcmClip(BoardClip& clip, const ClipRequest& request, std::uint32_t ra
     const bool otherRate = request.rate != 0 && asIs.sampleRate != request.rate;
     const bool keepsOwn = asIs.status == ClipStatus::Converted && !(request.forcePrepare && otherRate);
     if (keepsOwn && otherRate) {
-        clip.notes.push_back(
-            fillNote("rate-kept", {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
+        clip.notes.push_back(fillNote(
+            Notice::RateKept, {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
         clip.rateOffer = true;
         clip.rateKept = asIs.sampleRate;
     }
@@ -169,7 +188,7 @@ void chooseName(BoardClip& clip, const ClipRequest& request) {
         clip.name = *request.name;
         if (!givesIdentifier(clip.name)) {
             clip.notes.push_back(
-                fillNote("name-not-identifier", {{"array", clip.name + std::string(suffix)}}));
+                fillNote(Notice::NameNotIdentifier, {{"array", clip.name + std::string(suffix)}}));
         }
         return;
     }
@@ -177,7 +196,7 @@ void chooseName(BoardClip& clip, const ClipRequest& request) {
     clip.name = proposeName(base);
     if (clip.name != base) {
         clip.notes.push_back(
-            fillNote("name-proposed", {{"file", base}, {"array", clip.name + std::string(suffix)}}));
+            fillNote(Notice::NameProposed, {{"file", base}, {"array", clip.name + std::string(suffix)}}));
     }
 }
 
@@ -192,7 +211,7 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     const ClipResult& asIs = clip.asIs;
     if (asIs.dataHeld < asIs.dataPromised) {
         clip.notes.push_back(fillNote(
-            "cut-short", {{"held", grouped(asIs.dataHeld)}, {"promised", grouped(asIs.dataPromised)}}));
+            Notice::CutShort, {{"held", grouped(asIs.dataHeld)}, {"promised", grouped(asIs.dataPromised)}}));
     }
     const bool preparable = asIs.status == ClipStatus::Converted || asIs.status == ClipStatus::NotRawOrWav ||
                             asIs.status == ClipStatus::NotMono || asIs.status == ClipStatus::NotEightBit;
@@ -206,7 +225,7 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     if (asIs.status == ClipStatus::Converted && !asksMore && !(request.forcePrepare && otherRate)) {
         if (otherRate) {
             clip.notes.push_back(fillNote(
-                "rate-kept", {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
+                Notice::RateKept, {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
             clip.rateOffer = true;
             clip.rateKept = asIs.sampleRate;
         }
@@ -221,13 +240,13 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
         return clip;
     }
     if (!preparable) {
-        if (asIs.status == ClipStatus::Unreadable) clip.notes.push_back(fillNote("empty"));
+        if (asIs.status == ClipStatus::Unreadable) clip.notes.push_back(fillNote(Notice::Empty));
         clip.outcome = ClipOutcome::Refused;
         clip.status = asIs.status;
         return clip;
     }
     if (asIs.status == ClipStatus::Converted && asksMore)
-        clip.notes.push_back(fillNote("prepared-on-request"));
+        clip.notes.push_back(fillNote(Notice::PreparedOnRequest));
 
     // A raw clip or a PCM WAV file is the engine's alone, exact at every
     // width and resampled by it at any rate; everything else needs a decoder.
@@ -235,16 +254,18 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     if (asIs.isRaw) {
         clip.prepareRate = rawRate;
         clip.source = "raw 8-bit";
-        finishPrepared(clip, request, sound::prepareRawFile(bytes, length, rawRate, request.options));
+        finishPrepared(clip, request, sound::prepareRawEight(bytes, length, request.options));
         return clip;
     }
     clip.prepareRate = request.rate != 0 ? request.rate : asIs.sourceRate;
-    std::vector<std::uint8_t> wave;
+    std::optional<std::vector<std::uint8_t>> samples;
     if (clip.prepareRate != 0)
-        wave = sound::prepareWaveFile(bytes, length, clip.prepareRate, request.options);
-    if (!wave.empty()) {
+        samples = sound::prepareWaveEight(bytes, length, clip.prepareRate, request.options);
+    // A clip too long for a WAV file is left to the decoder, which says so.
+    if (samples && samples->size() > sound::kWaveDataLimit) samples.reset();
+    if (samples) {
         clip.source = describeWave(asIs);
-        finishPrepared(clip, request, std::move(wave));
+        finishPrepared(clip, request, std::move(*samples));
         return clip;
     }
     handOver(clip, request, bytes, length);
@@ -261,9 +282,7 @@ BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, co
         finishAdpcm(clip, request, sound::mixToSixteen(planar, channelCount, frames, request.options));
         return clip;
     }
-    const std::vector<std::uint8_t> samples =
-        sound::mixToEightBit(planar, channelCount, frames, request.options);
-    finishPrepared(clip, request, sound::makeWaveFile(samples, clip.prepareRate));
+    finishPrepared(clip, request, sound::mixToEightBit(planar, channelCount, frames, request.options));
     return clip;
 }
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "csource/conversion.h"
 #include "csource/array_source.h"
+#include "csource/conversion.h"
 
 namespace clip2c::board {
 namespace {

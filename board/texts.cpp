@@ -39,18 +39,24 @@ constexpr StatusText kStatusTexts[] = {
 
 // The curly quotes are written as their UTF-8 bytes, so that the text is
 // the same whatever a compiler takes the source's encoding to be.
-constexpr std::string_view kNotices[][2] = {
-    {"name-proposed", "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not "
+struct NoticeText {
+    Notice notice;
+    std::string_view key;  // the page's name for it
+    std::string_view text;
+};
+
+constexpr NoticeText kNotices[] = {
+    {Notice::NameProposed, "name-proposed", "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not "
                       "compile; it is named {array} instead. Choose another name to change it."},
-    {"rate-kept", "This WAV keeps its own rate, {fileRate} Hz: the chosen {rate} Hz applies to raw and "
+    {Notice::RateKept, "rate-kept", "This WAV keeps its own rate, {fileRate} Hz: the chosen {rate} Hz applies to raw and "
                   "prepared clips."},
-    {"rate-offer", "Prepare it at {rate} Hz"},
-    {"cut-short", "cut short: {held} of {promised} bytes"},
-    {"not-wav", "not a WAV file"},
-    {"empty", "The file is empty: there are no samples to convert."},
-    {"prepared-on-request", "Prepared because normalize or trim was asked for; without both it converts as it is."},
-    {"trimmed-to-nothing", "Trim left no samples: the clip is all silence."},
-    {"name-not-identifier", "{array} is not a C identifier: this text will not compile."},
+    {Notice::RateOffer, "rate-offer", "Prepare it at {rate} Hz"},
+    {Notice::CutShort, "cut-short", "cut short: {held} of {promised} bytes"},
+    {Notice::NotWav, "not-wav", "not a WAV file"},
+    {Notice::Empty, "empty", "The file is empty: there are no samples to convert."},
+    {Notice::PreparedOnRequest, "prepared-on-request", "Prepared because normalize or trim was asked for; without both it converts as it is."},
+    {Notice::TrimmedToNothing, "trimmed-to-nothing", "Trim left no samples: the clip is all silence."},
+    {Notice::NameNotIdentifier, "name-not-identifier", "{array} is not a C identifier: this text will not compile."},
 };
 // clang-format on
 
@@ -79,10 +85,10 @@ std::string buildTextsJson() {
         json += '}';
     });
     json += "],\"notices\":";
-    list('{', kNotices, [&json](const auto& notice) {
-        appendJsonString(json, notice[0]);
+    list('{', kNotices, [&json](const NoticeText& notice) {
+        appendJsonString(json, notice.key);
         json += ':';
-        appendJsonString(json, notice[1]);
+        appendJsonString(json, notice.text);
     });
     // The figures behind the fit, for whoever wants to say them.
     const std::pair<std::string_view, std::uint32_t> limits[] = {
@@ -101,12 +107,12 @@ std::string buildTextsJson() {
 
 }  // namespace
 
-std::string fillNote(std::string_view key,
+std::string fillNote(Notice key,
                      std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
     const auto* notice = std::find_if(std::begin(kNotices), std::end(kNotices),
-                                      [&](const auto& entry) { return entry[0] == key; });
+                                      [&](const NoticeText& entry) { return entry.notice == key; });
     if (notice == std::end(kNotices)) return {};
-    const std::string_view pattern = (*notice)[1];
+    const std::string_view pattern = notice->text;
     std::string text;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const std::size_t close = pattern[i] == '{' ? pattern.find('}', i) : std::string_view::npos;

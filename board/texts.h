@@ -10,10 +10,22 @@
 
 namespace clip2c::board {
 
-// The note `key` of the texts table with each {placeholder} filled from
-// `values` (name, value); a placeholder without a value stays as written.
-// Empty for an unknown key.
-std::string fillNote(std::string_view key,
+// The notes said about a clip, and the words of the page beside them.
+enum class Notice {
+    NameProposed,       // {file}, {array}: the file's name gives no identifier
+    RateKept,           // {fileRate}, {rate}: a WAV file kept its own rate
+    RateOffer,          // {rate}: the page's offer to prepare it at the chosen rate
+    CutShort,           // {held}, {promised}: the data chunk is cut short
+    NotWav,             // the bytes are no WAV file
+    Empty,              // the file is empty
+    PreparedOnRequest,  // prepared for normalize or trim
+    TrimmedToNothing,   // trim left no samples
+    NameNotIdentifier,  // {array}: the chosen name gives no identifier
+};
+
+// The text of `notice` with each {placeholder} filled from `values` (name,
+// value); a placeholder without a value stays as written.
+std::string fillNote(Notice notice,
                      std::initializer_list<std::pair<std::string_view, std::string_view>> values = {});
 
 // The page's texts as one JSON object, built once:

@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "input/wave.h"
 
-#include "input/byte_order.h"
+#include "input/riff.h"
 
 namespace clip2c {
 namespace {
-
-constexpr std::uint32_t kWaveTag = 0x45564157;  // "WAVE"
-constexpr std::uint32_t kFmtId = 0x20746D66;    // "fmt "
-constexpr std::uint32_t kDataId = 0x61746164;   // "data"
 
 constexpr std::uint64_t kRiffHeaderSize = 12;
 constexpr std::uint64_t kChunkHeaderSize = 8;
@@ -17,9 +13,9 @@ constexpr std::uint64_t kChunkHeaderSize = 8;
 constexpr std::uint64_t kFmtFieldsEnd = 22;
 
 void readFmtChunk(const std::uint8_t* chunk, WaveInfo& info) {
-    info.channels = readU16le(chunk + 10);
-    info.sampleRate = readU32le(chunk + 12);
-    info.blockAlign = readU16le(chunk + 20);
+    info.channels = riff::readU16le(chunk + 10);
+    info.sampleRate = riff::readU32le(chunk + 12);
+    info.blockAlign = riff::readU16le(chunk + 20);
     // A channel count of 0 is rejected by the caller; it gets no division.
     info.bitsPerSample = info.channels == 0 ? 0 : info.blockAlign / info.channels * 8;
 }
@@ -32,7 +28,7 @@ void readFmtChunk(const std::uint8_t* chunk, WaveInfo& info) {
 // wrap them; every position the loop holds is at most `length`.
 template <typename Visit>
 void walkChunks(const std::uint8_t* image, std::size_t length, Visit visit) {
-    const std::uint32_t limit = readU32le(image + 4) + 8u;
+    const std::uint32_t limit = riff::readU32le(image + 4) + 8u;
     std::uint64_t position = kRiffHeaderSize;
     while (position < limit) {
         const std::uint64_t remaining = length - position;
@@ -42,7 +38,7 @@ void walkChunks(const std::uint8_t* image, std::size_t length, Visit visit) {
         visit(chunk, remaining);
         // An odd-sized body is followed by a pad byte that keeps the next
         // chunk at an even offset.
-        const std::uint32_t bodySize = readU32le(chunk + 4);
+        const std::uint32_t bodySize = riff::readU32le(chunk + 4);
         const std::uint64_t next = position + kChunkHeaderSize + bodySize + (bodySize & 1u);
         if (next > length) break;
         position = next;
@@ -50,7 +46,7 @@ void walkChunks(const std::uint8_t* image, std::size_t length, Visit visit) {
 }
 
 bool isWave(const std::uint8_t* image, std::size_t length) {
-    return length >= kRiffHeaderSize && readU32le(image + 8) == kWaveTag;
+    return length >= kRiffHeaderSize && riff::readU32le(image + 8) == riff::kWaveId;
 }
 
 }  // namespace
@@ -59,15 +55,15 @@ void parseWave(const std::uint8_t* image, std::size_t length, WaveInfo& info) {
     if (!isWave(image, length)) return;
     info.image = image;
     walkChunks(image, length, [&](const std::uint8_t* chunk, std::uint64_t remaining) {
-        const std::uint32_t id = readU32le(chunk);
-        if (id == kFmtId) {
+        const std::uint32_t id = riff::readU32le(chunk);
+        if (id == riff::kFmtId) {
             // The fields are read at fixed offsets whatever size the chunk
             // declares; a chunk cut off before them gives nothing.
             if (remaining >= kFmtFieldsEnd) readFmtChunk(chunk, info);
-        } else if (id == kDataId) {
+        } else if (id == riff::kDataId) {
             // A file cut short, or one written while streaming with a size
             // of 0xFFFFFFFF, declares more than it holds: take what is there.
-            const std::uint32_t bodySize = readU32le(chunk + 4);
+            const std::uint32_t bodySize = riff::readU32le(chunk + 4);
             const std::uint64_t held = remaining - kChunkHeaderSize;
             info.data = chunk + kChunkHeaderSize;
             info.dataSize = bodySize <= held ? bodySize : static_cast<std::uint32_t>(held);
@@ -80,7 +76,7 @@ const std::uint8_t* findLastChunk(std::uint32_t id, const std::uint8_t* image, s
     const std::uint8_t* found = nullptr;
     if (!isWave(image, length)) return found;
     walkChunks(image, length, [&](const std::uint8_t* chunk, std::uint64_t remaining) {
-        if (readU32le(chunk) != id) return;
+        if (riff::readU32le(chunk) != id) return;
         found = chunk;
         available = remaining;
     });

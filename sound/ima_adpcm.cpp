@@ -7,7 +7,7 @@
 #include <limits>
 #include <string_view>
 
-#include "sound/riff_writer.h"
+#include "input/riff.h"
 
 namespace clip2c::sound {
 namespace {
@@ -293,7 +293,6 @@ std::vector<std::int16_t> decodeAdpcm(const std::uint8_t* bytes, std::size_t len
 
 std::vector<std::uint8_t> makeAdpcmWaveFile(const std::vector<std::uint8_t>& data, std::uint32_t sampleCount,
                                             std::uint32_t sampleRate) {
-    constexpr std::uint32_t kImaAdpcm = 0x11;
     constexpr std::uint32_t kFmtBodySize = 20;
     constexpr std::uint32_t kFactBodySize = 4;
     constexpr std::uint32_t kOverhead = 4 + (8 + kFmtBodySize) + (8 + kFactBodySize) + 8 + 1;
@@ -305,24 +304,24 @@ std::vector<std::uint8_t> makeAdpcmWaveFile(const std::vector<std::uint8_t>& dat
         (std::uint64_t{sampleRate} * kAdpcmBlockBytes + kAdpcmBlockSamples / 2) / kAdpcmBlockSamples);
     std::vector<std::uint8_t> file;
     file.reserve(kOverhead + dataSize + pad);
-    putId(file, "RIFF");
-    putU32le(file, kOverhead - 1 + dataSize + pad);
-    putId(file, "WAVE");
-    putId(file, "fmt ");
-    putU32le(file, kFmtBodySize);
-    putU16le(file, kImaAdpcm);
-    putU16le(file, 1);  // channels
-    putU32le(file, sampleRate);
-    putU32le(file, byteRate);
-    putU16le(file, kAdpcmBlockBytes);  // block align
-    putU16le(file, 4);                 // bits per sample
-    putU16le(file, 2);                 // the extra bytes that follow
-    putU16le(file, kAdpcmBlockSamples);
-    putId(file, "fact");
-    putU32le(file, kFactBodySize);
-    putU32le(file, sampleCount);
-    putId(file, "data");
-    putU32le(file, dataSize);
+    riff::putU32le(file, riff::kRiffId);
+    riff::putU32le(file, kOverhead - 1 + dataSize + pad);
+    riff::putU32le(file, riff::kWaveId);
+    riff::putU32le(file, riff::kFmtId);
+    riff::putU32le(file, kFmtBodySize);
+    riff::putU16le(file, riff::kImaAdpcmTag);
+    riff::putU16le(file, 1);  // channels
+    riff::putU32le(file, sampleRate);
+    riff::putU32le(file, byteRate);
+    riff::putU16le(file, kAdpcmBlockBytes);  // block align
+    riff::putU16le(file, 4);                 // bits per sample
+    riff::putU16le(file, 2);                 // the extra bytes that follow
+    riff::putU16le(file, kAdpcmBlockSamples);
+    riff::putU32le(file, riff::kFactId);
+    riff::putU32le(file, kFactBodySize);
+    riff::putU32le(file, sampleCount);
+    riff::putU32le(file, riff::kDataId);
+    riff::putU32le(file, dataSize);
     file.insert(file.end(), data.begin(), data.end());
     if (pad != 0) file.push_back(0);
     return file;

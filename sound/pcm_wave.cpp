@@ -3,29 +3,24 @@
 
 #include <cstring>
 
-#include "input/byte_order.h"
+#include "input/riff.h"
 #include "input/wave.h"
 
 namespace clip2c::sound {
 namespace {
 
-constexpr std::uint32_t kPcm = 1;
-constexpr std::uint32_t kFloat = 3;
-
 // The format tag of the last "fmt " chunk that the chunk walk reaches (for
 // an extensible one, its subformat's), 0 when there is none or it is cut
 // off before the tag.
 std::uint32_t formatTag(const std::uint8_t* bytes, std::uint32_t length) {
-    constexpr std::uint32_t kFmtId = 0x20746D66;  // "fmt "
-    constexpr std::uint16_t kExtensible = 0xFFFE;
     constexpr std::uint64_t kTagEnd = 8 + 2;
     constexpr std::uint64_t kSubformatEnd = 8 + 24 + 2;  // the GUID's first two bytes hold the tag
     std::uint64_t available = 0;
-    const std::uint8_t* fmt = findLastChunk(kFmtId, bytes, length, available);
+    const std::uint8_t* fmt = findLastChunk(riff::kFmtId, bytes, length, available);
     if (fmt == nullptr || available < kTagEnd) return 0;
-    const std::uint32_t tag = readU16le(fmt + 8);
-    if (tag != kExtensible) return tag;
-    return available >= kSubformatEnd ? readU16le(fmt + 32) : 0;
+    const std::uint32_t tag = riff::readU16le(fmt + 8);
+    if (tag != riff::kExtensibleTag) return tag;
+    return available >= kSubformatEnd ? riff::readU16le(fmt + 32) : 0;
 }
 
 // One sample of `width` bytes at `p` as a decoder gives it, nominally -1 to 1.
@@ -33,12 +28,13 @@ double decodeSample(const std::uint8_t* p, std::uint32_t width, bool isFloat) {
     if (isFloat) {
         // Copied, not cast: this library has no std::bit_cast.
         if (width == 4) {
-            const std::uint32_t word = readU32le(p);
+            const std::uint32_t word = riff::readU32le(p);
             float value = 0;
             std::memcpy(&value, &word, sizeof value);
             return value;
         }
-        const std::uint64_t word = std::uint64_t{readU32le(p)} | (std::uint64_t{readU32le(p + 4)} << 32);
+        const std::uint64_t word =
+            std::uint64_t{riff::readU32le(p)} | (std::uint64_t{riff::readU32le(p + 4)} << 32);
         double value = 0;
         std::memcpy(&value, &word, sizeof value);
         return value;
@@ -64,8 +60,8 @@ PcmWave readPcmWave(const std::uint8_t* bytes, std::uint32_t length) {
     if (info.channels == 0 || info.data == nullptr) return wave;
     if (info.blockAlign == 0 || info.blockAlign % info.channels != 0) return wave;
     wave.width = info.blockAlign / info.channels;
-    wave.isFloat = wave.formatTag == kFloat;
-    const bool pcm = wave.formatTag == kPcm && wave.width >= 1 && wave.width <= 4;
+    wave.isFloat = wave.formatTag == riff::kFloatTag;
+    const bool pcm = wave.formatTag == riff::kPcmTag && wave.width >= 1 && wave.width <= 4;
     const bool ieee = wave.isFloat && (wave.width == 4 || wave.width == 8);
     if (!pcm && !ieee) return wave;
     wave.readable = true;
@@ -100,8 +96,8 @@ std::vector<float> monoSamples(const PcmWave& wave) {
     if (!wave.isFloat && wave.width == 2 && wave.channels <= 2) {
         const std::uint8_t* p = wave.data;
         for (std::uint32_t i = 0; i < wave.frames; ++i, p += wave.blockAlign) {
-            double sum = static_cast<std::int16_t>(readU16le(p)) / 32768.0;
-            if (wave.channels == 2) sum += static_cast<std::int16_t>(readU16le(p + 2)) / 32768.0;
+            double sum = static_cast<std::int16_t>(riff::readU16le(p)) / 32768.0;
+            if (wave.channels == 2) sum += static_cast<std::int16_t>(riff::readU16le(p + 2)) / 32768.0;
             store(i, sum / wave.channels);
         }
         return mono;

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string_view>
 
+#include "input/riff.h"
 #include "sound/pcm_wave.h"
 #include "sound/resample.h"
-#include "sound/riff_writer.h"
 
 namespace clip2c::sound {
 namespace {
@@ -86,26 +86,25 @@ double meanAt(const float* planar, std::uint32_t channelCount, std::uint32_t fra
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> monoWaveFile(const std::uint8_t* data, std::size_t size, std::uint32_t sampleRate,
                                        std::uint32_t bytesPerSample) {
-    constexpr std::uint32_t kPcm = 1;
     constexpr std::uint32_t kFmtBodySize = 16;
-    if (size > UINT32_MAX - 64) return {};
+    if (size > kWaveDataLimit) return {};
     const auto dataSize = static_cast<std::uint32_t>(size);
     const std::uint32_t pad = dataSize & 1u;
     std::vector<std::uint8_t> file;
     file.reserve(44 + size + pad);
-    putId(file, "RIFF");
-    putU32le(file, 4 + (8 + kFmtBodySize) + (8 + dataSize + pad));
-    putId(file, "WAVE");
-    putId(file, "fmt ");
-    putU32le(file, kFmtBodySize);
-    putU16le(file, kPcm);
-    putU16le(file, 1);                            // channels
-    putU32le(file, sampleRate);                   // sample rate
-    putU32le(file, sampleRate * bytesPerSample);  // byte rate
-    putU16le(file, bytesPerSample);               // block align
-    putU16le(file, 8 * bytesPerSample);           // bits per sample
-    putId(file, "data");
-    putU32le(file, dataSize);
+    riff::putU32le(file, riff::kRiffId);
+    riff::putU32le(file, 4 + (8 + kFmtBodySize) + (8 + dataSize + pad));
+    riff::putU32le(file, riff::kWaveId);
+    riff::putU32le(file, riff::kFmtId);
+    riff::putU32le(file, kFmtBodySize);
+    riff::putU16le(file, riff::kPcmTag);
+    riff::putU16le(file, 1);                            // channels
+    riff::putU32le(file, sampleRate);                   // sample rate
+    riff::putU32le(file, sampleRate * bytesPerSample);  // byte rate
+    riff::putU16le(file, bytesPerSample);               // block align
+    riff::putU16le(file, 8 * bytesPerSample);           // bits per sample
+    riff::putU32le(file, riff::kDataId);
+    riff::putU32le(file, dataSize);
     file.insert(file.end(), data, data + size);
     if (pad != 0) file.push_back(0);
     return file;
@@ -150,10 +149,10 @@ std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
 
 std::vector<std::uint8_t> makeSixteenBitWaveFile(const std::vector<std::int16_t>& samples,
                                                  std::uint32_t sampleRate) {
-    if (samples.size() > (UINT32_MAX - 64) / 2) return {};
+    if (samples.size() > kWaveDataLimit / 2) return {};
     std::vector<std::uint8_t> data;
     data.reserve(samples.size() * 2);
-    for (const std::int16_t sample : samples) putU16le(data, static_cast<std::uint16_t>(sample));
+    for (const std::int16_t sample : samples) riff::putU16le(data, static_cast<std::uint16_t>(sample));
     return monoWaveFile(data.data(), data.size(), sampleRate, 2);
 }
 
@@ -162,12 +161,24 @@ std::vector<std::uint8_t> makeSixteenBitWaveFile(const std::vector<std::int16_t>
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
                                           std::uint32_t sampleRate, PrepareOptions options) {
-    const PcmWave wave = readPcmWave(bytes, length);
-    if (!wave.readable) return {};
     const std::optional<std::vector<std::uint8_t>> samples =
-        prepareWave<std::uint8_t>(wave, sampleRate, options);
+        prepareWaveEight(bytes, length, sampleRate, options);
     if (!samples) return {};
     return makeWaveFile(*samples, sampleRate);
+}
+
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+std::optional<std::vector<std::uint8_t>> prepareWaveEight(const std::uint8_t* bytes, std::uint32_t length,
+                                                          std::uint32_t sampleRate, PrepareOptions options) {
+    const PcmWave wave = readPcmWave(bytes, length);
+    if (!wave.readable) return std::nullopt;
+    return prepareWave<std::uint8_t>(wave, sampleRate, options);
+}
+
+std::vector<std::uint8_t> prepareRawEight(const std::uint8_t* bytes, std::uint32_t length,
+                                          PrepareOptions options) {
+    return prepareSamples<std::uint8_t>(
+        length, [&](std::uint32_t i) { return (bytes[i] - 128) / 128.0; }, options);
 }
 
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
@@ -184,9 +195,7 @@ std::optional<std::vector<std::int16_t>> prepareWaveSixteen(const std::uint8_t* 
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<std::uint8_t> prepareRawFile(const std::uint8_t* bytes, std::uint32_t length,
                                          std::uint32_t sampleRate, PrepareOptions options) {
-    const std::vector<std::uint8_t> samples = prepareSamples<std::uint8_t>(
-        length, [&](std::uint32_t i) { return (bytes[i] - 128) / 128.0; }, options);
-    return makeWaveFile(samples, sampleRate);
+    return makeWaveFile(prepareRawEight(bytes, length, options), sampleRate);
 }
 
 std::vector<std::int16_t> prepareRawSixteen(const std::uint8_t* bytes, std::uint32_t length,

@@ -48,6 +48,10 @@ std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t chann
 std::vector<std::int16_t> mixToSixteen(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
                                        PrepareOptions options = {});
 
+// The most bytes of samples a WAV file the engine makes holds: its sizes
+// are 32-bit, and its headers take some of them.
+inline constexpr std::uint64_t kWaveDataLimit = UINT32_MAX - 64;
+
 // A canonical 8-bit mono PCM WAV file holding `samples` at `sampleRate`;
 // empty when the samples are too many for a WAV file's 32-bit sizes.
 std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate);
@@ -67,6 +71,15 @@ std::vector<std::uint8_t> makeSixteenBitWaveFile(const std::vector<std::int16_t>
 // channels are equal gives exactly that channel, at every width.
 std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
                                           std::uint32_t sampleRate, PrepareOptions options = {});
+
+// The samples prepareWaveFile would hold; nothing where it gives no file.
+std::optional<std::vector<std::uint8_t>> prepareWaveEight(const std::uint8_t* bytes, std::uint32_t length,
+                                                          std::uint32_t sampleRate,
+                                                          PrepareOptions options = {});
+
+// The samples prepareRawFile would hold.
+std::vector<std::uint8_t> prepareRawEight(const std::uint8_t* bytes, std::uint32_t length,
+                                          PrepareOptions options = {});
 
 // The samples prepareWaveFile would hold, quantized to 16 bits instead
 // (quantizeSixteen); nothing where it gives no file.

@@ -248,7 +248,7 @@ TEST(BankNames, GiveEveryClipItsOwnEnumConstant) {
         {"chosen and proposed names clash too",
          {{"my jump.raw", {1}, {}}, {"x.raw", {1}, "my_jump"}},
          {"my_jump", "my_jump_2"},
-         {"my jump.raw: " + fillNote("name-proposed", {{"file", "my jump"}, {"array", "my_jump_wave"}}),
+         {"my jump.raw: " + fillNote(Notice::NameProposed, {{"file", "my jump"}, {"array", "my_jump_wave"}}),
           "x.raw: two clips are named my_jump: the second is my_jump_2"}},
     };
     for (const auto& row : rows) {

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "board/clip_header.h"
-#include "csource/refusals.h"
 #include "board/clip_conversion.h"
+#include "board/clip_header.h"
 #include "board/names.h"
 #include "board/texts.h"
+#include "csource/refusals.h"
 #include "riff_builder.h"
 #include "sound/prepare.h"
 
@@ -92,7 +92,8 @@ TEST(ClipHeader, PutsTheFactsRateAndStorageWordsAroundTheArray) {
         {"PROGMEM", Target::Progmem, beep,
          comment + "#include <avr/pgmspace.h>\n" + define +
              "const PROGMEM unsigned char beep_wave[1] =\n{\n\t128\n};\n"},
-        {"__flash", Target::Flash, beep, comment + define + "const __flash unsigned char beep_wave[1] =\n{\n\t128\n};\n"},
+        {"__flash", Target::Flash, beep,
+         comment + define + "const __flash unsigned char beep_wave[1] =\n{\n\t128\n};\n"},
         {"signed __flash", Target::Flash, ClipFacts{"beep_wave", 8000, true, 4800},
          "/* beep_wave: 4,800 samples, 0.600 s at 8000 Hz, signed 8-bit (silence 0) */\n" + define +
              "const __flash signed char beep_wave[1] =\n{\n\t0\n};\n"},
@@ -106,16 +107,20 @@ TEST(ClipHeader, PutsTheFactsRateAndStorageWordsAroundTheArray) {
              tool},
         {"seconds rounded half up", Target::Firmware, ClipFacts{"s_wave", 2000, false, 1},
          "/* s_wave: 1 samples, 0.001 s at 2000 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define s_wave_rate 2000\n" + x},
+         "#define s_wave_rate 2000\n" +
+             x},
         {"seconds rounded down", Target::Firmware, ClipFacts{"s_wave", 3, false, 1},
          "/* s_wave: 1 samples, 0.333 s at 3 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define s_wave_rate 3\n" + x},
+         "#define s_wave_rate 3\n" +
+             x},
         {"a long clip", Target::Firmware, ClipFacts{"s_wave", 44100, false, 1234567},
          "/* s_wave: 1,234,567 samples, 27.995 s at 44100 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define s_wave_rate 44100\n" + x},
+         "#define s_wave_rate 44100\n" +
+             x},
         {"the longest clip", Target::Firmware, ClipFacts{"s_wave", 1, false, 4294967295u},
          "/* s_wave: 4,294,967,295 samples, 4294967295.000 s at 1 Hz, unsigned 8-bit (silence 128) */\n"
-         "#define s_wave_rate 1\n" + x},
+         "#define s_wave_rate 1\n" +
+             x},
         {"comment end in the name", Target::Firmware, ClipFacts{"a*/b*//c_wave", 1, false, 1},
          "/* a* /b* //c_wave: 1 samples, 1.000 s at 1 Hz, unsigned 8-bit (silence 128) */\n"
          "#define a*/b*//c_wave_rate 1\nconst unsigned char a*/b*//c_wave[1] =\n{\n\t128\n};\n"},

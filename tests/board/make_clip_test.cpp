@@ -47,8 +47,8 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
         Bytes samples;
         std::vector<std::string> notes;
     };
-    const std::string proposed =
-        fillNote("name-proposed", {{"file", "Bell Ring - final (v2)"}, {"array", "Bell_Ring_final_v2_wave"}});
+    const std::string proposed = fillNote(
+        Notice::NameProposed, {{"file", "Bell Ring - final (v2)"}, {"array", "Bell_Ring_final_v2_wave"}});
     const Row rows[] = {
         {"8-bit mono as it is",
          "beep.wav",
@@ -114,7 +114,7 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
          "2 x_wave",
          "",
          {128, 200, 56},
-         {fillNote("name-not-identifier", {{"array", "2 x_wave"}})}},
+         {fillNote(Notice::NameNotIdentifier, {{"array", "2 x_wave"}})}},
         {"its own rate kept",
          "b.wav",
          mono8At22k,
@@ -127,7 +127,7 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
          "b_wave",
          "",
          Bytes(22, 128),
-         {fillNote("rate-kept", {{"fileRate", "22050"}, {"rate", "8000"}})}},
+         {fillNote(Notice::RateKept, {{"fileRate", "22050"}, {"rate", "8000"}})}},
         {"forced to the chosen rate",
          "b.wav",
          mono8At22k,
@@ -192,7 +192,7 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
          "l_wave",
          "raw 8-bit \xE2\x86\x92 8-bit mono 8000 Hz, normalized, trimmed",
          {255, 0},
-         {fillNote("prepared-on-request")}},
+         {fillNote(Notice::PreparedOnRequest)}},
         {"trimmed to nothing",
          "q.raw",
          {128, 129},
@@ -205,7 +205,7 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
          "q_wave",
          "raw 8-bit \xE2\x86\x92 8-bit mono 8000 Hz, trimmed",
          {},
-         {fillNote("prepared-on-request"), fillNote("trimmed-to-nothing")}},
+         {fillNote(Notice::PreparedOnRequest), fillNote(Notice::TrimmedToNothing)}},
         {"an empty file",
          "e.wav",
          {},
@@ -218,7 +218,7 @@ TEST(MakeClip, ConvertsAsItIsElsePreparesElseRefuses) {
          "",
          "",
          {},
-         {fillNote("empty")}},
+         {fillNote(Notice::Empty)}},
         {"IMA ADPCM needs a decoder",
          "a.wav",
          adpcm,
@@ -337,7 +337,7 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
          22050,
          {0, 64 * 256, -64 * 256},
          "8-bit mono 22050 Hz \xE2\x86\x92 IMA ADPCM mono 22050 Hz",
-         {fillNote("rate-kept", {{"fileRate", "22050"}, {"rate", "8000"}})}},
+         {fillNote(Notice::RateKept, {{"fileRate", "22050"}, {"rate", "8000"}})}},
         {"16-bit stereo mixed",
          "two.wav",
          stereo16,
@@ -359,7 +359,7 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
          8000,
          {},
          "raw 8-bit \xE2\x86\x92 IMA ADPCM mono 8000 Hz, trimmed",
-         {fillNote("trimmed-to-nothing")}},
+         {fillNote(Notice::TrimmedToNothing)}},
         {"empty file refused",
          "none.wav",
          {},
@@ -370,7 +370,7 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
          0,
          {},
          "",
-         {fillNote("empty")}},
+         {fillNote(Notice::Empty)}},
         {"compressed WAV needs a decoder",
          "rec.wav",
          adpcmFile,
@@ -472,9 +472,8 @@ TEST(MakeClip, NamesWhatADecoderMustRead) {
 // A note's placeholders are filled from the values given; one without a
 // value stays as written, and an unknown note is empty.
 TEST(FillNote, FillsThePlaceholdersItIsGiven) {
-    EXPECT_EQ(fillNote("cut-short", {{"held", "1"}, {"promised", "2"}}), "cut short: 1 of 2 bytes");
-    EXPECT_EQ(fillNote("cut-short", {{"held", "1"}}), "cut short: 1 of {promised} bytes");
-    EXPECT_EQ(fillNote("no-such-note"), "");
+    EXPECT_EQ(fillNote(Notice::CutShort, {{"held", "1"}, {"promised", "2"}}), "cut short: 1 of 2 bytes");
+    EXPECT_EQ(fillNote(Notice::CutShort, {{"held", "1"}}), "cut short: 1 of {promised} bytes");
     EXPECT_EQ(statusEnglish(static_cast<int>(ClipStatus::NotMono)), "wav files: only mono is supported.");
     EXPECT_EQ(statusEnglish(99), "");
     EXPECT_EQ(refusalText(static_cast<int>(ClipStatus::Unreadable)), "the file is empty");

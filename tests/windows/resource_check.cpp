@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Checks the resources built into clip2c.exe: the version information that
-// Explorer and installers show, and the one application manifest Windows
-// reads when it starts the program.
+// Checks the resources built into clip2c.exe and clip2c-board.exe: the
+// version information that Explorer and installers show, and the one
+// application manifest Windows reads when it starts the program.
 //
-//   resource_check PATH-OF-CLIP2C.EXE
+//   resource_check PATH-OF-PROGRAM.EXE...
 //
-// Prints one line for every check that fails and exits with 1 if any did.
+// Each program's internal name is its file name without ".exe"; the
+// product is clip2c. Prints one line for every check that fails and exits
+// with 1 if any did.
 #include <windows.h>
 
 #include <cstdio>
@@ -15,9 +17,10 @@
 namespace {
 
 int failures = 0;
+std::string checked;  // the program being checked, as its failures name it
 
 void fail(const std::string& what) {
-    std::printf("resource_check: %s\n", what.c_str());
+    std::printf("resource_check: %s: %s\n", checked.c_str(), what.c_str());
     ++failures;
 }
 
@@ -91,7 +94,8 @@ std::string versionString(const std::vector<char>& info, const std::string& bloc
     return static_cast<const char*>(value);
 }
 
-void checkVersion(const std::string& exe) {
+// `exe` is a full path; `program` its file name without ".exe".
+void checkVersion(const std::string& exe, const std::string& program) {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
     std::vector<char> info(size);
@@ -130,13 +134,14 @@ void checkVersion(const std::string& exe) {
                   static_cast<unsigned>(translation[1]));
 
     if (versionString(info, block, "FileDescription").empty()) fail("FileDescription is empty or missing");
+    const std::string fileName = program + ".exe";
     const struct {
         const char* key;
         const char* expected;
     } strings[] = {{"FileVersion", CLIP2C_VERSION},
                    {"ProductVersion", CLIP2C_VERSION},
-                   {"OriginalFilename", "clip2c.exe"},
-                   {"InternalName", "clip2c"},
+                   {"OriginalFilename", fileName.c_str()},
+                   {"InternalName", program.c_str()},
                    {"ProductName", "clip2c"}};
     for (const auto& string : strings) {
         const std::string actual = versionString(info, block, string.key);
@@ -146,28 +151,44 @@ void checkVersion(const std::string& exe) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::printf("usage: resource_check PATH-OF-CLIP2C.EXE\n");
-        return 2;
-    }
+// Checks the program at `path`; false when it cannot be found.
+bool checkProgram(const char* path) {
     // A full path: the loader would look for a bare file name on its DLL
     // search path instead of in the current folder.
     char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(argv[1], MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
-        std::printf("resource_check: cannot make a full path of %s\n", argv[1]);
-        return 1;
+    char* name = nullptr;
+    const DWORD length = GetFullPathNameA(path, MAX_PATH, full, &name);
+    if (length == 0 || length >= MAX_PATH || name == nullptr) {
+        std::printf("resource_check: cannot make a full path of %s\n", path);
+        return false;
     }
     const std::string exe(full, length);
     if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::printf("resource_check: %s does not exist\n", exe.c_str());
-        return 1;
+        return false;
     }
-    checkVersion(exe);
+    std::string program = name;
+    if (program.size() > 4 && _stricmp(program.c_str() + program.size() - 4, ".exe") == 0) {
+        program.resize(program.size() - 4);
+    }
+    checked = exe;
+    const int before = failures;
+    checkVersion(exe, program);
     checkManifest(exe);
-    if (failures == 0) std::printf("resource_check: %s: version and manifest as expected\n", exe.c_str());
+    if (failures == before)
+        std::printf("resource_check: %s: version and manifest as expected\n", exe.c_str());
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::printf("usage: resource_check PATH-OF-PROGRAM.EXE...\n");
+        return 2;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (!checkProgram(argv[i])) return 1;
+    }
     return failures == 0 ? 0 : 1;
 }
