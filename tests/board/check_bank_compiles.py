@@ -31,7 +31,14 @@ samples go to a port. Two one-clip headers of one target share the
 decoder; headers of targets that read the array differently must stop the
 build with the header's #error. On AVR the linked program must hold no
 libgcc multiply or division routine (avr-nm): the decoder uses shifts and
-adds alone. A missing toolchain is skipped.
+adds alone.
+
+--source, for every target and both encodings: a one-clip header and a
+bank, each with its definitions in a file of their own, linked with a
+program whose file includes the headers alone and asserts at compile time
+that each array's sizeof is the length the whole header gives it (host gcc
+-std=c11 and g++ -std=c++17 -pedantic-errors, run; avr-gcc and avr-g++,
+"Data: 0 bytes"). A missing toolchain is skipped.
 
   check_bank_compiles.py --exe build/clip2c-board --scratch build/bank-compiles-scratch
 """
@@ -122,7 +129,7 @@ def pcm8_row(name, target, signed, compiler, flags, source, text, kind):
 
 
 def rows():
-    return pcm8_rows() + adpcm_rows()
+    return pcm8_rows() + adpcm_rows() + source_rows()
 
 
 def pcm8_rows():
@@ -343,6 +350,73 @@ def adpcm_rows():
     return out
 
 
+# -- --source: the definitions in a file, the header declaring them -------
+
+SOURCE_FILES = ["click_clip.c", "sfx_bank.c"]
+DIMENSION = re.compile(r"^(?:static )?const [^\n]* (\w+)\[(\w+)\] =", re.M)
+
+
+def make_sources(target, encoding):
+    """A maker: click.h and sfx.h with their definitions in SOURCE_FILES,
+    and the whole headers whole_click.h and whole_sfx.h beside them."""
+    def make(opts, folder):
+        for name, content in FILES.items():
+            with open(os.path.join(folder, name), "wb") as fh:
+                fh.write(content)
+        problems = []
+        for (stem, more, inputs), definitions in zip(
+                (("click", ["--name", "click"], ["click.wav"]),
+                 ("sfx", ["--bank", "sfx"], [clip[0] for clip in dict(BANKS)["sfx"]])), SOURCE_FILES):
+            for argv in (["-o", "whole_%s.h" % stem], ["-o", stem + ".h", "--source", definitions]):
+                status, _, err = run([opts.exe, "--target", target, "--encoding", encoding] + more + argv + inputs,
+                                     folder)
+                if status != 0:
+                    problems.append("clip2c-board %s: status %d, %r" % (" ".join(more + argv), status, err))
+        return problems
+    return make
+
+
+def source_main(target):
+    """The program's text: it includes the headers alone, checks each
+    array's length (as the whole headers give it) at compile time, and
+    reads each array's first element (the bank's table through sfx_at)."""
+    host = target in ("c", "firmware")
+
+    def text(folder):
+        arrays = []
+        for whole in ("whole_click.h", "whole_sfx.h"):
+            with open(os.path.join(folder, whole), encoding="ascii") as fh:
+                arrays += DIMENSION.findall(fh.read())
+        arrays = list(dict.fromkeys(arrays))  # the step table once
+        lines = ['#include "click.h"', '#include "sfx.h"', "", "#ifdef __cplusplus",
+                 "#define CHECK(e) static_assert(e, #e)", "#else", "#define CHECK(e) _Static_assert(e, #e)",
+                 "#endif", "#define READ(x) " + ("pgm_read_byte(&(x))" if target == "progmem" else "(x)"), ""]
+        lines += ["CHECK(sizeof %s / sizeof %s[0] == %s);" % (name, name, size) for name, size in arrays]
+        # On AVR the values go to a port, which takes no RAM.
+        lines += ["", "volatile unsigned char sink;" if host else "#define sink (*(volatile unsigned char *)0x25)",
+                  "", "int main(void)", "{", "\tsink = (unsigned char)sfx_at(0).rate;"]
+        lines += ["\tsink = (unsigned char)READ(%s[0]);" % name for name, size in arrays if size.isdigit()]
+        return "\n".join(lines + ["\treturn 0;", "}", ""])
+    return text
+
+
+def source_rows():
+    strict = ["-pedantic-errors", "-Wall", "-Wextra", "-Werror"]
+    avr = ["-mmcu=atmega328p", "-Os"]
+    cases = [("host C11", "gcc", ["-std=c11"], "main.c", ("c", "firmware"), "run"),
+             ("host C++17", "g++", ["-std=c++17"], "main.cpp", ("c", "firmware"), "run"),
+             ("avr C11", "avr-gcc", ["-std=c11"] + avr, "main.c", ("progmem",), "avr"),
+             ("avr C++17", "avr-g++", ["-std=c++17"] + avr, "main.cpp", ("progmem",), "avr"),
+             ("avr gnu11", "avr-gcc", ["-std=gnu11"] + avr, "main.c", ("flash",), "avr")]
+    # g++ and avr-g++ compile the definitions as C++, as CMake's SOURCE does
+    # where C is not enabled.
+    return [Row("--source %s, %s, %s" % (name, target, encoding), target, False, compiler,
+                flags + strict + SOURCE_FILES, main, source_main(target), kind, make_sources(target, encoding),
+                lambda folder: b"")
+            for name, compiler, flags, main, targets, kind in cases for target in targets
+            for encoding in ("pcm8", "ima-adpcm")]
+
+
 def run(argv, cwd):
     proc = subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
     return proc.returncode, proc.stdout, proc.stderr
@@ -370,7 +444,7 @@ def check_row(opts, row):
     if problems:
         return problems
     with open(os.path.join(folder, source), "w", encoding="ascii") as fh:
-        fh.write(row.text)
+        fh.write(row.text(folder) if callable(row.text) else row.text)
     output = "main.o" if kind == "object" else "main.elf"
     status, _, err = run([compiler] + flags + ["-o", output, source], folder)
     if kind == "error":

@@ -1,9 +1,9 @@
 /* SPDX-License-Identifier: MIT */
 /* Decodes beep.wav's IMA ADPCM header on the host: prints the samples the
  * decoder gives before it has none left (the decoder's `left` reaching
- * 0), the sum of their magnitudes, and the first sample after the end,
- * which must be 0. Exit status 1 when the count is not
- * beep_adpcm_samples. */
+ * 0), the sum of their magnitudes, the first sample after the end, which
+ * must be 0, the rate, and the array's bytes (its sizeof). Exit status 1
+ * when the count is not beep_adpcm_samples. */
 #include <stdio.h>
 
 #include "beep.h"
@@ -20,6 +20,6 @@ int main(void) {
         ++count;
     }
     after = clip2c_adpcm_next(&d);
-    printf("%lu %lu %d %d\n", count, magnitude, after, beep_adpcm_rate);
+    printf("%lu %lu %d %d %lu\n", count, magnitude, after, beep_adpcm_rate, (unsigned long)sizeof beep_adpcm);
     return count == beep_adpcm_samples && after == 0 ? 0 : 1;
 }
