@@ -11,6 +11,7 @@
 #include "board/make_clip.h"
 #include "board/names.h"
 #include "board/numbers.h"
+#include "board/refusal.h"
 #include "board/texts.h"
 #include "csource/conversion.h"
 #include "input/riff.h"
@@ -20,114 +21,11 @@
 namespace clip2c {
 namespace {
 
-std::string hex4(std::uint32_t value) {
-    constexpr std::string_view kDigits = "0123456789abcdef";
-    std::string text;
-    for (int shift = 12; shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
-    return "0x" + text;
-}
-
-// A WAV format tag as a person knows it, with its number.
-std::string formatName(std::uint32_t tag) {
-    constexpr std::pair<std::uint32_t, std::string_view> kNames[] = {
-        {riff::kMsAdpcmTag, "Microsoft ADPCM"},
-        {riff::kALawTag, "A-law"},
-        {riff::kMuLawTag, "u-law"},
-        {riff::kImaAdpcmTag, "IMA ADPCM"},
-        {riff::kGsmTag, "GSM 6.10"},
-        {riff::kMpegTag, "MPEG"},
-        {riff::kMp3Tag, "MP3"},
-        {riff::kWmaTag, "Windows Media Audio"},
-    };
-    const auto* known = std::find_if(std::begin(kNames), std::end(kNames),
-                                     [tag](const auto& entry) { return entry.first == tag; });
-    std::string number = "format " + hex4(tag);
-    if (known == std::end(kNames)) return number;
-    return std::string(known->second).append(" (").append(number).append(")");
-}
-
-// Whether a file name (a loaded file's, so never empty) can stand in a
-// shell command as it is.
-bool isPlainName(std::string_view name) {
-    constexpr std::string_view kPlain = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-";
-    return name.find_first_not_of(kPlain) == std::string_view::npos && name.substr(0, 1) != "-";
-}
-
-// "decode it first, e.g. sox song.mp3 -b 16 song.wav": the command names
-// the file itself when it can, else stand-ins; `rateOption` goes before the
-// input ("-r 8000 ", which makes sox take that rate for the file's own).
-std::string decodeHint(std::string_view fileName, std::string_view first = "decode it first",
-                       std::string_view rateOption = "") {
-    std::string from = "in.wav";
-    std::string to = "out.wav";
-    if (isPlainName(fileName)) {
-        from = std::string(fileName);
-        const std::size_t dot = from.rfind('.');
-        const std::string stem = from.substr(0, dot == 0 ? std::string::npos : dot);
-        const std::string_view extension = dot == std::string::npos ? "" : fileName.substr(dot);
-        to = stem + (extension == ".wav" ? "-pcm.wav" : ".wav");
-    }
-    return std::string(first) + ", e.g. sox " + std::string(rateOption) + from + " -b 16 " + to;
-}
-
 // A loaded file's length: it is less than 4 GiB, or it would not have
 // loaded.
 std::uint32_t lengthOf(std::span<const std::uint8_t> bytes) {
     return static_cast<std::uint32_t>(bytes.size());
 }
-
-sound::PcmWave waveOf(std::span<const std::uint8_t> bytes) {
-    return sound::readPcmWave(bytes.data(), lengthOf(bytes));
-}
-
-// Why a WAV file of the bytes is refused before the engine sees it: a
-// format the name would let through as 8-bit samples (u-law and A-law
-// mono files are, by the tool) but that is no PCM; empty when none.
-std::string compressedRefusal(const std::string& fileName, std::span<const std::uint8_t> bytes) {
-    if (classifyInput(fileName) == ".raw" || !riff::isRiffWave(bytes.data(), bytes.size())) return {};
-    const std::uint32_t tag = waveOf(bytes).formatTag;
-    if (tag == 0 || tag == riff::kPcmTag || tag == riff::kFloatTag) return {};
-    return "a compressed or non-PCM WAV file, " + formatName(tag) + ", which clip2c-board does not read; " +
-           decodeHint(fileName);
-}
-
-// Why a clip that needs a decoder is refused, and what to do.
-std::string decoderRefusal(const board::BoardClip& clip, const std::string& fileName,
-                           std::span<const std::uint8_t> bytes) {
-    if (clip.source.isRiffWave) {
-        const sound::PcmWave wave = waveOf(bytes);
-        // The engine resamples from the file's own rate, and there is none
-        // to resample from: only the file mended says it.
-        if (wave.readable && wave.sampleRate == 0) {
-            const std::uint32_t rate = clip.prepareRate != 0 ? clip.prepareRate : board::kDefaultRate;
-            return "the WAV file gives its sample rate as 0 Hz, so its sound cannot be prepared; " +
-                   decodeHint(fileName, "write the rate it plays at into it first",
-                              "-r " + board::decimal(rate) + " ");
-        }
-        if (wave.readable) {
-            return "at " + board::decimal(clip.prepareRate) +
-                   " Hz the clip would be too long for a WAV file; choose a lower --rate";
-        }
-        if (wave.formatTag == 0) {
-            return "a WAV file without a readable \"fmt \" chunk, so its sound cannot be read; " +
-                   decodeHint(fileName);
-        }
-        return "a WAV file whose PCM data cannot be read (" + clip.source.description + ", " +
-               board::decimal(wave.blockAlign) + " bytes a frame); " + decodeHint(fileName);
-    }
-    const std::string& container = clip.source.description;
-    const bool known = container == "MP3" || container == "OGG" || container == "FLAC";
-    std::string holds = "; ";
-    if (known) holds = "; it holds " + container + " data: ";
-    if (clip.source.notWave) return "not a WAV file" + holds + decodeHint(fileName);
-    return "clip2c-board reads WAV and raw files only" + holds + decodeHint(fileName);
-}
-
-// Why the engine refused the clip of a loaded file. It refuses a file that
-// is not empty, under a name that is not, only when the clip or its text
-// does not fit in memory; every other file it converts, prepares or leaves
-// to a decoder.
-constexpr std::string_view kClipOutOfMemory = "out of memory: the clip or its text does not fit";
 
 // "8-bit mono 8000 Hz, converted as it is" or the engine's account of a
 // prepare, "16-bit stereo 44100 Hz -> 8-bit mono 8000 Hz". A WAV file
@@ -182,7 +80,11 @@ void splitInto(BoardReport& report, const board::Header& header, const std::vect
     names.madeFrom = madeFrom;
     names.guard = guardOf(names.headerName);
     board::SplitHeader split = board::renderSplit(header, names);
-    if (split.declarations.empty()) report.refusal = kClipOutOfMemory;
+    if (split.declarations.empty()) {
+        board::Refusal outOfMemory;
+        outOfMemory.kind = board::RefusalKind::OutOfMemory;
+        report.refusal = board::refusalEnglish(outOfMemory);
+    }
     report.output.text = std::move(split.declarations);
     report.source.text = std::move(split.definitions);
 }
@@ -206,8 +108,10 @@ BoardReport reportClip(const BoardCommandLine& line, std::span<const std::uint8_
     BoardReport report;
     const std::string& input = line.inputs.front();
     const std::string fileName = input.substr(platform::fileNameOffset(input));
-    report.refusal = compressedRefusal(fileName, bytes);
-    if (!report.refusal.empty()) return report;
+    if (const auto compressed = board::compressedRefusal(fileName, bytes.data(), lengthOf(bytes))) {
+        report.refusal = board::refusalEnglish(*compressed);
+        return report;
+    }
 
     board::ClipRequest request;
     request.fileName = fileName;
@@ -220,18 +124,19 @@ BoardReport reportClip(const BoardCommandLine& line, std::span<const std::uint8_
     request.options.normalize = line.normalize;
     request.options.trim = line.trim;
     const board::BoardClip clip = board::makeClip(bytes.data(), lengthOf(bytes), request);
-    if (clip.outcome == board::ClipOutcome::NeedsDecoder) {
-        report.refusal = decoderRefusal(clip, fileName, bytes);
-        return report;
-    }
     if (clip.outcome != board::ClipOutcome::Made) {
-        report.refusal = kClipOutOfMemory;
+        report.refusal = board::refusalEnglish(clip.refusal);
         return report;
     }
     const board::MadeClip& result = clip.made;
     const auto count = static_cast<std::uint32_t>(result.bytes.size());
     if (board::isAvrTarget(line.target) && count > board::kArrayLimit) {
-        report.refusal = board::arrayLimitText(count, result.sampleRate, result.encoding);
+        board::Refusal overArray;
+        overArray.kind = board::RefusalKind::OverArray;
+        overArray.bytes = count;
+        overArray.rate = result.sampleRate;
+        overArray.encoding = result.encoding;
+        report.refusal = board::refusalEnglish(overArray);
         return report;
     }
     report.output.path = line.output;
@@ -268,8 +173,9 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
     std::vector<std::string> fileNames;
     for (const BankInput& input : inputs) {
         fileNames.push_back(input.path.substr(platform::fileNameOffset(input.path)));
-        report.refusal = compressedRefusal(fileNames.back(), input.bytes);
-        if (!report.refusal.empty()) {
+        if (const auto compressed =
+                board::compressedRefusal(fileNames.back(), input.bytes.data(), lengthOf(input.bytes))) {
+            report.refusal = board::refusalEnglish(*compressed);
             report.refusedInput = input.path;
             return report;
         }
@@ -279,26 +185,8 @@ BoardReport reportBank(const BoardCommandLine& line, const std::vector<BankInput
     // The command line gives a bank at least one input and a name that is
     // an identifier, so that only a clip can refuse it.
     if (bank.refusal != board::BankRefusal::None) {
-        const std::size_t index = bank.refusedClip;
-        const BankInput& input = inputs[index];
-        const board::BoardClip& clip = bank.clips[index];
-        report.refusedInput = input.path;
-        switch (bank.refusal) {
-            case board::BankRefusal::NeedsDecoder:
-                report.refusal = decoderRefusal(clip, fileNames[index], input.bytes);
-                break;
-            case board::BankRefusal::EmptyClip:
-                report.refusal =
-                    "the clip has no samples, and a bank holds no empty clip (C has no empty array)";
-                break;
-            case board::BankRefusal::OverArray:
-                report.refusal = board::arrayLimitText(static_cast<std::uint32_t>(clip.made.bytes.size()),
-                                                       clip.made.sampleRate, clip.made.encoding);
-                break;
-            default:
-                report.refusal = kClipOutOfMemory;
-                break;
-        }
+        report.refusedInput = inputs[bank.refusedClip].path;
+        report.refusal = board::refusalEnglish(bank.why);
         // Every clip was made but one over an array: what would fit them all.
         if (!bank.fit.text.empty() && !bank.fit.fits) report.lines.push_back(bank.fit.text);
         return report;

@@ -273,24 +273,24 @@ BankResult makeBank(const BankRequest& request) {
     BankResult bank;
     if (request.files.empty()) {
         bank.refusal = BankRefusal::NoClips;
-        bank.refusalText = "a bank needs at least one clip";
+        bank.why.kind = RefusalKind::NoClips;
+        bank.refusalText = refusalEnglish(bank.why);
         return bank;
     }
     if (!givesIdentifier(request.name)) {
         bank.refusal = BankRefusal::BadName;
-        bank.refusalText =
-            request.name +
-            ": the bank's name gives no C identifier (a letter, then letters, digits and _); try " +
-            proposeName(request.name);
+        bank.why.kind = RefusalKind::BadBankName;
+        bank.why.detail = request.name;
+        bank.refusalText = refusalEnglish(bank.why);
         return bank;
     }
     const std::vector<std::string> names = bankNames(request);
-    const auto refuse = [&bank](BankRefusal refusal, std::size_t index, const std::string& fileName,
-                                const std::string& why) {
+    const auto refuse = [&bank](BankRefusal refusal, std::size_t index, Refusal why) {
         if (bank.refusal != BankRefusal::None) return;
         bank.refusal = refusal;
         bank.refusedClip = index;
-        bank.refusalText = fileName + ": " + why;
+        bank.refusalText = why.fileName + ": " + refusalEnglish(why);
+        bank.why = std::move(why);
     };
     bool madeAll = true;
     for (std::size_t i = 0; i < request.files.size() && madeAll; ++i) {
@@ -308,20 +308,24 @@ BankResult makeBank(const BankRequest& request) {
         if (std::string note = renameNote(request, names, i); !note.empty())
             clip.notes.insert(clip.notes.begin(), std::move(note));
         const auto count = static_cast<std::uint32_t>(clip.made.bytes.size());
+        Refusal why;
+        why.fileName = file.fileName;
         if (clip.outcome == ClipOutcome::NeedsDecoder) {
-            refuse(BankRefusal::NeedsDecoder, i, file.fileName,
-                   "the engine does not read this sound; decode it to a PCM WAV file first");
+            refuse(BankRefusal::NeedsDecoder, i, clip.refusal);
             madeAll = false;
         } else if (clip.outcome != ClipOutcome::Made) {
-            refuse(BankRefusal::ClipRefused, i, file.fileName, refusalText(static_cast<int>(clip.status)));
+            refuse(BankRefusal::ClipRefused, i, clip.refusal);
             madeAll = false;
         } else if (count == 0) {
-            refuse(BankRefusal::EmptyClip, i, file.fileName,
-                   "the clip has no samples, and a bank holds no empty clip (C has no empty array)");
+            why.kind = RefusalKind::EmptyClip;
+            refuse(BankRefusal::EmptyClip, i, why);
             madeAll = false;
         } else if (isAvrTarget(request.target) && count > kArrayLimit) {
-            refuse(BankRefusal::OverArray, i, file.fileName,
-                   arrayLimitText(count, clip.made.sampleRate, clip.made.encoding));
+            why.kind = RefusalKind::OverArray;
+            why.bytes = count;
+            why.rate = clip.made.sampleRate;
+            why.encoding = clip.made.encoding;
+            refuse(BankRefusal::OverArray, i, why);
         }
         if (clip.outcome == ClipOutcome::Made) bank.sampleCount += samplesOf(clip.made);
         for (const std::string& note : clip.notes) bank.notes.push_back(file.fileName + ": " + note);
@@ -334,9 +338,12 @@ BankResult makeBank(const BankRequest& request) {
     bank.fit = bankFit(request.target, facts);
     if (bank.refusal == BankRefusal::None) {
         bank.text = render(bankHeader(request, bank));
-        if (bank.text.empty())
-            refuse(BankRefusal::ClipRefused, 0, request.files.front().fileName,
-                   refusalText(static_cast<int>(ClipStatus::OutOfMemory)));
+        if (bank.text.empty()) {
+            Refusal why;
+            why.kind = RefusalKind::OutOfMemory;
+            why.fileName = request.files.front().fileName;
+            refuse(BankRefusal::ClipRefused, 0, why);
+        }
     }
     return bank;
 }

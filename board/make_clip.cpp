@@ -13,6 +13,7 @@
 #include "csource/array_source.h"
 #include "csource/conversion.h"
 #include "input/riff.h"
+#include "sound/pcm_wave.h"
 #include "sound/ima_adpcm.h"
 
 namespace clip2c::board {
@@ -70,6 +71,16 @@ SourceFacts sourceOf(const ClipResult& asIs) {
     return source;
 }
 
+// Refuses `clip` for its status.
+void refuse(BoardClip& clip, const ClipRequest& request) {
+    clip.outcome = ClipOutcome::Refused;
+    clip.refusal.fileName = request.fileName;
+    clip.refusal.status = clip.status;
+    clip.refusal.kind = clip.status == ClipStatus::Unreadable    ? RefusalKind::Empty
+                        : clip.status == ClipStatus::OutOfMemory ? RefusalKind::OutOfMemory
+                                                                 : RefusalKind::Unconvertible;
+}
+
 // The samples a prepare gives, at the width the encoding takes.
 using Samples = std::variant<std::vector<std::uint8_t>, std::vector<std::int16_t>>;
 
@@ -81,6 +92,7 @@ using Samples = std::variant<std::vector<std::uint8_t>, std::vector<std::int16_t
 void finish(BoardClip& clip, const ClipRequest& request, Samples samples, std::string_view outputName) {
     MadeClip& made = clip.made;
     made = MadeClip{};
+    clip.refusal = Refusal{};
     made.preparedName = clip.name + ".wav";
     made.sampleRate = clip.prepareRate;
     std::uint64_t count = 0;
@@ -115,8 +127,8 @@ void finish(BoardClip& clip, const ClipRequest& request, Samples samples, std::s
                           made.encoding);
     }
     if (made.text.empty()) {
-        clip.outcome = ClipOutcome::Refused;
         clip.status = ClipStatus::OutOfMemory;
+        refuse(clip, request);
         made.arrayName.clear();
         return;
     }
@@ -130,13 +142,47 @@ void finish(BoardClip& clip, const ClipRequest& request, Samples samples, std::s
     if (request.options.trim) made.how += ", trimmed";
 }
 
+// Why the engine does not read the sound of `clip`, a file of `bytes`.
+Refusal decoderRefusal(const BoardClip& clip, const ClipRequest& request, const std::uint8_t* bytes,
+                       std::uint32_t length) {
+    // A format that is no PCM is refused in the words the command line
+    // says before it looks further.
+    if (std::optional<Refusal> compressed = compressedRefusal(request.fileName, bytes, length))
+        return *compressed;
+    Refusal refusal;
+    refusal.fileName = request.fileName;
+    refusal.detail = clip.source.description;
+    if (!clip.source.isRiffWave) {
+        refusal.kind = clip.source.notWave ? RefusalKind::NotWave : RefusalKind::NotWaveOrRaw;
+        return refusal;
+    }
+    const sound::PcmWave wave = sound::readPcmWave(bytes, length);
+    // The engine resamples from the file's own rate, and there is none to
+    // resample from: only the file mended says it.
+    if (wave.readable && wave.sampleRate == 0) {
+        refusal.kind = RefusalKind::ZeroRate;
+        refusal.rate = clip.prepareRate != 0 ? clip.prepareRate : kDefaultRate;
+    } else if (wave.readable) {
+        refusal.kind = RefusalKind::TooLongForWave;
+        refusal.rate = clip.prepareRate;
+    } else if (wave.formatTag == 0) {
+        refusal.kind = RefusalKind::NoFormat;
+    } else {
+        refusal.kind = RefusalKind::UnreadablePcm;
+        refusal.blockAlign = wave.blockAlign;
+    }
+    return refusal;
+}
+
 // Leaves `clip` to a decoder: the engine does not read its sound.
 void handOver(BoardClip& clip, const ClipRequest& request, const std::uint8_t* bytes, std::uint32_t length) {
     clip.outcome = ClipOutcome::NeedsDecoder;
     clip.source.notWave = clip.status != ClipStatus::NotRawOrWav && !clip.source.isRiffWave;
     clip.source.description = clip.source.channels != 0 ? describeWave(clip.source)
                                                          : containerName(bytes, length, request.fileName);
+    clip.refusal = decoderRefusal(clip, request, bytes, length);
 }
+
 
 // Sets clip.name as makeClip's step 1 says, with its note, which names the
 // array the encoding declares.
@@ -220,6 +266,7 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     }
     if (!preparable) {
         if (asIs.status == ClipStatus::Unreadable) clip.notes.push_back(fillNote(Notice::Empty));
+        refuse(clip, request);
         return clip;
     }
     if (!adpcm && asIs.status == ClipStatus::Converted && asksMore)

@@ -13,6 +13,7 @@
 
 #include "board/board_text.h"
 #include "board/clip_conversion.h"
+#include "board/refusal.h"
 #include "sound/prepare.h"
 
 namespace clip2c::board {
@@ -103,6 +104,9 @@ struct BoardClip {
     // offers to prepare it at the chosen rate. 0 when none was kept so.
     std::uint32_t rateKept = 0;
     std::uint32_t prepareRate = 0;  // the rate a prepare makes the clip at
+    // Refused, NeedsDecoder: why the engine makes no clip of the file, as
+    // every door says it (for NeedsDecoder, should no decoder read it).
+    Refusal refusal;
 };
 
 // Makes the clip of the file `bytes` as `request` says.

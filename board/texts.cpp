@@ -141,11 +141,5 @@ std::string_view statusEnglish(int status) {
     return "";
 }
 
-std::string refusalText(int status) {
-    if (status == static_cast<int>(ClipStatus::Unreadable)) return "the file is empty";
-    if (status == static_cast<int>(ClipStatus::OutOfMemory))
-        return "out of memory: the clip or its text does not fit";
-    return "cannot be converted: " + std::string(statusEnglish(status));
-}
 
 }  // namespace clip2c::board

@@ -39,9 +39,5 @@ const std::string& textsJson();
 // The English words of a status ("" for Converted).
 std::string_view statusEnglish(int status);
 
-// Why a file the tool does not convert is refused, in the words the
-// command line and banks say it: "the file is empty", "out of memory: ...",
-// else "cannot be converted: " and the status's words.
-std::string refusalText(int status);
 
 }  // namespace clip2c::board

@@ -200,6 +200,7 @@ Clip2cSummary summarizeClip(const BoardClip& clip) {
     json.key("rateOffer").boolean(clip.rateKept != 0);
     json.key("notWave").boolean(clip.source.notWave);
     json.key("prepareRate").number(clip.prepareRate);
+    json.key("refusal").string(clip2c::board::refusalEnglish(clip.refusal));
     const clip2c::board::MadeClip& made = clip.made;
     json.key("text");
     buffer(json, summary, made.text.data(), made.text.size());

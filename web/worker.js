@@ -238,9 +238,9 @@ async function runBank(msg) {
     }
     const failed = s.refusal === 'needs-decoder' ? decoded[s.refusedClip] : undefined;
     if (failed && failed.refused !== undefined) {
-      const clip = clips[s.refusedClip], entry = texts.statuses.find((t) => t.status === failed.refused);
-      return bankRefusal(id, {en: clip.fileName + ': ' + (entry ? entry.en : 'not converted') +
-        ' Your browser cannot decode it as sound either.', refusedClip: s.refusedClip, clips: [],
+      const clip = clips[s.refusedClip];
+      return bankRefusal(id, {en: s.refusalText + ' Your browser cannot decode it as sound either.',
+        refusedClip: s.refusedClip, clips: [],
       notes: failed.notes.map((n) => clip.fileName + ': ' + n)});
     }
     if (s.refusal !== 'none') {
@@ -338,7 +338,7 @@ async function run(msg) {
       const channels = await askToDecode(id, bytes, first.s.prepareRate);
       if (!channels) {
         const said = first.s.notes.concat(first.s.notWave ? [texts.notices['not-wav']] : []);
-        return refusal(id, {name, status: first.s.status, notices: said, undecodable: true});
+        return refusal(id, {name, status: first.s.status, notices: said, undecodable: true, en: first.s.refusal});
       }
       progress(id, 70, 'Preparing');
       clip = makeDecodedClip(first, channels);
@@ -363,14 +363,14 @@ function finish(id, {name, result, notices, offer}) {
   }});
 }
 
-function refusal(id, {name, status, notices, undecodable = false}) {
+function refusal(id, {name, status, notices, undecodable = false, en = ''}) {
   current = null;
   const entry = texts.statuses.find((s) => s.status === status) || {ja: '', en: 'Not converted (status ' + status + ').'};
   // An empty file has its words in the notices; the tool itself says nothing.
   const silent = status === statusByKey.unreadable;
   postMessage({op: 'done', id, result: {
     converted: false, name, notices, ja: silent ? '' : entry.ja.replace(/\n$/, ''),
-    en: silent ? '' : entry.en, undecodable,
+    en: silent ? '' : en || entry.en, undecodable,
   }});
 }
 

@@ -316,7 +316,7 @@ TEST(MakeBank, RefusesTheWholeBankForOneClip) {
          false,
          BankRefusal::NeedsDecoder,
          0,
-         "song.mp3: the engine does not read this sound; decode it to a PCM WAV file first"},
+         "song.mp3: clip2c-board reads WAV and raw files only; it holds MP3 data: decode it first, e.g. sox song.mp3 -b 16 song.wav"},
         {"a WAV file without samples",
          "sfx",
          Target::Firmware,

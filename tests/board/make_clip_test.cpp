@@ -476,11 +476,42 @@ TEST(FillNote, FillsThePlaceholdersItIsGiven) {
     EXPECT_EQ(fillNote(Notice::CutShort, {{"held", "1"}}), "cut short: 1 of {promised} bytes");
     EXPECT_EQ(statusEnglish(static_cast<int>(ClipStatus::NotMono)), "wav files: only mono is supported.");
     EXPECT_EQ(statusEnglish(99), "");
-    EXPECT_EQ(refusalText(static_cast<int>(ClipStatus::Unreadable)), "the file is empty");
-    EXPECT_EQ(refusalText(static_cast<int>(ClipStatus::OutOfMemory)),
-              "out of memory: the clip or its text does not fit");
-    EXPECT_EQ(refusalText(static_cast<int>(ClipStatus::NotEightBit)),
-              "cannot be converted: wav files: only 8 bit is supported.");
+}
+
+// Every file the engine makes no clip of carries its typed reason, which
+// the one English wording says as the command line prints it.
+TEST(ClipRefusal, IsTypedAndWordedOnce) {
+    const Bytes mp3 = {'I', 'D', '3', 4, 0};
+    const Bytes zeroRate = test::waveOf(1, 1, 2, Bytes(8, 0), false, 0);
+    const struct {
+        const char* name;
+        const char* fileName;
+        Bytes bytes;
+        RefusalKind kind;
+        const char* words;
+    } rows[] = {
+        {"empty", "e.wav", {}, RefusalKind::Empty, "the file is empty"},
+        {"MP3 by name", "song.mp3", mp3, RefusalKind::NotWaveOrRaw,
+         "clip2c-board reads WAV and raw files only; it holds MP3 data: decode it first, e.g. sox song.mp3 -b 16 "
+         "song.wav"},
+        {"MP3 named WAV", "song.wav", mp3, RefusalKind::NotWave,
+         "not a WAV file; it holds MP3 data: decode it first, e.g. sox song.wav -b 16 song-pcm.wav"},
+        {"0 Hz", "z.wav", zeroRate, RefusalKind::ZeroRate,
+         "the WAV file gives its sample rate as 0 Hz, so its sound cannot be prepared; write the rate it plays at "
+         "into it first, e.g. sox -r 8000 z.wav -b 16 z-pcm.wav"},
+    };
+    for (const auto& row : rows) {
+        ClipRequest request;
+        request.fileName = row.fileName;
+        const BoardClip clip = makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
+        EXPECT_NE(clip.outcome, ClipOutcome::Made) << row.name;
+        EXPECT_EQ(clip.refusal.kind, row.kind) << row.name;
+        EXPECT_EQ(refusalEnglish(clip.refusal), row.words) << row.name;
+    }
+    Refusal unconvertible;
+    unconvertible.kind = RefusalKind::Unconvertible;
+    unconvertible.status = ClipStatus::NotEightBit;
+    EXPECT_EQ(refusalEnglish(unconvertible), "cannot be converted: wav files: only 8 bit is supported.");
 }
 
 }  // namespace
