@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "board/board_text.h"
+#include "board/targets.h"
 
 namespace clip2c {
 

@@ -12,7 +12,7 @@
 #include "board/names.h"
 #include "board/numbers.h"
 #include "board/refusal.h"
-#include "board/texts.h"
+#include "board/notes.h"
 #include "csource/conversion.h"
 #include "input/riff.h"
 #include "platform/platform.h"

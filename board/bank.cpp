@@ -9,7 +9,7 @@
 #include "board/clip_header.h"
 #include "board/names.h"
 #include "board/numbers.h"
-#include "board/texts.h"
+#include "board/notes.h"
 #include "sound/ima_adpcm.h"
 #include "sound/resample.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "board/board_text.h"
+#include "board/targets.h"
 #include "board/header.h"
 #include "board/make_clip.h"
 #include "board/refusal.h"

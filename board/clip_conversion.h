@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "board/board_text.h"
+#include "board/targets.h"
 #include "csource/conversion.h"
 
 namespace clip2c::board {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "board/board_text.h"
+#include "board/targets.h"
 #include "board/header.h"
 
 namespace clip2c::board {

@@ -9,7 +9,7 @@
 #include "board/header.h"
 #include "board/names.h"
 #include "board/numbers.h"
-#include "board/texts.h"
+#include "board/notes.h"
 #include "csource/array_source.h"
 #include "csource/conversion.h"
 #include "input/riff.h"

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "board/board_text.h"
+#include "board/targets.h"
 #include "board/clip_conversion.h"
 #include "board/refusal.h"
 #include "sound/prepare.h"

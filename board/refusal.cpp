@@ -7,7 +7,7 @@
 
 #include "board/names.h"
 #include "board/numbers.h"
-#include "board/texts.h"
+#include "board/notes.h"
 #include "input/riff.h"
 #include "sound/pcm_wave.h"
 

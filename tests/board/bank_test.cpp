@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "board/clip_header.h"
-#include "board/texts.h"
+#include "board/notes.h"
 #include "riff_builder.h"
 
 namespace clip2c::board {

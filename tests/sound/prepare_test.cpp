@@ -2,7 +2,7 @@
 #include "sound/prepare.h"
 #include "board/clip_conversion.h"
 #include "board/names.h"
-#include "board/texts.h"
+#include "board/notes.h"
 
 #include <gtest/gtest.h>
 

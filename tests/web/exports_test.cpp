@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "board/bank.h"
-#include "board/texts.h"
+#include "board/notes.h"
 #include "json_reader.h"
 #include "riff_builder.h"
 #include "sound/ima_adpcm.h"

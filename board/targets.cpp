@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "board/board_text.h"
+#include "board/targets.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "board/board_text.h"
+#include "board/targets.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include "board/clip_conversion.h"
 #include "board/clip_header.h"
 #include "board/names.h"
-#include "board/texts.h"
+#include "board/notes.h"
 #include "csource/refusals.h"
 #include "riff_builder.h"
 #include "sound/prepare.h"

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "board/texts.h"
+#include "board/notes.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "board/board_text.h"
+#include "board/targets.h"
 #include "board/clip_conversion.h"
 #include "board/numbers.h"
 
