@@ -11,8 +11,6 @@ namespace clip2c {
 namespace {
 
 // The words board::targetNamed and board::encodingNamed take.
-constexpr std::string_view kTargetWords[] = {"c", "firmware", "progmem", "flash"};
-constexpr std::string_view kEncodingWords[] = {"pcm8", "ima-adpcm"};
 
 // `text` as a rate: decimal digits only, from 1 to kBoardMaxRate.
 std::optional<std::uint32_t> rateFrom(std::string_view text) {
@@ -73,12 +71,12 @@ BoardUsageError setSource(BoardCommandLine& line, const std::string& value) {
 }
 
 constexpr BoardOption kOptions[] = {
-    {"--target", "", "T", kTargetWords, true,
+    {"--target", "", "T", board::kTargetWords, true,
      "c (the default): the array as clip2c writes it; firmware: with\n"
      "a comment and NAME_wave_rate; progmem, flash: the same, the\n"
      "array in AVR flash (PROGMEM, __flash)",
      setTarget},
-    {"--encoding", "", "E", kEncodingWords, true,
+    {"--encoding", "", "E", board::kEncodingWords, true,
      "pcm8 (the default): one byte a sample, the array NAME_wave;\n"
      "ima-adpcm: 4-bit IMA ADPCM in half the bytes, the array\n"
      "NAME_adpcm with NAME_adpcm_rate, NAME_adpcm_samples and\n"

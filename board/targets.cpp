@@ -28,18 +28,15 @@ std::string percentText(double percent) {
 }  // namespace
 
 std::optional<Encoding> encodingNamed(std::string_view word) {
-    if (word == "pcm8") return Encoding::Pcm8;
-    if (word == "ima-adpcm") return Encoding::ImaAdpcm;
+    for (std::size_t i = 0; i < std::size(kEncodingWords); ++i) {
+        if (word == kEncodingWords[i]) return static_cast<Encoding>(i);
+    }
     return std::nullopt;
 }
 
 std::optional<Target> targetNamed(std::string_view word) {
-    constexpr std::pair<std::string_view, Target> kNames[] = {{"c", Target::C},
-                                                              {"firmware", Target::Firmware},
-                                                              {"progmem", Target::Progmem},
-                                                              {"flash", Target::Flash}};
-    for (const auto& [name, target] : kNames) {
-        if (word == name) return target;
+    for (std::size_t i = 0; i < std::size(kTargetWords); ++i) {
+        if (word == kTargetWords[i]) return static_cast<Target>(i);
     }
     return std::nullopt;
 }

@@ -10,7 +10,7 @@
 
 namespace clip2c::board {
 
-// What a text is for. The numbers are what the page's script passes.
+// What a text is for. Each is named by kTargetWords at its number.
 enum class Target : int {
     C = 0,         // the tool's text, byte for byte
     Firmware = 1,  // a comment, the rate, the tool's text
@@ -18,12 +18,16 @@ enum class Target : int {
     Flash = 3,     // the same, the array in AVR flash by GCC's __flash (gnu modes)
 };
 
-// How a clip's samples are held. The numbers are what the page's script
-// passes.
+// How a clip's samples are held. Each is named by kEncodingWords at its
+// number.
 enum class Encoding : int {
     Pcm8 = 0,      // one unsigned (or signed) byte a sample: the "<name>_wave" array
     ImaAdpcm = 1,  // 4-bit IMA ADPCM (sound/ima_adpcm.h): the "<name>_adpcm" array and its decoder
 };
+
+// The words that name the targets and the encodings, in their order.
+inline constexpr std::string_view kTargetWords[] = {"c", "firmware", "progmem", "flash"};
+inline constexpr std::string_view kEncodingWords[] = {"pcm8", "ima-adpcm"};
 
 // The encoding named `word` ("pcm8", "ima-adpcm"); nothing for any other.
 std::optional<Encoding> encodingNamed(std::string_view word);
