@@ -225,7 +225,7 @@ BankFit bankFit(Target target, const std::vector<ClipFacts>& facts) {
     if (!isAvrTarget(target)) {
         fit.bytes = samples;
         constexpr std::uint64_t kMost = std::numeric_limits<std::uint32_t>::max();
-        fit.text = fitFor(target, static_cast<std::uint32_t>(std::min(samples, kMost)), 0).text;
+        fit.text = fitFor(target, {static_cast<std::uint32_t>(std::min(samples, kMost)), 0}).text;
         return fit;
     }
     const std::uint64_t tableBytes = std::uint64_t{costs.entryBytes} * facts.size();

@@ -46,7 +46,7 @@ ClipResult convertClip(const std::uint8_t* bytes, std::uint32_t length, const st
         return result;
     }
     result.samples.assign(samples.begin(), samples.end());
-    result.fit = fitFor(target, conversion.count, result.sampleRate);
+    result.fit = fitFor(target, {conversion.count, result.sampleRate});
     return result;
 }
 

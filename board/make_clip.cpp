@@ -123,8 +123,8 @@ void finish(BoardClip& clip, const ClipRequest& request, Samples samples, std::s
     if (!made.preparedWave.empty()) {
         const ClipFacts facts = factsOf(clip, request.isSigned);
         made.text = render(clipHeader(request.target, facts, made.bytes));
-        made.fit = fitFor(request.target, static_cast<std::uint32_t>(made.bytes.size()), made.sampleRate,
-                          made.encoding);
+        made.fit = fitFor(request.target,
+                          {static_cast<std::uint32_t>(made.bytes.size()), made.sampleRate, made.encoding});
     }
     if (made.text.empty()) {
         clip.status = ClipStatus::OutOfMemory;

@@ -101,7 +101,7 @@ std::string refusalEnglish(const Refusal& refusal) {
         case RefusalKind::EmptyClip:
             return "the clip has no samples, and a bank holds no empty clip (C has no empty array)";
         case RefusalKind::OverArray:
-            return arrayLimitText(refusal.bytes, refusal.rate, refusal.encoding);
+            return arrayLimitText({refusal.bytes, refusal.rate, refusal.encoding});
         case RefusalKind::NoClips:
             return "a bank needs at least one clip";
         case RefusalKind::BadBankName:

@@ -41,10 +41,8 @@ std::optional<Target> targetNamed(std::string_view word) {
     return std::nullopt;
 }
 
-// The count and the rate come off the conversion's result, named at the
-// one call.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-Fit fitFor(Target target, std::uint32_t byteCount, std::uint32_t sampleRate, Encoding encoding) {
+Fit fitFor(Target target, ArrayBytes array) {
+    const auto [byteCount, sampleRate, encoding] = array;
     Fit fit;
     const std::string bytes = grouped(byteCount) + (byteCount == 1 ? " byte" : " bytes");
     if (target == Target::C || target == Target::Firmware) {
@@ -74,7 +72,7 @@ Fit fitFor(Target target, std::uint32_t byteCount, std::uint32_t sampleRate, Enc
     const auto room = [&](std::uint32_t bytesFree) {
         std::string text = grouped(bytesFree) + " bytes";
         if (sampleRate != 0)
-            text += " (" + secondsIn(bytesFree, sampleRate, encoding) + " s at " + rate + " Hz)";
+            text += " (" + secondsIn({bytesFree, sampleRate, encoding}) + " s at " + rate + " Hz)";
         return text;
     };
     const std::uint32_t sketch = encoding == Encoding::ImaAdpcm ? kAdpcmSketchBytes : kSketchBytes;
@@ -96,20 +94,19 @@ Fit fitFor(Target target, std::uint32_t byteCount, std::uint32_t sampleRate, Enc
     return fit;
 }
 
-// The count and the rate come off the clip's result, named at each call.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::string arrayLimitText(std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding) {
+std::string arrayLimitText(ArrayBytes array) {
+    const auto [bytes, sampleRate, encoding] = array;
     std::string text = "Too long for one AVR array: " + grouped(bytes) + " bytes, where one array holds " +
                        grouped(kArrayLimit) + " bytes";
     if (sampleRate != 0) {
-        text += " (" + secondsIn(kArrayLimit, sampleRate, encoding) + " s at " + decimal(sampleRate) + " Hz)";
+        text += " (" + secondsIn({kArrayLimit, sampleRate, encoding}) + " s at " + decimal(sampleRate) + " Hz)";
     }
     return text + ". Lower the rate, trim, or cut the clip shorter.";
 }
 
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::string secondsIn(std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding) {
-    return secondsDown(encoding == Encoding::ImaAdpcm ? sound::adpcmSamplesIn(bytes) : bytes, sampleRate);
+std::string secondsIn(ArrayBytes array) {
+    const bool adpcm = array.encoding == Encoding::ImaAdpcm;
+    return secondsDown(adpcm ? sound::adpcmSamplesIn(array.bytes) : array.bytes, array.sampleRate);
 }
 
 }  // namespace clip2c::board

@@ -92,6 +92,13 @@ struct Fit {
     std::string text;
 };
 
+// An array's bytes, and the samples they hold: `encoding` at `sampleRate`.
+struct ArrayBytes {
+    std::uint32_t bytes = 0;
+    std::uint32_t sampleRate = 0;
+    Encoding encoding = Encoding::Pcm8;
+};
+
 // For Progmem and Flash, the clip's array of `byteCount` bytes fits when
 // fitsFlash(byteCount, room), judged for the Uno, whose room is kBoardRoom
 // (kBoardFlash less kAdpcmSketchBytes for IMA ADPCM); the text says so,
@@ -99,16 +106,15 @@ struct Fit {
 // many seconds fit at `sampleRate` in the encoding (rounded down to the
 // millisecond; none said at 0 Hz). For C and Firmware there is no board to
 // judge (`fits` is true): the text puts the size beside common flash sizes.
-Fit fitFor(Target target, std::uint32_t byteCount, std::uint32_t sampleRate,
-           Encoding encoding = Encoding::Pcm8);
+Fit fitFor(Target target, ArrayBytes array);
 
-// The sentence that refuses a clip's array of `bytes` bytes (more than
-// kArrayLimit) for an AVR target: how many bytes one array holds and how
-// many seconds that is at `sampleRate` in the encoding (none said at 0 Hz).
-std::string arrayLimitText(std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding = Encoding::Pcm8);
+// The sentence that refuses a clip's array (more than kArrayLimit bytes)
+// for an AVR target: how many bytes one array holds and how many seconds
+// that is at its rate in its encoding (none said at 0 Hz).
+std::string arrayLimitText(ArrayBytes array);
 
-// Seconds that `bytes` bytes hold at `sampleRate` (not 0) in the encoding,
+// Seconds that the array's bytes hold at its rate (not 0) in its encoding,
 // rounded down to the millisecond, as "3.776".
-std::string secondsIn(std::uint32_t bytes, std::uint32_t sampleRate, Encoding encoding);
+std::string secondsIn(ArrayBytes array);
 
 }  // namespace clip2c::board

@@ -438,7 +438,7 @@ TEST(BankFit, JudgesTheSamplesAndTheTable) {
          {{"a_wave", 8000, false, 40000}, {"b_wave", 8000, false, 2000}},
          true,
          0,
-         fitFor(Target::Firmware, 42000, 0).text},
+         fitFor(Target::Firmware, {42000, 0}).text},
     };
     for (const auto& row : rows) {
         const BankFit fit = bankFit(row.target, row.facts);

@@ -234,7 +234,7 @@ TEST(FitFor, JudgesTheUnoAtItsLimitAndScalesTheRest) {
          Encoding::ImaAdpcm},
     };
     for (const auto& row : rows) {
-        const Fit fit = fitFor(row.target, row.count, row.rate, row.encoding);
+        const Fit fit = fitFor(row.target, {row.count, row.rate, row.encoding});
         EXPECT_EQ(fit.fits, row.fits) << row.name;
         EXPECT_EQ(fit.text, row.text) << row.name;
     }
