@@ -42,7 +42,10 @@ std::optional<Target> targetNamed(std::string_view word) {
 }
 
 Fit fitFor(Target target, ArrayBytes array) {
-    const auto [byteCount, sampleRate, encoding] = array;
+    // Plain names, which the lambda below may capture.
+    const std::uint32_t byteCount = array.bytes;
+    const std::uint32_t sampleRate = array.sampleRate;
+    const Encoding encoding = array.encoding;
     Fit fit;
     const std::string bytes = grouped(byteCount) + (byteCount == 1 ? " byte" : " bytes");
     if (target == Target::C || target == Target::Firmware) {
