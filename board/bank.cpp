@@ -8,8 +8,8 @@
 
 #include "board/clip_header.h"
 #include "board/names.h"
-#include "board/numbers.h"
 #include "board/notes.h"
+#include "board/numbers.h"
 #include "sound/ima_adpcm.h"
 #include "sound/resample.h"
 
@@ -62,9 +62,7 @@ std::string renameNote(const BankRequest& request, const std::vector<std::string
 }
 
 // The samples a clip's array holds, decoded for IMA ADPCM.
-std::uint64_t samplesOf(const MadeClip& made) {
-    return made.sampleCount;
-}
+std::uint64_t samplesOf(const MadeClip& made) { return made.sampleCount; }
 
 // The bytes of a clip's array.
 std::uint64_t arrayBytes(const ClipFacts& clip) {

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "board/targets.h"
 #include "board/header.h"
 #include "board/make_clip.h"
 #include "board/refusal.h"
+#include "board/targets.h"
 #include "sound/prepare.h"
 
 namespace clip2c::board {
@@ -67,7 +67,7 @@ struct BankResult {
     // English, one sentence naming the clip ("jump.wav: ...", the bank's
     // name for BadName); empty when the bank is made.
     std::string refusalText;
-    Refusal why;  // the refusal, typed, as refusalText words it (without the file's name)
+    Refusal why;       // the refusal, typed, as refusalText words it (without the file's name)
     std::string text;  // the bank's header, when made
     // The clips made, in the request's order: all of them when the bank is
     // made; else those made before a clip that could not be made, which is

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "board/targets.h"
 #include "board/header.h"
+#include "board/targets.h"
 
 namespace clip2c::board {
 

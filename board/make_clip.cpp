@@ -8,13 +8,13 @@
 #include "board/clip_header.h"
 #include "board/header.h"
 #include "board/names.h"
-#include "board/numbers.h"
 #include "board/notes.h"
+#include "board/numbers.h"
 #include "csource/array_source.h"
 #include "csource/conversion.h"
 #include "input/riff.h"
-#include "sound/pcm_wave.h"
 #include "sound/ima_adpcm.h"
+#include "sound/pcm_wave.h"
 
 namespace clip2c::board {
 namespace {
@@ -95,7 +95,7 @@ void finish(BoardClip& clip, const ClipRequest& request, Samples samples, std::s
     clip.refusal = Refusal{};
     made.preparedName = clip.name + ".wav";
     made.sampleRate = clip.prepareRate;
-    std::uint64_t count = 0;
+    std::size_t count = 0;
     if (auto* eight = std::get_if<std::vector<std::uint8_t>>(&samples)) {
         count = eight->size();
         made.outputName = deriveOutputPath(made.preparedName, ".wav");
@@ -179,10 +179,9 @@ void handOver(BoardClip& clip, const ClipRequest& request, const std::uint8_t* b
     clip.outcome = ClipOutcome::NeedsDecoder;
     clip.source.notWave = clip.status != ClipStatus::NotRawOrWav && !clip.source.isRiffWave;
     clip.source.description = clip.source.channels != 0 ? describeWave(clip.source)
-                                                         : containerName(bytes, length, request.fileName);
+                                                        : containerName(bytes, length, request.fileName);
     clip.refusal = decoderRefusal(clip, request, bytes, length);
 }
-
 
 // Sets clip.name as makeClip's step 1 says, with its note, which names the
 // array the encoding declares.
@@ -211,14 +210,37 @@ void chooseName(BoardClip& clip, const ClipRequest& request) {
 bool keepsOwnRate(BoardClip& clip, const ClipRequest& request, const ClipResult& asIs) {
     const bool otherRate = !asIs.isRaw && request.rate != 0 && asIs.sampleRate != request.rate;
     const bool asksMore = request.options.normalize || request.options.trim;
-    const bool keeps = asIs.status == ClipStatus::Converted && !asIs.isRaw && !(request.forcePrepare && otherRate) &&
+    const bool keeps = asIs.status == ClipStatus::Converted && !asIs.isRaw &&
+                       !(request.forcePrepare && otherRate) &&
                        (request.encoding == Encoding::ImaAdpcm || !asksMore);
     if (keeps && otherRate) {
-        clip.notes.push_back(fillNote(Notice::RateKept,
-                                      {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
+        clip.notes.push_back(fillNote(
+            Notice::RateKept, {{"fileRate", decimal(asIs.sampleRate)}, {"rate", decimal(request.rate)}}));
         clip.rateKept = asIs.sampleRate;
     }
     return keeps;
+}
+
+// The samples of the raw clip or PCM WAV file `bytes` prepared at
+// clip.prepareRate, at the width the encoding takes; nothing when the
+// engine does not read the file's sound, and for 8 bits when the clip
+// would be too long for a WAV file (a decoder then says so).
+std::optional<Samples> prepared(const BoardClip& clip, const ClipRequest& request, const std::uint8_t* bytes,
+                                std::uint32_t length) {
+    const bool adpcm = request.encoding == Encoding::ImaAdpcm;
+    if (clip.source.isRaw) {
+        if (adpcm) return sound::prepareRawSixteen(bytes, length, request.options);
+        return sound::prepareRawEight(bytes, length, request.options);
+    }
+    if (clip.prepareRate == 0) return std::nullopt;
+    if (adpcm) {
+        auto sixteen = sound::prepareWaveSixteen(bytes, length, clip.prepareRate, request.options);
+        if (!sixteen) return std::nullopt;
+        return std::move(*sixteen);
+    }
+    auto eight = sound::prepareWaveEight(bytes, length, clip.prepareRate, request.options);
+    if (!eight || eight->size() > sound::kWaveDataLimit) return std::nullopt;
+    return std::move(*eight);
 }
 
 // The clip of the file converted as it is (`asIs`, which gives up its text
@@ -274,26 +296,12 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
 
     // A raw clip or a PCM WAV file is the engine's alone, exact at every
     // width and resampled by it at any rate; everything else needs a decoder.
-    if (asIs.isRaw) {
-        clip.prepareRate = rawRate;
-        clip.source.description = "raw 8-bit";
-        Samples samples = sound::prepareRawEight(bytes, length, request.options);
-        if (adpcm) samples = sound::prepareRawSixteen(bytes, length, request.options);
-        finish(clip, request, std::move(samples), asIs.outputName);
-        return clip;
-    }
-    clip.prepareRate = keepsOwn ? asIs.sampleRate : request.rate != 0 ? request.rate : asIs.sourceRate;
-    std::optional<Samples> samples;
-    if (clip.prepareRate != 0 && adpcm) {
-        if (auto sixteen = sound::prepareWaveSixteen(bytes, length, clip.prepareRate, request.options))
-            samples = std::move(*sixteen);
-    } else if (clip.prepareRate != 0) {
-        auto eight = sound::prepareWaveEight(bytes, length, clip.prepareRate, request.options);
-        // A clip too long for a WAV file is left to the decoder, which says so.
-        if (eight && eight->size() <= sound::kWaveDataLimit) samples = std::move(*eight);
-    }
-    if (samples) {
-        clip.source.description = describeWave(clip.source);
+    clip.prepareRate = asIs.isRaw          ? rawRate
+                       : keepsOwn          ? asIs.sampleRate
+                       : request.rate != 0 ? request.rate
+                                           : asIs.sourceRate;
+    if (std::optional<Samples> samples = prepared(clip, request, bytes, length)) {
+        clip.source.description = asIs.isRaw ? "raw 8-bit" : describeWave(clip.source);
         finish(clip, request, std::move(*samples), asIs.outputName);
         return clip;
     }
@@ -306,7 +314,8 @@ BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, co
     BoardClip clip = first;
     // The chunk walk's reading of a WAV's format stands; for anything else
     // the decoder tells the channels.
-    if (first.source.channels == 0) clip.source.description = first.source.description + " " + channelWord(channelCount);
+    if (first.source.channels == 0)
+        clip.source.description = first.source.description + " " + channelWord(channelCount);
     Samples samples = std::vector<std::uint8_t>{};
     if (request.encoding == Encoding::ImaAdpcm) {
         samples = sound::mixToSixteen(planar, channelCount, frames, request.options);

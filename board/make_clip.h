@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "board/targets.h"
 #include "board/clip_conversion.h"
 #include "board/refusal.h"
+#include "board/targets.h"
 #include "sound/prepare.h"
 
 namespace clip2c::board {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "board/targets.h"
 #include "board/clip_conversion.h"
 #include "board/numbers.h"
+#include "board/targets.h"
 
 namespace clip2c::board {
 namespace {
@@ -140,6 +140,5 @@ std::string_view statusEnglish(int status) {
     }
     return "";
 }
-
 
 }  // namespace clip2c::board

@@ -39,5 +39,4 @@ const std::string& textsJson();
 // The English words of a status ("" for Converted).
 std::string_view statusEnglish(int status);
 
-
 }  // namespace clip2c::board

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "board/names.h"
-#include "board/numbers.h"
 #include "board/notes.h"
+#include "board/numbers.h"
 #include "input/riff.h"
 #include "sound/pcm_wave.h"
 
@@ -82,12 +82,14 @@ std::string refusalEnglish(const Refusal& refusal) {
                    decodeHint(fileName, "write the rate it plays at into it first",
                               "-r " + decimal(refusal.rate) + " ");
         case RefusalKind::TooLongForWave:
-            return "at " + decimal(refusal.rate) + " Hz the clip would be too long for a WAV file; choose a lower --rate";
+            return "at " + decimal(refusal.rate) +
+                   " Hz the clip would be too long for a WAV file; choose a lower --rate";
         case RefusalKind::NoFormat:
-            return "a WAV file without a readable \"fmt \" chunk, so its sound cannot be read; " + decodeHint(fileName);
+            return "a WAV file without a readable \"fmt \" chunk, so its sound cannot be read; " +
+                   decodeHint(fileName);
         case RefusalKind::UnreadablePcm:
-            return "a WAV file whose PCM data cannot be read (" + detail + ", " + decimal(refusal.blockAlign) +
-                   " bytes a frame); " + decodeHint(fileName);
+            return "a WAV file whose PCM data cannot be read (" + detail + ", " +
+                   decimal(refusal.blockAlign) + " bytes a frame); " + decodeHint(fileName);
         case RefusalKind::NotWave:
             return "not a WAV file" + holds + decodeHint(fileName);
         case RefusalKind::NotWaveOrRaw:
@@ -105,7 +107,8 @@ std::string refusalEnglish(const Refusal& refusal) {
         case RefusalKind::NoClips:
             return "a bank needs at least one clip";
         case RefusalKind::BadBankName:
-            return detail + ": the bank's name gives no C identifier (a letter, then letters, digits and _); try " +
+            return detail +
+                   ": the bank's name gives no C identifier (a letter, then letters, digits and _); try " +
                    proposeName(detail);
     }
     return {};

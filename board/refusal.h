@@ -19,16 +19,16 @@ enum class RefusalKind {
     ZeroRate,        // a WAV file that says 0 Hz and must be prepared; `rate` is the one to write into it
     TooLongForWave,  // prepared at `rate`, the clip would be too long for a WAV file
     NoFormat,        // a WAV file without a readable "fmt " chunk
-    UnreadablePcm,   // a PCM WAV file (`detail` its format) whose frames of `blockAlign` bytes split into no samples
-    NotWave,         // named as WAV, but no RIFF WAVE file; `detail` the container its bytes name
-    NotWaveOrRaw,    // neither WAV nor raw; `detail` the container its bytes name
-    Empty,           // the file is empty
-    OutOfMemory,     // the clip or its text does not fit in memory
-    Unconvertible,   // a file the tool refuses for its name (`status`)
-    EmptyClip,       // a clip of no samples, which a bank cannot hold
-    OverArray,       // `bytes` bytes at `rate` in `encoding`: over one AVR array
-    NoClips,         // a bank of no clip
-    BadBankName,     // a bank's name (`detail`) that gives no C identifier
+    UnreadablePcm,  // a PCM WAV file (`detail` its format) whose frames of `blockAlign` bytes split into no samples
+    NotWave,        // named as WAV, but no RIFF WAVE file; `detail` the container its bytes name
+    NotWaveOrRaw,   // neither WAV nor raw; `detail` the container its bytes name
+    Empty,          // the file is empty
+    OutOfMemory,    // the clip or its text does not fit in memory
+    Unconvertible,  // a file the tool refuses for its name (`status`)
+    EmptyClip,      // a clip of no samples, which a bank cannot hold
+    OverArray,      // `bytes` bytes at `rate` in `encoding`: over one AVR array
+    NoClips,        // a bank of no clip
+    BadBankName,    // a bank's name (`detail`) that gives no C identifier
 };
 
 struct Refusal {

@@ -102,7 +102,8 @@ std::string arrayLimitText(ArrayBytes array) {
     std::string text = "Too long for one AVR array: " + grouped(bytes) + " bytes, where one array holds " +
                        grouped(kArrayLimit) + " bytes";
     if (sampleRate != 0) {
-        text += " (" + secondsIn({kArrayLimit, sampleRate, encoding}) + " s at " + decimal(sampleRate) + " Hz)";
+        text +=
+            " (" + secondsIn({kArrayLimit, sampleRate, encoding}) + " s at " + decimal(sampleRate) + " Hz)";
     }
     return text + ". Lower the rate, trim, or cut the clip shorter.";
 }

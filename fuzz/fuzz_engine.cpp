@@ -43,8 +43,8 @@
 using clip2c::board::BoardClip;
 using clip2c::board::ClipOutcome;
 using clip2c::board::ClipResult;
-using clip2c::board::MadeClip;
 using clip2c::board::ClipStatus;
+using clip2c::board::MadeClip;
 using clip2c::fuzz::require;
 
 namespace {
@@ -84,9 +84,7 @@ void checkBank(const std::uint8_t* file, std::uint32_t length, const clip2c::boa
     }
     require(bank.clips.size() == 2 && bank.clips[0].name != bank.clips[1].name,
             "a bank's clips share a name");
-    const auto samplesOf = [](const BoardClip& clip) -> std::uint64_t {
-        return clip.made.sampleCount;
-    };
+    const auto samplesOf = [](const BoardClip& clip) -> std::uint64_t { return clip.made.sampleCount; };
     require(bank.sampleCount == samplesOf(bank.clips[0]) + samplesOf(bank.clips[1]),
             "a bank's samples are not its clips'");
     require(bank.text.find("enum {") != std::string::npos &&
@@ -113,8 +111,8 @@ void checkAdpcm(const BoardClip& clip, std::uint32_t fileLength, std::uint64_t m
     const std::vector<std::uint8_t>& file = result.preparedWave;
     require(file.size() >= result.bytes.size() + 8 &&
                 std::equal(result.bytes.begin(), result.bytes.end(),
-                           file.end() - static_cast<std::ptrdiff_t>(result.bytes.size() +
-                                                                    (result.bytes.size() & 1))),
+                           file.end() -
+                               static_cast<std::ptrdiff_t>(result.bytes.size() + (result.bytes.size() & 1))),
             "the IMA ADPCM WAV file's data chunk is not the array's bytes");
 }
 
@@ -152,7 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     require(clip.outcome != ClipOutcome::Made || clip.status == ClipStatus::Converted,
             "a made clip whose status is not Converted");
     if (clip.outcome != ClipOutcome::Made) {
-        require(clip.made.preparedWave.empty() || clip.status != ClipStatus::Converted, "a refusal with a clip");
+        require(clip.made.preparedWave.empty() || clip.status != ClipStatus::Converted,
+                "a refusal with a clip");
         return 0;
     }
     const MadeClip& result = clip.made;
@@ -175,9 +174,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     // A prepared clip: the file that the text is of.
     const auto preparedLength = static_cast<std::uint32_t>(result.preparedWave.size());
-    const std::unique_ptr<std::uint8_t[]> preparedCopy = exactCopy(result.preparedWave.data(), preparedLength);
-    const ClipResult again = clip2c::board::convertClip(preparedCopy.get(), preparedLength, result.preparedName,
-                                                        request.isSigned, request.target, clip.prepareRate);
+    const std::unique_ptr<std::uint8_t[]> preparedCopy =
+        exactCopy(result.preparedWave.data(), preparedLength);
+    const ClipResult again =
+        clip2c::board::convertClip(preparedCopy.get(), preparedLength, result.preparedName, request.isSigned,
+                                   request.target, clip.prepareRate);
     require(again.status == ClipStatus::Converted && again.text == result.text,
             "the prepared file does not convert to the clip's text");
     require(again.sourceChannels == 1 && again.sourceBits == 8 && again.sourceRate == clip.prepareRate,

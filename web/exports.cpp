@@ -30,9 +30,9 @@
 #endif
 
 #include "board/bank.h"
-#include "board/targets.h"
 #include "board/make_clip.h"
 #include "board/notes.h"
+#include "board/targets.h"
 #include "sound/ima_adpcm.h"
 #include "sound/prepare.h"
 

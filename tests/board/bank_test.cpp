@@ -185,7 +185,7 @@ TEST(MakeBank, InImaAdpcmHoldsTheDecoderOnceAndEntriesOfBytesAndSamples) {
         for (const BoardClip& clip : bank.clips) {
             const MadeClip& result = clip.made;
             const ClipFacts facts{
-                result.arrayName,    result.sampleRate,  false,
+                result.arrayName,   result.sampleRate,  false,
                 result.sampleCount, Encoding::ImaAdpcm, static_cast<std::uint32_t>(result.bytes.size())};
             std::string body("\n");
             Header alone;

@@ -405,7 +405,7 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
         EXPECT_EQ(result.arrayName, clip.name + "_adpcm") << row.name;
         EXPECT_EQ(clip.made.how, row.what) << row.name;
         const ClipFacts facts{
-            result.arrayName,    row.clipRate,       false,
+            result.arrayName,   row.clipRate,       false,
             result.sampleCount, Encoding::ImaAdpcm, static_cast<std::uint32_t>(bytes.size())};
         EXPECT_EQ(result.text, render(clipHeader(Target::Progmem, facts, bytes))) << row.name;
         EXPECT_EQ(clip.made.preparedWave, sound::makeAdpcmWaveFile(bytes, result.sampleCount, row.clipRate))
@@ -503,7 +503,8 @@ TEST(ClipRefusal, IsTypedAndWordedOnce) {
     for (const auto& row : rows) {
         ClipRequest request;
         request.fileName = row.fileName;
-        const BoardClip clip = makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
+        const BoardClip clip =
+            makeClip(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()), request);
         EXPECT_NE(clip.outcome, ClipOutcome::Made) << row.name;
         EXPECT_EQ(clip.refusal.kind, row.kind) << row.name;
         EXPECT_EQ(refusalEnglish(clip.refusal), row.words) << row.name;

@@ -81,8 +81,7 @@ void expectClip(const Clip2cClip* c, const BoardClip& want, const std::string& r
     EXPECT_EQ(s["rateOffer"].flag, want.rateKept != 0);
     EXPECT_EQ(s["notWave"].flag, want.source.notWave);
     EXPECT_EQ(s["prepareRate"].number, want.prepareRate);
-    EXPECT_EQ(blockOf(c, s["text"], clip2c_clip_buffer),
-              Bytes(want.made.text.begin(), want.made.text.end()));
+    EXPECT_EQ(blockOf(c, s["text"], clip2c_clip_buffer), Bytes(want.made.text.begin(), want.made.text.end()));
     EXPECT_EQ(s["outputName"].text, want.made.outputName);
     EXPECT_EQ(s["arrayName"].text, want.made.arrayName);
     EXPECT_EQ(s["bytes"].number, want.made.bytes.size());
