@@ -229,16 +229,16 @@ std::optional<Samples> prepared(const BoardClip& clip, const ClipRequest& reques
                                 std::uint32_t length) {
     const bool adpcm = request.encoding == Encoding::ImaAdpcm;
     if (clip.source.isRaw) {
-        if (adpcm) return sound::prepareRawSixteen(bytes, length, request.options);
-        return sound::prepareRawEight(bytes, length, request.options);
+        if (adpcm) return sound::prepareRawSixteen({bytes, length}, request.options);
+        return sound::prepareRawEight({bytes, length}, request.options);
     }
     if (clip.prepareRate == 0) return std::nullopt;
     if (adpcm) {
-        auto sixteen = sound::prepareWaveSixteen(bytes, length, clip.prepareRate, request.options);
+        auto sixteen = sound::prepareWaveSixteen({bytes, length}, clip.prepareRate, request.options);
         if (!sixteen) return std::nullopt;
         return std::move(*sixteen);
     }
-    auto eight = sound::prepareWaveEight(bytes, length, clip.prepareRate, request.options);
+    auto eight = sound::prepareWaveEight({bytes, length}, clip.prepareRate, request.options);
     if (!eight || eight->size() > sound::kWaveDataLimit) return std::nullopt;
     return std::move(*eight);
 }
@@ -318,9 +318,9 @@ BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, co
         clip.source.description = first.source.description + " " + channelWord(channelCount);
     Samples samples = std::vector<std::uint8_t>{};
     if (request.encoding == Encoding::ImaAdpcm) {
-        samples = sound::mixToSixteen(planar, channelCount, frames, request.options);
+        samples = sound::mixToSixteen({planar, channelCount, frames}, request.options);
     } else {
-        samples = sound::mixToEightBit(planar, channelCount, frames, request.options);
+        samples = sound::mixToEightBit({planar, channelCount, frames}, request.options);
     }
     finish(clip, request, std::move(samples), first.source.outputName);
     return clip;

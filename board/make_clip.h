@@ -118,9 +118,10 @@ struct BoardClip {
 //      and no option asks for more (normalize, trim, or forcePrepare at a
 //      rate the file does not have), it is the clip.
 //   3. Else a file the tool refuses for its name, its channels or its bits
-//      is prepared at the chosen rate by the engine (prepareRawFile,
-//      prepareWaveFile), and the prepared WAV is converted under
-//      "<name>.wav"; an empty file and the other refusals stand.
+//      is prepared at the chosen rate by the engine (prepareRawEight,
+//      prepareWaveEight) and made the clip as the tool converts those
+//      samples held in a WAV file called "<name>.wav"; an empty file and
+//      the other refusals stand.
 //   4. A file whose sound the engine does not read needs a decoder.
 // For Encoding::ImaAdpcm step 2 only names the rate (the file's own when it
 // would convert as it is, with its rate-kept note) and the refusals, and

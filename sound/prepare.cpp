@@ -72,12 +72,11 @@ std::optional<std::vector<Sample>> prepareWave(const PcmWave& wave, std::uint32_
 // The mean of `channelCount` planar channels at `frame`, in double: a sum
 // of float channels is exact there, so equal channels give their own value
 // back, bit for bit.
-// The counts are named as the callers' planar buffer has them.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-double meanAt(const float* planar, std::uint32_t channelCount, std::uint32_t frames, std::size_t frame) {
+double meanAt(Planar sound, std::size_t frame) {
     double sum = 0.0;
-    for (std::size_t channel = 0; channel < channelCount; ++channel) sum += planar[channel * frames + frame];
-    return sum / channelCount;
+    for (std::size_t channel = 0; channel < sound.channels; ++channel)
+        sum += sound.samples[channel * sound.frames + frame];
+    return sum / sound.channels;
 }
 
 // A canonical mono PCM WAV file of `bytesPerSample`-byte samples whose
@@ -125,22 +124,16 @@ std::int16_t quantizeSixteen(double x) {
     return static_cast<std::int16_t>(std::clamp(level, -32768.0, 32767.0));
 }
 
-// The counts come as the script reads them off the decoded buffer, named at
-// the one call.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
-                                        PrepareOptions options) {
-    if (channelCount == 0) return {};
+std::vector<std::uint8_t> mixToEightBit(Planar sound, PrepareOptions options) {
+    if (sound.channels == 0) return {};
     return prepareSamples<std::uint8_t>(
-        frames, [&](std::size_t frame) { return meanAt(planar, channelCount, frames, frame); }, options);
+        sound.frames, [&](std::size_t frame) { return meanAt(sound, frame); }, options);
 }
 
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::vector<std::int16_t> mixToSixteen(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
-                                       PrepareOptions options) {
-    if (channelCount == 0) return {};
+std::vector<std::int16_t> mixToSixteen(Planar sound, PrepareOptions options) {
+    if (sound.channels == 0) return {};
     return prepareSamples<std::int16_t>(
-        frames, [&](std::size_t frame) { return meanAt(planar, channelCount, frames, frame); }, options);
+        sound.frames, [&](std::size_t frame) { return meanAt(sound, frame); }, options);
 }
 
 std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate) {
@@ -156,52 +149,31 @@ std::vector<std::uint8_t> makeSixteenBitWaveFile(const std::vector<std::int16_t>
     return monoWaveFile(data.data(), data.size(), sampleRate, 2);
 }
 
-// The length goes with the bytes and the rate with the caller's choice, at
-// the one call.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
-                                          std::uint32_t sampleRate, PrepareOptions options) {
-    const std::optional<std::vector<std::uint8_t>> samples =
-        prepareWaveEight(bytes, length, sampleRate, options);
-    if (!samples) return {};
-    return makeWaveFile(*samples, sampleRate);
-}
-
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::optional<std::vector<std::uint8_t>> prepareWaveEight(const std::uint8_t* bytes, std::uint32_t length,
+std::optional<std::vector<std::uint8_t>> prepareWaveEight(std::span<const std::uint8_t> file,
                                                           std::uint32_t sampleRate, PrepareOptions options) {
-    const PcmWave wave = readPcmWave(bytes, length);
+    const PcmWave wave = readPcmWave(file.data(), static_cast<std::uint32_t>(file.size()));
     if (!wave.readable) return std::nullopt;
     return prepareWave<std::uint8_t>(wave, sampleRate, options);
 }
 
-std::vector<std::uint8_t> prepareRawEight(const std::uint8_t* bytes, std::uint32_t length,
-                                          PrepareOptions options) {
-    return prepareSamples<std::uint8_t>(
-        length, [&](std::uint32_t i) { return (bytes[i] - 128) / 128.0; }, options);
-}
-
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::optional<std::vector<std::int16_t>> prepareWaveSixteen(const std::uint8_t* bytes, std::uint32_t length,
+std::optional<std::vector<std::int16_t>> prepareWaveSixteen(std::span<const std::uint8_t> file,
                                                             std::uint32_t sampleRate,
                                                             PrepareOptions options) {
-    const PcmWave wave = readPcmWave(bytes, length);
+    const PcmWave wave = readPcmWave(file.data(), static_cast<std::uint32_t>(file.size()));
     if (!wave.readable) return std::nullopt;
     return prepareWave<std::int16_t>(wave, sampleRate, options);
 }
 
-// The length goes with the bytes and the rate with the caller's choice, at
-// the one call.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-std::vector<std::uint8_t> prepareRawFile(const std::uint8_t* bytes, std::uint32_t length,
-                                         std::uint32_t sampleRate, PrepareOptions options) {
-    return makeWaveFile(prepareRawEight(bytes, length, options), sampleRate);
+std::vector<std::uint8_t> prepareRawEight(std::span<const std::uint8_t> clip, PrepareOptions options) {
+    return prepareSamples<std::uint8_t>(
+        static_cast<std::uint32_t>(clip.size()), [&](std::uint32_t i) { return (clip[i] - 128) / 128.0; },
+        options);
 }
 
-std::vector<std::int16_t> prepareRawSixteen(const std::uint8_t* bytes, std::uint32_t length,
-                                            PrepareOptions options) {
+std::vector<std::int16_t> prepareRawSixteen(std::span<const std::uint8_t> clip, PrepareOptions options) {
     return prepareSamples<std::int16_t>(
-        length, [&](std::uint32_t i) { return (bytes[i] - 128) / 128.0; }, options);
+        static_cast<std::uint32_t>(clip.size()), [&](std::uint32_t i) { return (clip[i] - 128) / 128.0; },
+        options);
 }
 
 }  // namespace clip2c::sound

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace clip2c::sound {
@@ -36,17 +37,22 @@ struct PrepareOptions {
     bool trim = false;
 };
 
-// Mixes `channelCount` planar channels of `frames` samples each (channel c
-// starts at planar + c * frames) to mono by their mean and quantizes each
-// frame, as `options` say. Channels that are all equal give exactly that
-// channel.
-std::vector<std::uint8_t> mixToEightBit(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
-                                        PrepareOptions options = {});
+// Decoded sound: `channels` planar channels of `frames` samples each,
+// channel c starting at samples + c * frames, nominally -1 to 1.
+struct Planar {
+    const float* samples = nullptr;
+    std::uint32_t channels = 0;
+    std::uint32_t frames = 0;
+};
+
+// Mixes the channels to mono by their mean and quantizes each frame, as
+// `options` say. Channels that are all equal give exactly that channel; no
+// channels give no samples.
+std::vector<std::uint8_t> mixToEightBit(Planar sound, PrepareOptions options = {});
 
 // The same mixed and quantized to 16 bits (quantizeSixteen), for an
 // encoder that takes more than 8 bits.
-std::vector<std::int16_t> mixToSixteen(const float* planar, std::uint32_t channelCount, std::uint32_t frames,
-                                       PrepareOptions options = {});
+std::vector<std::int16_t> mixToSixteen(Planar sound, PrepareOptions options = {});
 
 // The most bytes of samples a WAV file the engine makes holds: its sizes
 // are 32-bit, and its headers take some of them.
@@ -62,41 +68,28 @@ std::vector<std::uint8_t> makeWaveFile(const std::vector<std::uint8_t>& samples,
 std::vector<std::uint8_t> makeSixteenBitWaveFile(const std::vector<std::int16_t>& samples,
                                                  std::uint32_t sampleRate);
 
-// The WAV file `bytes` prepared by the core alone, with no decoder between:
-// an 8-bit mono WAV file (makeWaveFile) at `sampleRate` of its frames mixed
-// by the mean (monoSample), resampled when the file's rate is another
-// (resample), and quantized as `options` say. Empty when the core does not
-// read the file (readPcmWave), when its rate or `sampleRate` is 0, or when
-// the result would not fit a WAV file. At the file's own rate a clip whose
-// channels are equal gives exactly that channel, at every width.
-std::vector<std::uint8_t> prepareWaveFile(const std::uint8_t* bytes, std::uint32_t length,
-                                          std::uint32_t sampleRate, PrepareOptions options = {});
-
-// The samples prepareWaveFile would hold; nothing where it gives no file.
-std::optional<std::vector<std::uint8_t>> prepareWaveEight(const std::uint8_t* bytes, std::uint32_t length,
+// The samples of the WAV file `file` prepared by the core alone, with no
+// decoder between: its frames mixed by the mean (monoSample), resampled to
+// `sampleRate` when the file's rate is another (resample), and quantized
+// to 8 bits as `options` say. Nothing when the core does not read the file
+// (readPcmWave), or when its rate or `sampleRate` is 0. At the file's own
+// rate a clip whose channels are equal gives exactly that channel, at
+// every width.
+std::optional<std::vector<std::uint8_t>> prepareWaveEight(std::span<const std::uint8_t> file,
                                                           std::uint32_t sampleRate,
                                                           PrepareOptions options = {});
 
-// The samples prepareRawFile would hold.
-std::vector<std::uint8_t> prepareRawEight(const std::uint8_t* bytes, std::uint32_t length,
-                                          PrepareOptions options = {});
-
-// The samples prepareWaveFile would hold, quantized to 16 bits instead
-// (quantizeSixteen); nothing where it gives no file.
-std::optional<std::vector<std::int16_t>> prepareWaveSixteen(const std::uint8_t* bytes, std::uint32_t length,
+// The same quantized to 16 bits instead (quantizeSixteen).
+std::optional<std::vector<std::int16_t>> prepareWaveSixteen(std::span<const std::uint8_t> file,
                                                             std::uint32_t sampleRate,
                                                             PrepareOptions options = {});
 
-// The raw clip `bytes` (unsigned 8-bit samples, u read as (u - 128) / 128)
-// as an 8-bit mono WAV file (makeWaveFile) at `sampleRate`, prepared as
-// `options` say; with both off its samples are the bytes unchanged. Empty
-// only when the clip is too long for a WAV file.
-std::vector<std::uint8_t> prepareRawFile(const std::uint8_t* bytes, std::uint32_t length,
-                                         std::uint32_t sampleRate, PrepareOptions options = {});
+// The raw clip `clip` (unsigned 8-bit samples, u read as (u - 128) / 128)
+// prepared as `options` say; with both off its samples are the bytes
+// unchanged.
+std::vector<std::uint8_t> prepareRawEight(std::span<const std::uint8_t> clip, PrepareOptions options = {});
 
-// The samples of the raw clip `bytes` prepared as prepareRawFile prepares
-// them, quantized to 16 bits: with both options off, (u - 128) * 256.
-std::vector<std::int16_t> prepareRawSixteen(const std::uint8_t* bytes, std::uint32_t length,
-                                            PrepareOptions options = {});
+// The same quantized to 16 bits: with both options off, (u - 128) * 256.
+std::vector<std::int16_t> prepareRawSixteen(std::span<const std::uint8_t> clip, PrepareOptions options = {});
 
 }  // namespace clip2c::sound

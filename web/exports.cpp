@@ -417,9 +417,9 @@ EMSCRIPTEN_KEEPALIVE int clip2c_bank_decoded(Clip2cBank* b, std::uint32_t index,
     if (index >= b->request.files.size()) return 0;
     std::vector<std::uint8_t> wave =
         b->request.encoding == Encoding::ImaAdpcm
-            ? clip2c::sound::makeSixteenBitWaveFile(clip2c::sound::mixToSixteen(planar, channelCount, frames),
-                                                    rate)
-            : clip2c::sound::makeWaveFile(clip2c::sound::mixToEightBit(planar, channelCount, frames), rate);
+            ? clip2c::sound::makeSixteenBitWaveFile(
+                  clip2c::sound::mixToSixteen({planar, channelCount, frames}), rate)
+            : clip2c::sound::makeWaveFile(clip2c::sound::mixToEightBit({planar, channelCount, frames}), rate);
     if (wave.empty()) return 0;
     std::vector<std::uint8_t>& held = b->decodedWaves[index];
     held = std::move(wave);

@@ -253,14 +253,14 @@ TEST(PrepareOptions, NormalizesToFullScaleAndTrimsSilence) {
     constexpr PrepareOptions kTrim{false, true};
     constexpr PrepareOptions kBoth{true, true};
     const auto raw = [](const Bytes& bytes, PrepareOptions options) {
-        return prepareRawFile(bytes.data(), static_cast<std::uint32_t>(bytes.size()), 8000, options);
+        return makeWaveFile(prepareRawEight(bytes, options), 8000);
     };
     const auto wave = [](const Bytes& file, PrepareOptions options) {
-        return prepareWaveFile(file.data(), static_cast<std::uint32_t>(file.size()), 8000, options);
+        return makeWaveFile(prepareWaveEight(file, 8000, options).value_or(Bytes{}), 8000);
     };
     const auto mixed = [](const std::vector<float>& planar, std::uint32_t channels, PrepareOptions options) {
         const auto frames = static_cast<std::uint32_t>(planar.size() / channels);
-        return makeWaveFile(mixToEightBit(planar.data(), channels, frames, options), 8000);
+        return makeWaveFile(mixToEightBit({planar.data(), channels, frames}, options), 8000);
     };
     Bytes everyByte;
     for (int u = 0; u < 256; ++u) everyByte.push_back(static_cast<std::uint8_t>(u));

@@ -417,7 +417,7 @@ TEST(PageExports, ADecodedFileEntersTheBankAsItsWave) {
         ASSERT_EQ(first.outcome, ClipOutcome::NeedsDecoder);
         const Bytes wave = encoding == Encoding::Pcm8
                                ? makeDecodedClip(first, alone, planar, 2, 3).made.preparedWave
-                               : sound::makeSixteenBitWaveFile(sound::mixToSixteen(planar, 2, 3), 11025);
+                               : sound::makeSixteenBitWaveFile(sound::mixToSixteen({planar, 2, 3}), 11025);
         const std::vector<File> files = {kVoice, kJump};
         Clip2cBank* got = pageBank(files, "sfx", 0, "progmem", encodingWord, 11025, 0);
         EXPECT_EQ(clip2c_bank_decoded(got, 2, planar, 2, 3, 11025, "x.wav"), 0);
