@@ -89,6 +89,7 @@ def page_seeds():
         "pcm16_partial_frame": riff(fmt(bits=16), chunk(b"data", pattern(81))),
         "pcm16_data_cut_short": riff(fmt(bits=16), chunk(b"data", pattern(80), declared=4000)),
         "pcm16_no_frames": riff(fmt(bits=16), chunk(b"data", b"\x01")),
+        "pcm8_ch1_empty_data": riff(fmt(), chunk(b"data", b"")),
         "data_before_fmt_and_list": riff(chunk(b"data", pattern(64)), chunk(b"LIST", b"INFOx"), fmt(bits=16)),
         "two_fmt_last_float": riff(fmt(bits=16), chunk(b"data", floats(frames, 4)), fmt(bits=32, tag=FLOAT)),
         "align_not_by_channels": riff(fmt(channels=2, bits=8, align=3), chunk(b"data", pattern(60))),

@@ -3,7 +3,9 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for a
 # bounded time (FUZZ_SECONDS, 30 by default) from the generated seeds. Fails
 # on the first crash, sanitizer report or broken invariant; the input that
-# caused it is left in build-fuzz/findings/.
+# caused it is left in build-fuzz/findings/. The engine's arithmetic inner
+# loops are built without coverage feedback (fuzz/coverage_ignore.txt says
+# which and why).
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

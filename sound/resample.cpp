@@ -2,28 +2,23 @@
 // The resampler: a Kaiser-windowed sinc, linear phase, centred on each
 // output sample's exact position, the same bytes on every platform.
 //
-// Design (every figure in units of the lower of the two rates, whose
-// Nyquist frequency is "Nyquist" below; measured on full-scale tones):
+// Design (in units of the lower of the two rates, whose Nyquist frequency
+// is "Nyquist" below; the response as measured, the tap and phase counts
+// of common rates, the agreement with sox and the speed are in
+// doc/rules.md and doc/speed.md):
 //   filter      windowed sinc, cutoff (-6 dB) at 0.96 x Nyquist, each
 //               phase's taps normalized to sum to 1, so DC stays DC at
 //               every phase
 //   window      Kaiser, beta 7.2, half-width 29 samples of the lower rate
 //   taps        2 x (ceil(29 x fromRate / lower rate) + 1), rounded up to a
-//               multiple of 8: 64 when upsampling, 320 for 44100 -> 8000,
-//               352 for 48000 -> 8000, 160 for 22050 -> 8000, 704 for
-//               96000 -> 8000
-//   passband    within 0.001 dB up to 0.85 x Nyquist, -0.12 dB at 0.9
-//   transition  0.9 to 1.05 x Nyquist (-6 dB at 0.96, -21 dB at 1.0)
-//   stopband    from 1.05 x Nyquist: -76 dB there away from the ends, and
-//               a tone's largest output anywhere, ends included, is 3.3e-4
-//               (-69.6 dB) at 1.05 and below 9e-5 (-81 dB) from 1.1 on,
-//               far under the 1/256 that would move an 8-bit sample
+//               multiple of 8
 //   phases      toRate / gcd(fromRate, toRate) exact phases when their taps
-//               fit in 2^16 floats (80 for 44100 -> 8000, 1 for 48000 ->
-//               8000, 160 for 22050 -> 8000, 441 for 8000 -> 44100);
-//               otherwise 256 phases (fewer when the taps are very many,
-//               which only a very large ratio gives), the output being the
-//               linear blend of the two neighbouring phases' results
+//               fit in 2^16 floats; otherwise 256 phases (fewer when the
+//               taps are very many, which only a very large ratio gives),
+//               the output being the linear blend of the two neighbouring
+//               phases' results. A phase's taps are made when an output
+//               sample first needs them and kept for the next clip at the
+//               same two rates.
 //   edges       the clip is taken to continue, on each side, at its local
 //               level: the mean of its first (last) 128 samples of the lower
 //               rate, weighted by the bump s^2 (1 - s)^2. Over those samples
@@ -37,13 +32,6 @@
 //               rate of an end (16 ms at 8000 Hz) comes out faded towards
 //               that level; a clip shorter than 256 such samples fades over
 //               half its length from each end; a clip of one sample is DC.
-//   against sox spoken clips to 8000 Hz come out within 1 of
-//               `sox rate -v` at every sample, 92 % equal
-//               (tests/sound/check_resample_sox.py)
-//   speed       3 minutes of 44.1 kHz mono to 8000 Hz in about 60 ms (24
-//               million output samples a second); the whole clip2c-board
-//               run on 16-bit stereo takes about as long as sox's (paired
-//               ratios 0.91 to 1.06 x; bench/resample-bench.sh, doc/speed.md)
 //
 // Determinism: the taps are computed with this file's own sine and Bessel
 // I0, from +, -, *, / in a fixed order (the engine is built with
@@ -156,14 +144,14 @@ Design designFor(std::uint32_t fromRate, std::uint32_t toRate) {
 }
 
 // The taps of the phase at fraction `numerator / denominator` of an input
-// sample past the tap `half - 1`, normalized to sum to 1.
-void makeTaps(const Design& d, std::uint64_t numerator, std::uint64_t denominator, float* out) {
+// sample past the tap `half - 1`, normalized to sum to 1; `h` is scratch
+// room for d.taps doubles.
+void makeTaps(const Design& d, std::uint64_t numerator, std::uint64_t denominator, double* h, float* out) {
     const double fraction = static_cast<double>(numerator) / static_cast<double>(denominator);
     const double halfWidth = static_cast<double>(kHalfWidth) / d.scale;
     const double gain = kCutoff * d.scale;
     const double windowNorm = besselI0(kBeta);
     double sum = 0.0;
-    std::vector<double> h(static_cast<std::size_t>(d.taps));
     for (std::uint64_t j = 0; j < d.taps; ++j) {
         const double t = (static_cast<double>(j) - static_cast<double>(d.half - 1)) - fraction;
         const double s = t / halfWidth;
@@ -173,16 +161,49 @@ void makeTaps(const Design& d, std::uint64_t numerator, std::uint64_t denominato
             const double sinc = u == 0.0 ? 1.0 : sinPi(u) / (kPi * u);
             value = sinc * besselI0(kBeta * std::sqrt(1.0 - s * s)) / windowNorm;
         }
-        h[static_cast<std::size_t>(j)] = value;
+        h[j] = value;
         sum += value;
     }
-    for (std::uint64_t j = 0; j < d.taps; ++j)
-        out[j] = static_cast<float>(h[static_cast<std::size_t>(j)] / sum);
+    for (std::uint64_t j = 0; j < d.taps; ++j) out[j] = static_cast<float>(h[j] / sum);
+}
+
+// The filter of one pair of rates: its layout and its table, whose rows are
+// made the first time an output sample needs them (made[row] is then 1). A
+// short clip needs few of a table's rows, and a clip made again at the same
+// rates (a bank's clips, a clip and its bank, the next input of a fuzzer)
+// needs none, while each row is still made by the same arithmetic, so the
+// output's bits do not depend on what was resampled before.
+struct Filter {
+    std::uint32_t fromRate = 0;
+    std::uint32_t toRate = 0;
+    Design design;
+    std::vector<float> table;
+    std::vector<std::uint8_t> made;
+    std::vector<double> scratch;  // makeTaps' room
+};
+
+// The filter of `fromRate` to `toRate`: the one this thread used last when
+// it is of the same rates, else laid out afresh in its blocks, which only
+// grow (to at most kMaxTable floats of taps), so that switching rates
+// allocates nothing once the largest table has been laid out.
+Filter& filterFor(std::uint32_t fromRate, std::uint32_t toRate) {
+    thread_local Filter filter;
+    if (fromRate == filter.fromRate && toRate == filter.toRate) return filter;
+    filter.fromRate = fromRate;
+    filter.toRate = toRate;
+    filter.design = designFor(fromRate, toRate);
+    const auto rows = static_cast<std::size_t>(filter.design.tablePhases);
+    const auto taps = static_cast<std::size_t>(filter.design.taps);
+    if (filter.table.size() < rows * taps) filter.table.resize(rows * taps);
+    if (filter.scratch.size() < taps) filter.scratch.resize(taps);
+    filter.made.assign(rows, 0);
+    return filter;
 }
 
 // The sum of h[i] x x[i] over `taps` (a multiple of kLanes): lane j adds
-// the products i = j, j + 16, ... in order, then the lanes are summed
-// pairwise. Sixteen lanes keep four SSE adders busy.
+// the products i = j, j + 8, ... in order, then the lanes are summed
+// pairwise. Eight lanes fill two SSE registers, whose adds do not wait on
+// each other.
 float dot(const float* h, const float* x, std::size_t taps) {
     float acc[kLanes] = {};
     for (std::size_t i = 0; i < taps; i += kLanes) {
@@ -249,6 +270,21 @@ Edges edgesOf(const float* input, std::uint64_t count, const Design& d) {
     return e;
 }
 
+// The clip as the filter sees it (Edges::at) at the input indexes `from`
+// to `to` - 1, worked out once for all the windows that read them.
+struct Span {
+    std::int64_t from = 0;
+    std::vector<float> values;
+};
+
+Span spanOf(const Edges& edges, std::int64_t from, std::int64_t to) {
+    Span span;
+    span.from = from;
+    span.values.reserve(static_cast<std::size_t>(to - from));
+    for (std::int64_t i = from; i < to; ++i) span.values.push_back(edges.at(i));
+    return span;
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> resampledLength(std::size_t count, std::uint32_t fromRate,
@@ -275,42 +311,62 @@ std::vector<float> resample(const float* input, std::size_t count, std::uint32_t
     std::vector<float> out(*length);
     if (*length == 0) return out;
 
-    const Design d = designFor(fromRate, toRate);
-    std::vector<float> table(static_cast<std::size_t>(d.tablePhases * d.taps));
+    Filter& filter = filterFor(fromRate, toRate);
+    const Design d = filter.design;
+    float* const table = filter.table.data();
+    std::uint8_t* const made = filter.made.data();
+    double* const scratch = filter.scratch.data();
     const std::uint64_t rowDenominator = d.blended ? d.tablePhases - 1 : d.phases;
-    for (std::uint64_t p = 0; p < d.tablePhases; ++p)
-        makeTaps(d, p, rowDenominator, &table[static_cast<std::size_t>(p * d.taps)]);
-
+    const auto row = [&](std::uint64_t r) {
+        const auto at = static_cast<std::size_t>(r);
+        float* const taps = table + at * static_cast<std::size_t>(d.taps);
+        if (made[at] == 0) {
+            makeTaps(d, r, rowDenominator, scratch, taps);
+            made[at] = 1;
+        }
+        return taps;
+    };
     const Edges edges = edgesOf(input, count, d);
-    std::vector<float> gathered(static_cast<std::size_t>(d.taps));
+    // Every window (taps input samples from `first`) that reaches into a
+    // fade lies in the head, [1 - half, fade + taps), or in the tail,
+    // [count - fade - taps, count + half): output k lies at an input n
+    // below count, since k < resampledLength. A clip short enough for the
+    // two to meet has one span for both.
+    const auto half = static_cast<std::int64_t>(d.half);
+    const auto taps = static_cast<std::size_t>(d.taps);
+    const auto fade = static_cast<std::int64_t>(edges.fade);
+    const auto size = static_cast<std::int64_t>(count);
+    const std::int64_t headTo = fade + static_cast<std::int64_t>(taps);
+    const std::int64_t tailFrom = size - headTo;
+    const std::int64_t tailTo = size + half;
+    const bool oneSpan = headTo >= tailFrom;
+    const Span head = spanOf(edges, 1 - half, oneSpan ? tailTo : headTo);
+    const Span tail = oneSpan ? Span{} : spanOf(edges, tailFrom, tailTo);
     // Output k lies at input n + p / phases, n and p kept exactly by
     // integer steps of fromRate / toRate.
     std::uint64_t n = 0;
     std::uint64_t p = 0;
     const std::uint64_t whole = d.step / d.phases;
     const std::uint64_t part = d.step % d.phases;
-    const auto taps = static_cast<std::size_t>(d.taps);
     for (std::uint32_t k = 0; k < *length; ++k) {
-        const auto first = static_cast<std::int64_t>(n) - static_cast<std::int64_t>(d.half - 1);
+        const std::int64_t first = static_cast<std::int64_t>(n) - (half - 1);
         const float* x = nullptr;
-        if (first >= static_cast<std::int64_t>(edges.fade) &&
-            static_cast<std::uint64_t>(first) + d.taps <= count - edges.fade) {
+        if (first >= fade && first + static_cast<std::int64_t>(taps) <= size - fade) {
             x = input + first;
         } else {
-            for (std::size_t j = 0; j < taps; ++j)
-                gathered[j] = edges.at(first + static_cast<std::int64_t>(j));
-            x = gathered.data();
+            const Span& span = (oneSpan || first + static_cast<std::int64_t>(taps) <= headTo) ? head : tail;
+            x = span.values.data() + (first - span.from);
         }
         if (!d.blended) {
-            out[k] = dot(&table[static_cast<std::size_t>(p * d.taps)], x, taps);
+            out[k] = dot(row(p), x, taps);
         } else {
             // Between blended rows q and q + 1, at alpha of the way.
             const std::uint64_t scaled = p * (d.tablePhases - 1);
             const std::uint64_t q = scaled / d.phases;
             const auto alpha =
                 static_cast<float>(static_cast<double>(scaled % d.phases) / static_cast<double>(d.phases));
-            const float a = dot(&table[static_cast<std::size_t>(q * d.taps)], x, taps);
-            const float b = dot(&table[static_cast<std::size_t>((q + 1) * d.taps)], x, taps);
+            const float a = dot(row(q), x, taps);
+            const float b = dot(row(q + 1), x, taps);
             out[k] = a + alpha * (b - a);
         }
         n += whole;

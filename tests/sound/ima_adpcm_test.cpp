@@ -58,6 +58,11 @@ TEST(ImaAdpcm, DecodesAsTheReferenceInShiftAndAddForm) {
         {"clamped low", {0x00, 0x80, 88, 0, 0xFF}, 3, {-32768, -32768, -32768}},
         // An index past 88 in a header reads as 88: step 32767, diff 4095.
         {"header index past 88", {0, 0, 200, 0, 0x00}, 2, {0, 4095}},
+        // From index 84, nibble 7 (up to the clamp) takes it to 92, held at
+        // 88; nibble 8 then steps down by 32767 >> 3 = 4095 (index 87) and
+        // nibble 0 up by 29794 >> 3 = 3724: a decoder that holds the index
+        // at 87 gives 29043 and 32428 instead.
+        {"index driven to 88 and past it", {0, 0, 84, 0, 0x87, 0x00}, 4, {0, 32767, 28672, 32396}},
         {"count stops early", {16, 0, 0, 0, 0x74}, 2, {16, 23}},
         {"bytes end first", {16, 0, 0, 0, 0x74}, 9, {16, 23, 39}},
         {"a header cut short holds nothing", {16, 0, 0}, 1, {}},
