@@ -57,7 +57,7 @@ CPP_FLAGS = "-DDECIMAL_DIG=9"
 # The Uno's flash for a sketch (the rest holds the bootloader).
 UNO_FLASH = 32256
 # The room the fit keeps beside an ADPCM array for the sketch that plays it.
-with open(os.path.join(os.path.dirname(os.path.dirname(HERE)), "board", "board_text.h")) as _f:
+with open(os.path.join(os.path.dirname(os.path.dirname(HERE)), "board", "targets.h")) as _f:
     ADPCM_SKETCH_FLASH = int(re.search(r"kAdpcmSketchBytes = (\d+);", _f.read()).group(1))
 # The most cycles the timer interrupt may take a sample, response and reti
 # included: at 44100 Hz a sample lasts 363.
