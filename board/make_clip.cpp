@@ -309,18 +309,17 @@ BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRe
     return clip;
 }
 
-BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, const float* planar,
-                          std::uint32_t channelCount, std::uint32_t frames) {
+BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, sound::Planar decoded) {
     BoardClip clip = first;
     // The chunk walk's reading of a WAV's format stands; for anything else
     // the decoder tells the channels.
     if (first.source.channels == 0)
-        clip.source.description = first.source.description + " " + channelWord(channelCount);
+        clip.source.description = first.source.description + " " + channelWord(decoded.channels);
     Samples samples = std::vector<std::uint8_t>{};
     if (request.encoding == Encoding::ImaAdpcm) {
-        samples = sound::mixToSixteen({planar, channelCount, frames}, request.options);
+        samples = sound::mixToSixteen(decoded, request.options);
     } else {
-        samples = sound::mixToEightBit({planar, channelCount, frames}, request.options);
+        samples = sound::mixToEightBit(decoded, request.options);
     }
     finish(clip, request, std::move(samples), first.source.outputName);
     return clip;

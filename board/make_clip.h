@@ -132,12 +132,11 @@ struct BoardClip {
 BoardClip makeClip(const std::uint8_t* bytes, std::uint32_t length, const ClipRequest& request);
 
 // Finishes a clip that needed a decoder (`first`, from makeClip with the
-// same request): `channelCount` planar channels of `frames` samples each,
-// decoded at first.prepareRate, mixed and quantized (mixToEightBit) into a
-// WAV that is converted as in step 3; for IMA ADPCM mixed to 16 bits
-// (mixToSixteen) and encoded. Keeps first's notes, then adds its own.
-BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, const float* planar,
-                          std::uint32_t channelCount, std::uint32_t frames);
+// same request) from its sound decoded at first.prepareRate: mixed and
+// quantized (mixToEightBit) and made as in step 3; for IMA ADPCM mixed to
+// 16 bits (mixToSixteen) and encoded. Keeps first's notes, then adds its
+// own.
+BoardClip makeDecodedClip(const BoardClip& first, const ClipRequest& request, sound::Planar decoded);
 
 // The facts of a clip made (Made), whose samples are signed as `isSigned`
 // says (IMA ADPCM's never are).

@@ -360,7 +360,7 @@ EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_clip(const std::uint8_t* bytes, std
 EMSCRIPTEN_KEEPALIVE Clip2cClip* clip2c_make_decoded_clip(const Clip2cClip* first, const float* planar,
                                                           std::uint32_t channelCount, std::uint32_t frames) {
     BoardClip clip =
-        clip2c::board::makeDecodedClip(first->clip, first->request, planar, channelCount, frames);
+        clip2c::board::makeDecodedClip(first->clip, first->request, {planar, channelCount, frames});
     return handOut(first->request, std::move(clip));
 }
 

@@ -280,7 +280,7 @@ TEST(MakeDecodedClip, FinishesFromTheDecodersChannels) {
     EXPECT_EQ(first.source.description, "MP3");
     EXPECT_FALSE(first.source.notWave);
     const std::vector<float> planar = {0.5f, -1.0f, 0.5f, 1.0f};  // left 0.5, -1; right 0.5, 1
-    const BoardClip clip = makeDecodedClip(first, request, planar.data(), 2, 2);
+    const BoardClip clip = makeDecodedClip(first, request, {planar.data(), 2, 2});
     EXPECT_EQ(clip.outcome, ClipOutcome::Made);
     EXPECT_EQ(clip.made.bytes, (Bytes{192, 128}));
     EXPECT_EQ(clip.made.arrayName, "clip_2_songs_wave");
@@ -422,7 +422,7 @@ TEST(MakeClip, EncodesImaAdpcmFromEverySourceItReads) {
     const BoardClip first = makeClip(mp3.data(), static_cast<std::uint32_t>(mp3.size()), request);
     ASSERT_EQ(first.outcome, ClipOutcome::NeedsDecoder);
     const std::vector<float> planar = {0.5f, -1.0f, 0.5f, 1.0f};
-    const BoardClip clip = makeDecodedClip(first, request, planar.data(), 2, 2);
+    const BoardClip clip = makeDecodedClip(first, request, {planar.data(), 2, 2});
     const std::vector<std::int16_t> mixed = {16384, 0};
     EXPECT_EQ(clip.made.bytes, sound::encodeAdpcm(mixed.data(), mixed.size()));
     EXPECT_EQ(clip.made.how, "MP3 stereo \xE2\x86\x92 IMA ADPCM mono 8000 Hz");
@@ -465,7 +465,7 @@ TEST(MakeClip, NamesWhatADecoderMustRead) {
     request.rate = 8000;
     const Bytes ogg = {'O', 'g', 'g', 'S'};
     const std::vector<float> planar(6, 0.0f);
-    EXPECT_EQ(makeDecodedClip(makeClip(ogg.data(), 4, request), request, planar.data(), 6, 1).made.how,
+    EXPECT_EQ(makeDecodedClip(makeClip(ogg.data(), 4, request), request, {planar.data(), 6, 1}).made.how,
               "OGG 6-channel \xE2\x86\x92 8-bit mono 8000 Hz");
 }
 

@@ -210,7 +210,7 @@ TEST(PageExports, ClipSummaryIsTheEnginesClip) {
                     // Finished from the decoder's channels: two equal ones of three frames.
                     const float planar[] = {0.5f, -0.5f, 0.25f, 0.5f, -0.5f, 0.25f};
                     Clip2cClip* decoded = clip2c_make_decoded_clip(got, planar, 2, 3);
-                    expectClip(decoded, makeDecodedClip(want, request, planar, 2, 3), name + ", decoded");
+                    expectClip(decoded, makeDecodedClip(want, request, {planar, 2, 3}), name + ", decoded");
                     clip2c_clip_free(decoded);
                     // The first clip stays whole for the page's refusal when no
                     // decoder reads the sound.
@@ -416,7 +416,7 @@ TEST(PageExports, ADecodedFileEntersTheBankAsItsWave) {
             makeClip(kVoice.bytes.data(), static_cast<std::uint32_t>(kVoice.bytes.size()), alone);
         ASSERT_EQ(first.outcome, ClipOutcome::NeedsDecoder);
         const Bytes wave = encoding == Encoding::Pcm8
-                               ? makeDecodedClip(first, alone, planar, 2, 3).made.preparedWave
+                               ? makeDecodedClip(first, alone, {planar, 2, 3}).made.preparedWave
                                : sound::makeSixteenBitWaveFile(sound::mixToSixteen({planar, 2, 3}), 11025);
         const std::vector<File> files = {kVoice, kJump};
         Clip2cBank* got = pageBank(files, "sfx", 0, "progmem", encodingWord, 11025, 0);
