@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/conversion.h"
 #include "csource/array_source.h"
+#include "csource/conversion.h"
 #include "fuzz/fuzz_check.h"
 
 using clip2c::fuzz::require;
@@ -97,25 +97,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::unique_ptr<std::uint8_t[]> image(new std::uint8_t[length]);
     if (length != 0) std::memcpy(image.get(), bytes + 1, length);
 
-    const clip2c::SampleSelection selection = clip2c::selectSamples(image.get(), length, isWave);
-    if (selection.check != clip2c::SampleCheck::Accepted) {
+    // The tool's conversion of the file under a name that classifies it.
+    const std::string path = isWave ? "snd\\clip.wav" : "snd\\clip.raw";
+    const clip2c::Conversion conversion = clip2c::convertBytes(path, image.get(), length);
+    if (conversion.status == clip2c::ClipStatus::Unreadable) {
+        require(length == 0, "a file of bytes was taken for an empty one");
+        return 0;
+    }
+    if (conversion.status != clip2c::ClipStatus::Converted) {
         require(isWave, "raw input was refused");
         return 0;
     }
-    if (selection.count != 0) {
+    if (conversion.count != 0) {
         const auto start = reinterpret_cast<std::uintptr_t>(image.get());
-        const auto first = reinterpret_cast<std::uintptr_t>(selection.start);
-        require(first >= start && first - start <= length && selection.count <= length - (first - start),
+        const auto first = reinterpret_cast<std::uintptr_t>(conversion.start);
+        require(first >= start && first - start <= length && conversion.count <= length - (first - start),
                 "the samples reach outside the image");
     }
-    if (!isWave) require(selection.count == length, "raw samples are not the whole image");
+    if (!isWave) require(conversion.count == length, "raw samples are not the whole image");
 
-    const char* path = isWave ? "snd\\clip.wav" : "snd\\clip.raw";
-    const std::string name = clip2c::deriveArrayName(path, isWave ? ".wav" : ".raw");
+    const std::string& name = conversion.arrayName;
     require(name == "clip", "the array name is not the file name");
-    const clip2c::SourceText text = clip2c::emitArraySource(name, selection.start, selection.count, isSigned);
+    require(conversion.outputName == "snd\\clip.h", "the output name is not the file's");
+    const clip2c::SourceText text =
+        clip2c::emitArraySource(name, conversion.start, conversion.count, isSigned);
     require(static_cast<bool>(text.bytes), "the text could not be allocated");
-    checkText(std::string_view(text.bytes.chars(), text.length), name, selection.start, selection.count,
+    checkText(std::string_view(text.bytes.chars(), text.length), name, conversion.start, conversion.count,
               isSigned);
     return 0;
 }
