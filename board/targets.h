@@ -58,10 +58,9 @@ inline constexpr std::uint32_t kBoardRoom = kBoardFlash - kSketchBytes;
 inline constexpr std::uint32_t kNanoFlash = 30720;
 inline constexpr std::uint32_t kNanoRoom = kNanoFlash - kSketchBytes;
 // A bank (board/bank.h) plays beside the bank sketch
-// (examples/arduino/play_bank), which takes at most kBankSketchBytes (it
-// measures 1,274 to 1,292 bytes), and
-// its table takes kBankEntryBytes a clip on AVR: a 2-byte pointer and two
-// 4-byte longs.
+// (examples/arduino/play_bank), which takes at most kBankSketchBytes (what
+// it measures is in doc/arduino.md), and its table takes kBankEntryBytes a
+// clip on AVR: a 2-byte pointer and two 4-byte longs.
 inline constexpr std::uint32_t kBankSketchBytes = 1312;
 inline constexpr std::uint32_t kBankEntryBytes = 10;
 inline constexpr std::uint32_t kBankRoom = kBoardFlash - kBankSketchBytes;
