@@ -125,9 +125,8 @@ static inline int16_t clip2c_adpcm_next(struct clip2c_adpcm *d)
 }
 )";
 
-}  // namespace
-
-std::string adpcmDecoderText(Target target) {
+// The decoder text adpcmDecoderText gives, made anew.
+std::string makeDecoderText(Target target) {
     const Reader reader = readerFor(target);
     std::string text = "#ifndef CLIP2C_ADPCM_DECODER\n#define CLIP2C_ADPCM_DECODER ";
     text.append(reader.kind).append("\n#include <stdint.h>\n");
@@ -163,6 +162,15 @@ std::string adpcmDecoderText(Target target) {
         "#error \"clip2c: ADPCM headers made for different targets share one decoder: make them for one "
         "target\"\n#endif\n";
     return text;
+}
+
+}  // namespace
+
+const std::string& adpcmDecoderText(Target target) {
+    // Made once for each target: every IMA ADPCM clip and bank carries it.
+    static const std::string kTexts[] = {makeDecoderText(Target::C), makeDecoderText(Target::Firmware),
+                                         makeDecoderText(Target::Progmem), makeDecoderText(Target::Flash)};
+    return kTexts[static_cast<std::size_t>(target)];
 }
 
 std::string_view storageWords(Target target) { return readerFor(target).storage; }

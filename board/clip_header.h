@@ -50,7 +50,7 @@ ClipPart clipPart(Target target, const ClipFacts& facts, std::span<const std::ui
 // its table of steps (sound::kAdpcmSteps) kept there too. Headers made for
 // targets that read the array differently stop the build with an #error
 // where they meet.
-std::string adpcmDecoderText(Target target);
+const std::string& adpcmDecoderText(Target target);
 
 // The header of one clip alone. 8-bit on C: the tool's text, its array
 // alone. 8-bit on the other targets: the facts comment, the pgmspace

@@ -39,7 +39,7 @@ struct Header {
     std::vector<std::string> comment;   // its lines; none: no comment
     std::string guard;                  // the include guard's macro; empty: none
     std::vector<std::string> includes;  // "<avr/pgmspace.h>"
-    std::string decoder;                // a text shared by the clips (IMA ADPCM's decoder); may be empty
+    std::string_view decoder;  // a text shared by the clips (IMA ADPCM's decoder), not held; may be empty
     std::vector<ClipPart> clips;
     std::optional<BankPart> bank;
 };
