@@ -483,6 +483,8 @@ TEST(FillNote, FillsThePlaceholdersItIsGiven) {
 TEST(ClipRefusal, IsTypedAndWordedOnce) {
     const Bytes mp3 = {'I', 'D', '3', 4, 0};
     const Bytes zeroRate = test::waveOf(1, 1, 2, Bytes(8, 0), false, 0);
+    Bytes noFormat = test::riff(0);
+    test::chunk(noFormat, "data", 4, 4);
     const struct {
         const char* name;
         const char* fileName;
@@ -499,6 +501,15 @@ TEST(ClipRefusal, IsTypedAndWordedOnce) {
         {"0 Hz", "z.wav", zeroRate, RefusalKind::ZeroRate,
          "the WAV file gives its sample rate as 0 Hz, so its sound cannot be prepared; write the rate it plays at "
          "into it first, e.g. sox -r 8000 z.wav -b 16 z-pcm.wav"},
+        {"no fmt chunk", "nofmt.wav", test::sealed(noFormat), RefusalKind::NoFormat,
+         "a WAV file without a readable \"fmt \" chunk, so its sound cannot be read; decode it first, e.g. sox "
+         "nofmt.wav -b 16 nofmt-pcm.wav"},
+        {"u-law stereo", "law.wav", test::waveOf(7, 2, 1, Bytes(4, 0)), RefusalKind::Compressed,
+         "a compressed or non-PCM WAV file, u-law (format 0x0007), which clip2c-board does not read; decode it "
+         "first, e.g. sox law.wav -b 16 law-pcm.wav"},
+        {"5-byte samples", "five.wav", test::waveOf(1, 1, 5, Bytes(10, 0)), RefusalKind::UnreadablePcm,
+         "a WAV file whose PCM data cannot be read (40-bit mono 8000 Hz, 5 bytes a frame); decode it first, e.g. "
+         "sox five.wav -b 16 five-pcm.wav"},
     };
     for (const auto& row : rows) {
         ClipRequest request;
