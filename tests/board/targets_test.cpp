@@ -16,6 +16,7 @@
 #include "board/names.h"
 #include "board/notes.h"
 #include "csource/refusals.h"
+#include "json_reader.h"
 #include "riff_builder.h"
 #include "sound/prepare.h"
 
@@ -25,6 +26,8 @@ namespace {
 using namespace clip2c::sound;  // NOLINT(google-build-using-namespace)
 
 using test::Bytes;
+using test::Json;
+using test::JsonReader;
 
 TEST(ProposeName, KeepsIdentifiersAndMakesOneOfEverythingElse) {
     const struct {
@@ -363,115 +366,11 @@ TEST(ConvertForPage, GivesTheFactsBehindTheNotices) {
     }
 }
 
-// A small JSON reader for the table of texts: strings, numbers, arrays and
-// objects; anything else, or anything left over, is a failure.
-struct Json {
-    enum class Kind { Invalid, String, Number, Array, Object } kind = Kind::Invalid;
-    std::string text;
-    double number = 0;
-    std::vector<Json> items;
-    std::vector<std::pair<std::string, Json>> members;
-
-    const Json* member(std::string_view key) const {
-        for (const auto& [name, value] : members) {
-            if (name == key) return &value;
-        }
-        return nullptr;
-    }
-};
-
-class JsonReader {
-public:
-    explicit JsonReader(std::string_view text) : text_(text) {}
-
-    Json document() {
-        Json value = read();
-        skipSpace();
-        if (at_ != text_.size()) value.kind = Json::Kind::Invalid;
-        return value;
-    }
-
-private:
-    void skipSpace() {
-        while (at_ < text_.size() && std::string_view(" \t\r\n").find(text_[at_]) != std::string_view::npos)
-            ++at_;
-    }
-    bool take(char c) {
-        skipSpace();
-        if (at_ < text_.size() && text_[at_] == c) {
-            ++at_;
-            return true;
-        }
-        return false;
-    }
-    bool readString(std::string& out) {
-        if (!take('"')) return false;
-        while (at_ < text_.size()) {
-            const char c = text_[at_++];
-            if (c == '"') return true;
-            if (static_cast<unsigned char>(c) < 0x20) return false;
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (at_ >= text_.size()) return false;
-            const char e = text_[at_++];
-            if (e == 'u') {
-                if (at_ + 4 > text_.size()) return false;
-                const unsigned long code = std::stoul(std::string(text_.substr(at_, 4)), nullptr, 16);
-                at_ += 4;
-                if (code >= 0x80) return false;  // the table escapes control bytes only
-                out += static_cast<char>(code);
-            } else if (std::string_view("\"\\/").find(e) != std::string_view::npos) {
-                out += e;
-            } else {
-                return false;
-            }
-        }
-        return false;
-    }
-    Json read() {
-        Json value;
-        skipSpace();
-        if (at_ >= text_.size()) return value;
-        const char c = text_[at_];
-        if (c == '"') {
-            if (readString(value.text)) value.kind = Json::Kind::String;
-        } else if (c == '-' || (c >= '0' && c <= '9')) {
-            std::size_t used = 0;
-            value.number = std::stod(std::string(text_.substr(at_)), &used);
-            at_ += used;
-            value.kind = Json::Kind::Number;
-        } else if (take('[')) {
-            if (take(']')) return Json{Json::Kind::Array, {}, 0, {}, {}};
-            do {
-                value.items.push_back(read());
-                if (value.items.back().kind == Json::Kind::Invalid) return Json{};
-            } while (take(','));
-            if (take(']')) value.kind = Json::Kind::Array;
-        } else if (take('{')) {
-            if (take('}')) return Json{Json::Kind::Object, {}, 0, {}, {}};
-            do {
-                std::string key;
-                if (!readString(key) || !take(':')) return Json{};
-                value.members.emplace_back(key, read());
-                if (value.members.back().second.kind == Json::Kind::Invalid) return Json{};
-            } while (take(','));
-            if (take('}')) value.kind = Json::Kind::Object;
-        }
-        return value;
-    }
-
-    std::string_view text_;
-    std::size_t at_ = 0;
-};
-
 TEST(TextsJson, IsOneValidTableOfEveryStatusAndNotice) {
-    const Json table = JsonReader(textsJson()).document();
+    const Json table = JsonReader::read(textsJson());
     ASSERT_EQ(table.kind, Json::Kind::Object);
-    const Json* statuses = table.member("statuses");
-    ASSERT_NE(statuses, nullptr);
-    ASSERT_EQ(statuses->kind, Json::Kind::Array);
+    const Json& statuses = table["statuses"];
+    ASSERT_EQ(statuses.kind, Json::Kind::Array);
     const struct {
         const char* key;
         std::string_view japanese;
@@ -485,34 +384,33 @@ TEST(TextsJson, IsOneValidTableOfEveryStatusAndNotice) {
         {"unreadable", "", "The file is empty: there are no samples to convert."},
         {"out-of-memory", "", "Out of memory: the page could not hold the clip or its text."},
     };
-    ASSERT_EQ(statuses->items.size(), std::size(expected));
+    ASSERT_EQ(statuses.items.size(), std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
-        const Json& status = statuses->items[i];
+        const Json& status = statuses.items[i];
         std::string_view japanese = expected[i].japanese;
         if (!japanese.empty()) japanese.remove_suffix(1);  // the line end
-        ASSERT_NE(status.member("status"), nullptr) << i;
-        EXPECT_EQ(status.member("status")->number, static_cast<double>(i));
-        EXPECT_EQ(status.member("key")->text, expected[i].key) << i;
-        EXPECT_EQ(status.member("ja")->text, japanese) << expected[i].key;
-        EXPECT_EQ(status.member("en")->text, expected[i].english) << expected[i].key;
+        ASSERT_EQ(status["status"].kind, Json::Kind::Number) << i;
+        EXPECT_EQ(status["status"].number, static_cast<std::int64_t>(i));
+        EXPECT_EQ(status["key"].text, expected[i].key) << i;
+        EXPECT_EQ(status["ja"].text, japanese) << expected[i].key;
+        EXPECT_EQ(status["en"].text, expected[i].english) << expected[i].key;
     }
-    const Json* notices = table.member("notices");
-    ASSERT_NE(notices, nullptr);
+    const Json& notices = table["notices"];
+    ASSERT_EQ(notices.kind, Json::Kind::Object);
     const char* keys[] = {
         "name-proposed", "rate-kept",           "rate-offer",         "cut-short",          "not-wav",
         "empty",         "prepared-on-request", "trimmed-to-nothing", "name-not-identifier"};
-    EXPECT_EQ(notices->members.size(), std::size(keys));
+    EXPECT_EQ(notices.members.size(), std::size(keys));
     for (const char* key : keys) {
-        const Json* notice = notices->member(key);
-        ASSERT_NE(notice, nullptr) << key;
-        EXPECT_EQ(notice->kind, Json::Kind::String) << key;
-        EXPECT_FALSE(notice->text.empty()) << key;
+        const Json& notice = notices[key];
+        EXPECT_EQ(notice.kind, Json::Kind::String) << key;
+        EXPECT_FALSE(notice.text.empty()) << key;
     }
     EXPECT_EQ(
-        notices->member("name-proposed")->text,
+        notices["name-proposed"].text,
         "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not compile; it is "
         "named {array} instead. Choose another name to change it.");
-    EXPECT_EQ(JsonReader("{\"a\":\"\\u0001\\\"\"}").document().member("a")->text, "\x01\"");
+    EXPECT_EQ(JsonReader::read("{\"a\":\"\\u0001\\\"\"}")["a"].text, "\x01\"");
 }
 
 }  // namespace

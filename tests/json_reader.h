@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// A small strict JSON reader for the tests of the page's summaries:
+// A small strict JSON reader for the tests of the JSON the engine writes:
 // strings (escapes included), integers, true, false, null, arrays and
 // objects; anything else, or anything left over, reads as Invalid.
 #pragma once
