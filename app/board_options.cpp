@@ -39,9 +39,11 @@ BoardUsageError setEncoding(BoardCommandLine& line, const std::string& value) {
     return BoardUsageError::None;
 }
 
-BoardUsageError setName(BoardCommandLine& line, const std::string& value) {
+// Sets the name `field` holds to `value`, which must give a C identifier.
+template <std::optional<std::string> BoardCommandLine::*field>
+BoardUsageError setIdentifier(BoardCommandLine& line, const std::string& value) {
     if (!board::givesIdentifier(value)) return BoardUsageError::BadIdentifier;
-    line.name = value;
+    line.*field = value;
     return BoardUsageError::None;
 }
 
@@ -52,21 +54,18 @@ BoardUsageError setRate(BoardCommandLine& line, const std::string& value) {
     return BoardUsageError::None;
 }
 
-BoardUsageError setBank(BoardCommandLine& line, const std::string& value) {
-    if (!board::givesIdentifier(value)) return BoardUsageError::BadIdentifier;
-    line.bank = value;
+// Sets the file name `field` holds to `value`, which must not be empty.
+template <std::string BoardCommandLine::*field>
+BoardUsageError setFile(BoardCommandLine& line, const std::string& value) {
+    if (value.empty()) return BoardUsageError::EmptyOutput;
+    line.*field = value;
     return BoardUsageError::None;
 }
 
-BoardUsageError setOutput(BoardCommandLine& line, const std::string& value) {
-    if (value.empty()) return BoardUsageError::EmptyOutput;
-    line.output = value;
-    return BoardUsageError::None;
-}
-
-BoardUsageError setSource(BoardCommandLine& line, const std::string& value) {
-    if (value.empty()) return BoardUsageError::EmptyOutput;
-    line.source = value;
+// Sets the switch `field`; the option takes no value.
+template <bool BoardCommandLine::*field>
+BoardUsageError setSwitch(BoardCommandLine& line, const std::string& /*value*/) {
+    line.*field = true;
     return BoardUsageError::None;
 }
 
@@ -91,7 +90,7 @@ constexpr BoardOption kOptions[] = {
      true,
      "the array is NAME_wave or NAME_adpcm (default: from INPUT's\n"
      "name)",
-     setName},
+     setIdentifier<&BoardCommandLine::name>},
     {"--rate",
      "",
      "HZ",
@@ -106,20 +105,14 @@ constexpr BoardOption kOptions[] = {
      {},
      true,
      "bring the clip's peak to full scale",
-     [](BoardCommandLine& line, const std::string&) {
-         line.normalize = true;
-         return BoardUsageError::None;
-     }},
+     setSwitch<&BoardCommandLine::normalize>},
     {"--trim",
      "",
      "",
      {},
      true,
      "cut the near-silence at its start and end",
-     [](BoardCommandLine& line, const std::string&) {
-         line.trim = true;
-         return BoardUsageError::None;
-     }},
+     setSwitch<&BoardCommandLine::trim>},
     {"--signed",
      "",
      "",
@@ -127,10 +120,7 @@ constexpr BoardOption kOptions[] = {
      true,
      "signed samples (-128 to 127) instead of unsigned (0 to 255);\n"
      "no effect with ima-adpcm, whose samples are signed 16-bit",
-     [](BoardCommandLine& line, const std::string&) {
-         line.isSigned = true;
-         return BoardUsageError::None;
-     }},
+     setSwitch<&BoardCommandLine::isSigned>},
     {kBankOption,
      "",
      "NAME",
@@ -138,7 +128,7 @@ constexpr BoardOption kOptions[] = {
      false,
      "make every INPUT a clip of the bank NAME: NAME_clips[], NAME_at()\n"
      "and NAME.h (each clip named from its file; no --name)",
-     setBank},
+     setIdentifier<&BoardCommandLine::bank>},
     {"--output",
      "-o",
      "OUTPUT",
@@ -146,7 +136,7 @@ constexpr BoardOption kOptions[] = {
      true,
      "write to OUTPUT (default: NAME.h in INPUT's folder; for a bank,\n"
      "NAME.h in the current folder)",
-     setOutput},
+     setFile<&BoardCommandLine::output>},
     {"--source",
      "",
      "FILE",
@@ -154,7 +144,7 @@ constexpr BoardOption kOptions[] = {
      true,
      "write the arrays' definitions into FILE, a C source that\n"
      "includes OUTPUT, and only their declarations into OUTPUT",
-     setSource},
+     setFile<&BoardCommandLine::source>},
     {"--help",
      "",
      "",

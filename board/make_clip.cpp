@@ -64,7 +64,6 @@ SourceFacts sourceOf(const ClipResult& asIs) {
     source.channels = asIs.sourceChannels;
     source.bits = asIs.sourceBits;
     source.rate = asIs.sourceRate;
-    source.toolRate = asIs.sampleRate;
     source.dataPromised = asIs.dataPromised;
     source.dataHeld = asIs.dataHeld;
     source.outputName = asIs.outputName;

@@ -57,12 +57,10 @@ struct SourceFacts {
     // worth saying when no decoder reads them either.
     bool notWave = false;
     // The chunk walk's reading of its "fmt " chunk, whatever the name (0
-    // when it reads none), and the rate the tool converts it at: the
-    // chunk's for a WAV file, the raw rate for raw.
+    // when it reads none).
     std::uint32_t channels = 0;
     std::uint32_t bits = 0;
     std::uint32_t rate = 0;
-    std::uint32_t toolRate = 0;
     // For WAV input, the size that the data chunk the walk takes declares,
     // and the bytes of it that the file holds (fewer when it is cut short).
     std::uint32_t dataPromised = 0;
