@@ -5,20 +5,12 @@
 #include <cstdint>
 
 #include "board/clip_conversion.h"
+#include "board/json_writer.h"
 #include "board/numbers.h"
 #include "board/targets.h"
 
 namespace clip2c::board {
 namespace {
-
-// Appends `text` as a JSON string. The texts are the page's own literals,
-// none of which holds a quote, a backslash or a control byte (the unit test
-// parses the whole table), so no byte needs escaping.
-void appendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    out += text;
-    out += '"';
-}
 
 struct StatusText {
     ClipStatus status;
@@ -37,14 +29,14 @@ constexpr StatusText kStatusTexts[] = {
     {ClipStatus::OutOfMemory, "out-of-memory", "Out of memory: the page could not hold the clip or its text."},
 };
 
-// The curly quotes are written as their UTF-8 bytes, so that the text is
-// the same whatever a compiler takes the source's encoding to be.
 struct NoticeText {
     Notice notice;
     std::string_view key;  // the page's name for it
     std::string_view text;
 };
 
+// The curly quotes are written as their UTF-8 bytes, so that the text is
+// the same whatever a compiler takes the source's encoding to be.
 constexpr NoticeText kNotices[] = {
     {Notice::NameProposed, "name-proposed", "\xE2\x80\x9C{file}\xE2\x80\x9D does not give a C identifier, so the array would not "
                       "compile; it is named {array} instead. Choose another name to change it."},
@@ -61,48 +53,27 @@ constexpr NoticeText kNotices[] = {
 // clang-format on
 
 std::string buildTextsJson() {
-    std::string json;
-    // Opens `bracket`, then calls `each` for every item after its comma.
-    const auto list = [&json](char bracket, const auto& items, const auto& each) {
-        json += bracket;
-        const char* comma = "";
-        for (const auto& item : items) {
-            json += comma;
-            comma = ",";
-            each(item);
-        }
-    };
-    json += "{\"statuses\":";
-    list('[', kStatusTexts, [&json](const StatusText& entry) {
+    JsonWriter json;
+    json.open('{').key("statuses").open('[');
+    for (const StatusText& entry : kStatusTexts) {
         std::string_view japanese = statusMessage(entry.status);
         if (!japanese.empty() && japanese.back() == '\n') japanese.remove_suffix(1);
-        json += "{\"status\":" + decimal(static_cast<std::uint64_t>(entry.status)) + ",\"key\":";
-        appendJsonString(json, entry.key);
-        json += ",\"ja\":";
-        appendJsonString(json, japanese);
-        json += ",\"en\":";
-        appendJsonString(json, entry.english);
-        json += '}';
-    });
-    json += "],\"notices\":";
-    list('{', kNotices, [&json](const NoticeText& notice) {
-        appendJsonString(json, notice.key);
-        json += ':';
-        appendJsonString(json, notice.text);
-    });
+        json.open('{').key("status").number(static_cast<std::int64_t>(entry.status));
+        json.key("key").string(entry.key).key("ja").string(japanese).key("en").string(entry.english);
+        json.close('}');
+    }
+    json.close(']').key("notices").open('{');
+    for (const NoticeText& notice : kNotices) json.key(notice.key).string(notice.text);
     // The figures behind the fit, for whoever wants to say them.
     const std::pair<std::string_view, std::uint32_t> limits[] = {
         {"arrayLimit", kArrayLimit},
         {"boardFlash", kBoardFlash},
         {"sketchBytes", kSketchBytes},
         {"unoClip", std::min(kArrayLimit, kBoardRoom)}};
-    json += "},\"limits\":";
-    list('{', limits, [&json](const auto& limit) {
-        appendJsonString(json, limit.first);
-        json += ':' + decimal(limit.second);
-    });
-    json += "}}";
-    return json;
+    json.close('}').key("limits").open('{');
+    for (const auto& [name, value] : limits) json.key(name).number(value);
+    json.close('}').close('}');
+    return json.take();
 }
 
 }  // namespace
